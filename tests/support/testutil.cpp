@@ -1,0 +1,40 @@
+#include "tests/support/testutil.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace bw::test {
+
+TempDirTest::TempDirTest() {
+    EXPECT_TRUE(dir_.isValid());
+    qputenv("BRINDLEWICK_HOME", dir_.path().toLocal8Bit());
+}
+
+TempDirTest::~TempDirTest() { qunsetenv("BRINDLEWICK_HOME"); }
+
+QString TempDirTest::path(const QString& name) const { return dir_.filePath(name); }
+
+QString TempDirTest::writeFile(const QString& name, const std::string& bytes) const {
+    const QString full = path(name);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile f(full);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << full.toStdString();
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return full;
+}
+
+std::string TempDirTest::readFile(const QString& fullPath) {
+    QFile f(fullPath);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = f.readAll();
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+bool TempDirTest::exists(const QString& fullPath) { return QFileInfo::exists(fullPath); }
+
+QString binDir() { return QCoreApplication::applicationDirPath() + QDir::separator(); }
+
+} // namespace bw::test
