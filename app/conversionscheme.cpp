@@ -1,0 +1,89 @@
+#include "app/conversionscheme.h"
+
+#include <QFileInfo>
+#include <QIODevice>
+#include <string>
+#include <vector>
+
+#include "engine/codepages.h"
+#include "platform/delimitedtext.h"
+#include "platform/error.h"
+#include "platform/format.h"
+#include "services/fileroutines.h"
+
+QString TConversionScheme::Caption(int i) const {
+    const RCTable& row = Conversions[std::size_t(steps_.at(i))];
+    return ConversionCaption(row.Source, row.Target);
+}
+
+bool TConversionScheme::AddStep(int row) {
+    if (row < 0 || row >= ConversionCount)
+        return false;
+    steps_.append(row);
+    selected_ = Count() - 1;
+    return true;
+}
+
+void TConversionScheme::RemoveSelected() {
+    if (steps_.isEmpty() || selected_ < 0)
+        return;
+    const int p = selected_;
+    steps_.removeAt(p);
+    if (steps_.isEmpty())
+        selected_ = -1;
+    else
+        selected_ = p < Count() ? p : Count() - 1;
+}
+
+void TConversionScheme::Clear() {
+    steps_.clear();
+    selected_ = -1;
+}
+
+void TConversionScheme::SaveScheme(QIODevice& stream) const {
+    std::vector<std::string> items;
+    items.reserve(std::size_t(steps_.size()));
+    for (int row : steps_)
+        items.push_back(std::to_string(row));
+    WriteStreamString(bw::joinDelimited(items, ','), stream);
+}
+
+void TConversionScheme::LoadScheme(QIODevice& stream) {
+    std::string text;
+    ReadStreamString(stream, text);
+    for (const std::string& item : bw::splitDelimited(text, ',')) {
+        bool ok = false;
+        const int row = QString::fromLatin1(item.data(), qsizetype(item.size())).toInt(&ok, 10);
+        if (!ok)
+            throw bw::Error(QStringLiteral("'%1' is not a valid integer value")
+                                .arg(QString::fromLatin1(item.data(), qsizetype(item.size()))));
+        AddStep(row); // a row outside the table is skipped
+    }
+}
+
+bool TConversionScheme::ConvertFile(const QString& fileName, TReport& report, const TextSource& texts) const {
+    std::string text;
+    if (!QFileInfo(fileName).isFile() || !LoadFileToString(fileName, text))
+        return false;
+
+    TConversionContext ctx; // detection looks at the whole text
+    for (int row : steps_)
+        text = ConvertText(text, row, ctx);
+    const QString log = ctx.LogText();
+
+    if (ctx.Lossy) {
+        report.Append(bw::format(TextOr(texts, QStringLiteral("szConvertLossy"),
+                                        QStringLiteral("%s: not converted, characters would be lost in %s; the file "
+                                                       "is left as it was")),
+                                 {fileName, log}));
+        return false;
+    }
+    if (!SaveStringToFile(fileName, text)) {
+        report.Append(bw::format(TextOr(texts, QStringLiteral("szConvertNotSaved"),
+                                        QStringLiteral("%s: not converted, the file could not be saved")),
+                                 {fileName}));
+        return false;
+    }
+    report.Append(bw::format(texts ? texts(QStringLiteral("szConvertedFile")) : QString(), {fileName, log}));
+    return true;
+}

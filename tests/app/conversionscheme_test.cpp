@@ -1,0 +1,136 @@
+#include "app/conversionscheme.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include "engine/codepages.h"
+#include "platform/error.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+TextSource SchemeTexts() {
+    return [](const QString& key) { return key == "szConvertedFile" ? QString("converted %s: %s") : QString(); };
+}
+
+QByteArray Block(const TConversionScheme& scheme) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    scheme.SaveScheme(buffer);
+    return buffer.data();
+}
+
+void Load(TConversionScheme& scheme, const QByteArray& block) {
+    QByteArray data = block;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    scheme.LoadScheme(buffer);
+}
+
+QByteArray Prefixed(const QByteArray& text) {
+    const quint32 n = quint32(text.size());
+    QByteArray out;
+    for (int i = 0; i < 4; ++i)
+        out.append(char((n >> (8 * i)) & 0xFF));
+    return out + text;
+}
+
+} // namespace
+
+TEST(TConversionScheme, RemoveKeepsASensibleSelection) {
+    TConversionScheme s;
+    for (int row : {3, 10, 20})
+        ASSERT_TRUE(s.AddStep(row));
+    EXPECT_EQ(s.Selected(), 2);
+    s.RemoveSelected(); // last of three: the new last is selected
+    EXPECT_EQ(s.Steps(), (QVector<int>{3, 10}));
+    EXPECT_EQ(s.Selected(), 1);
+
+    s.AddStep(20);
+    s.SetSelected(1);
+    s.RemoveSelected(); // middle: the selection stays at its position
+    EXPECT_EQ(s.Steps(), (QVector<int>{3, 20}));
+    EXPECT_EQ(s.Selected(), 1);
+
+    s.SetSelected(-1);
+    s.RemoveSelected(); // nothing selected: nothing goes
+    EXPECT_EQ(s.Count(), 2);
+
+    EXPECT_FALSE(s.AddStep(49));
+    EXPECT_FALSE(s.AddStep(-1));
+    EXPECT_EQ(s.Caption(0), "866 -> Macintosh");
+    s.Clear();
+    EXPECT_TRUE(s.IsEmpty());
+    EXPECT_EQ(s.Selected(), -1);
+}
+
+TEST(TConversionScheme, ProjectBlockRoundTripsAndAppends) {
+    TConversionScheme s;
+    EXPECT_EQ(Block(s), QByteArray(4, '\0'));
+    Load(s, QByteArray(4, '\0'));
+    EXPECT_TRUE(s.IsEmpty());
+
+    s.AddStep(3);
+    s.AddStep(10);
+    const QByteArray block = Block(s);
+    EXPECT_EQ(block, Prefixed("3,10"));
+    Load(s, block); // loading appends to the steps already there
+    EXPECT_EQ(s.Steps(), (QVector<int>{3, 10, 3, 10}));
+    EXPECT_EQ(s.Selected(), 3);
+
+    TConversionScheme t;
+    Load(t, Prefixed(" 5 \"7\",99,1")); // blanks separate, quotes group, rows outside the table are skipped
+    EXPECT_EQ(t.Steps(), (QVector<int>{5, 7, 1}));
+
+    TConversionScheme u;
+    EXPECT_THROW(Load(u, Prefixed("4,x,6")), bw::Error);
+    EXPECT_EQ(u.Steps(), (QVector<int>{4})); // the steps before the bad item stay
+
+    TConversionScheme v;
+    EXPECT_THROW(Load(v, QByteArray("\x09\0\0\0" "12", 6)), bw::Error); // cut short
+    EXPECT_TRUE(v.IsEmpty());
+}
+
+class ConvertFileTest : public bw::test::TempDirTest {};
+
+TEST_F(ConvertFileTest, ConvertsSavesAndReportsOnlyAfterTheSave) {
+    TConversionScheme s;
+    s.AddStep(FindConversion(cpWin1251, cpKOI8R));
+    const QString path = writeFile("a.txt", "\xC0\xE0 ok");
+    TReport report;
+    EXPECT_TRUE(s.ConvertFile(path, report, SchemeTexts()));
+    EXPECT_EQ(readFile(path), "\xE1\xC1 ok");
+    EXPECT_EQ(report.Lines(), QStringList{"converted " + path + ": Win-1251 -> KOI8-R"});
+
+    // A missing file: nothing converted, nothing reported.
+    EXPECT_FALSE(s.ConvertFile(path + ".none", report, SchemeTexts()));
+    EXPECT_EQ(report.Count(), 1);
+}
+
+TEST_F(ConvertFileTest, LossyConversionLeavesTheFileAndSaysSo) {
+    TConversionScheme s;
+    s.AddStep(FindConversion(cpUTF8, cpWin1251));
+    const std::string chinese = "\xE4\xB8\xAD ok"; // a character Windows-1251 lacks
+    const QString path = writeFile("u.txt", chinese);
+    TReport report;
+    EXPECT_FALSE(s.ConvertFile(path, report, SchemeTexts()));
+    EXPECT_EQ(readFile(path), chinese);
+    ASSERT_EQ(report.Count(), 1);
+    EXPECT_TRUE(report[0].contains("not converted")) << report[0].toStdString();
+}
+
+TEST_F(ConvertFileTest, SaveGivenUpGivesAFailureLineNotAConvertedLine) {
+    // A file that reads but cannot be written, even by root.
+    const QString file = "/proc/version";
+    if (!QFile::exists(file))
+        GTEST_SKIP() << "needs a read-only file system";
+    TConversionScheme s;
+    s.AddStep(FindConversion(cpWin1251, cp866));
+    prompt.push(bw::Answer::No); // do not try the save again
+    TReport report;
+    EXPECT_FALSE(s.ConvertFile(file, report, SchemeTexts()));
+    ASSERT_EQ(report.Count(), 1);
+    EXPECT_TRUE(report[0].contains("could not be saved")) << report[0].toStdString();
+    EXPECT_EQ(prompt.asked().size(), 1u);
+}
