@@ -1,0 +1,386 @@
+#include "app/processrun.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <exception>
+#include <memory>
+
+#include "engine/processcontroller.h"
+#include "engine/processstate.h"
+#include "engine/textfiles.h"
+#include "platform/appdirs.h"
+#include "platform/cp1251.h"
+#include "platform/delimitedtext.h"
+#include "platform/error.h"
+#include "platform/format.h"
+#include "platform/prompt.h"
+#include "services/fileroutines.h"
+
+const std::vector<TSearchCodePage>& SearchCodePages() {
+    static const std::vector<TSearchCodePage> list = [] {
+        std::vector<TSearchCodePage> items;
+        const auto name = [](int id) {
+            const std::string_view n = CodePageNames[std::size_t(id)];
+            return QString::fromLatin1(n.data(), qsizetype(n.size()));
+        };
+        items.push_back({name(cpWin1251), kNoConversion});
+        for (int row = 0; row < ConversionCount; ++row)
+            if (Conversions[std::size_t(row)].Target == cpWin1251)
+                items.push_back({name(Conversions[std::size_t(row)].Source), row});
+        return items;
+    }();
+    return list;
+}
+
+bool SearchCodePageRow(const QString& name, int& row) {
+    for (const TSearchCodePage& item : SearchCodePages())
+        if (item.Name.compare(name, Qt::CaseInsensitive) == 0) {
+            row = item.Row;
+            return true;
+        }
+    return false;
+}
+
+void TControllerProcessWindow::Hide() {
+    if (view_.IsShown())
+        view_.CloseModal(mrCancel);
+}
+void TControllerProcessWindow::PushCaption() { controller_.PushCaption(); }
+void TControllerProcessWindow::PopCaption() { controller_.PopCaption(); }
+void TControllerProcessWindow::SetCaption(const QString& caption) { view_.SetCaption(caption); }
+void TControllerProcessWindow::PrepareFind() { controller_.PrepareFind(); }
+void TControllerProcessWindow::PrepareReplace() { controller_.PrepareReplace(); }
+void TControllerProcessWindow::TextLoaded() { controller_.TextLoaded(); }
+
+namespace {
+
+QString FileNameOnly(const QString& path) { return QFileInfo(path).fileName(); }
+
+} // namespace
+
+TProcessRun::TProcessRun(TParts parts) : p_(std::move(parts)) {}
+
+QString TProcessRun::Text(const char* key) const {
+    return p_.Texts ? p_.Texts(QString::fromLatin1(key)) : QString();
+}
+
+void TProcessRun::ShowMessage(const QString& text) const {
+    bw::prompt().information(TextOr(p_.Texts, QStringLiteral("szApplicationTitle"), QStringLiteral("Brindlewick")), text);
+}
+
+void TProcessRun::CountFileProcessed() {
+    TRunCounters counters = p_.Engine.Counters();
+    ++counters.FilesProcessed;
+    p_.Engine.SetCounters(counters);
+}
+
+bool TProcessRun::BackupOnce(const QString& path) {
+    if (backedUp_.count(path))
+        return true;
+    if (p_.MakeBackup && !p_.MakeBackup(path))
+        return false;
+    backedUp_.insert(path);
+    return true;
+}
+
+void TProcessRun::AStopExecute() {
+    if (bw::prompt().yesNo(Text("szConfirmation"), Text("szAbortOp")))
+        RequestStop();
+}
+
+void TProcessRun::RequestStop() {
+    if (state_ == TState::Running)
+        state_ = TState::StopRequested;
+}
+
+bool TProcessRun::CanStart() {
+    if (Running())
+        return false;
+    FilesToProcess.clear();
+    p_.Files.GetFilesToProcess(FilesToProcess);
+    if (FilesToProcess.isEmpty())
+        return false;
+    const TRunOptions options = p_.Window.Options();
+    if (options.SR && !p_.Rules.HasCheckedRules())
+        return false;
+    if (options.Convert && p_.Scheme.Scheme().IsEmpty() && !p_.Scheme.AddSelectedStep()) {
+        ShowMessage(Text("szNoTransformation"));
+        return false;
+    }
+    return true;
+}
+
+void TProcessRun::BeforeRun() {
+    p_.Gauge.Start(int(FilesToProcess.size()));
+    p_.Report.Clear();
+    p_.Engine.ResetCounters();
+    p_.Process.Hide();
+    p_.Window.PumpEvents();
+    delete TextFilesCache;
+    TextFilesCache = new TTextFiles;
+    backedUp_.clear();
+}
+
+void TProcessRun::AfterRun() {
+    p_.Gauge.Finish();
+    const TRunOptions options = p_.Window.Options();
+    if (options.ClearInFiles)
+        p_.Files.RemoveAll();
+    if (options.ClearSR)
+        p_.Rules.DeleteAll();
+    if (options.ClearReport)
+        p_.Report.Clear();
+    if (options.ClearConvert)
+        p_.Scheme.Scheme().Clear();
+    if (options.GoTo != TRunPage::None && p_.Window.PageVisible(options.GoTo))
+        p_.Window.ShowPage(options.GoTo);
+    delete TextFilesCache;
+    TextFilesCache = nullptr;
+}
+
+void TProcessRun::AStartExecute() {
+    p_.Window.AutoSave();
+    if (!CanStart())
+        return;
+    const TRunOptions options = p_.Window.Options();
+    p_.Window.ShowPage(TRunPage::Report);
+    BeforeRun();
+    state_ = TState::Running;
+    p_.Window.SetRunning(true);
+    try {
+        TRunEngine& engine = p_.Engine;
+        if (options.SR) {
+            CarriedYesToAll = false;
+            for (int k = 0; k < FilesToProcess.size(); ++k) {
+                if (StopRequested())
+                    break;
+                RunFileIndex = k;
+                engine.SetRunFileIndex(k);
+                engine.SetFileName(FilesToProcess[k]);
+                ProcessFile(FilesToProcess[k], p_.Report);
+                if (StopRequested())
+                    break;
+                p_.Gauge.Step(FileNameOnly(FilesToProcess[k]));
+                CountFileProcessed();
+            }
+            if (!p_.Report.IsEmpty())
+                p_.Report.InsertFirst(Text("szReportPlus"));
+            const TRunCounters totals = engine.Counters();
+            AddSummary(p_.Report, options.Report, p_.Texts, engine.Action(),
+                       {totals.FilesProcessed, int(FilesToProcess.size()), totals.FindsTotal, totals.PassesWithFinds,
+                        totals.ReplacementsTotal, totals.PassesWithReplacements});
+        }
+        engine.ResetCounters();
+        if (options.Convert) {
+            for (int k = 0; k < FilesToProcess.size(); ++k) {
+                if (StopRequested())
+                    break;
+                engine.SetFileName(FilesToProcess[k]);
+                ConvertFile(FilesToProcess[k], p_.Report);
+                p_.Gauge.Step(FileNameOnly(FilesToProcess[k]));
+                CountFileProcessed();
+            }
+            AddConvertReportHeader(p_.Report, p_.Texts, {engine.Counters().FilesProcessed, int(FilesToProcess.size())});
+        }
+    } catch (const bw::Error& e) {
+        ShowMessage(e.message());
+    } catch (const std::exception& e) {
+        ShowMessage(QString::fromLocal8Bit(e.what()));
+    }
+    p_.Engine.ClearAbort();
+    AfterRun();
+    state_ = TState::Idle;
+    p_.Window.SetRunning(false);
+    FilesToProcess.clear();
+}
+
+void TProcessRun::PrepareRule(const TSRInfo& rule) {
+    TRunEngine& engine = p_.Engine;
+    ProcessModes.Clear();
+    ProcessAnswers.Clear();
+    engine.SetHintShown(rule.Target.tbShowHint);
+    engine.SetOptions(rule.Source.sbAS, rule.Target.tbAS, rule.Source.sbIgnoreMode);
+
+    QString out = rule.Target.OutFolder;
+    QString in = rule.Target.InFolder;
+    if (out.isEmpty())
+        out = bw::homeDir() + QStringLiteral("Output/");
+    if (in.isEmpty())
+        in = bw::homeDir() + QStringLiteral("Input/");
+    engine.SetFolders(out, in);
+    QDir().mkpath(out); // a failure shows when a file there is needed
+    QDir().mkpath(in);
+
+    engine.SetSearchOptions(rule.Source.sbCaseSensitive, rule.Source.sbWholeWords);
+    try {
+        engine.SetSourceText(bw::encode1251(rule.Source.ssText, nullptr));
+    } catch (const bw::Error& e) {
+        throw bw::Error(Text("szCheckSourceText") + e.message());
+    }
+    engine.SetAction(rule.SearchActionType);
+    if (rule.SearchActionType != ofatDontChange) {
+        try {
+            engine.SetTargetText(bw::encode1251(rule.Target.tsText, nullptr));
+        } catch (const bw::Error& e) {
+            throw bw::Error(Text("szCheckTargetText") + e.message());
+        }
+    }
+    p_.Window.ShowPage(TRunPage::Report);
+    if (rule.SearchActionType == ofatDontChange) {
+        p_.Process.PrepareFind();
+    } else {
+        p_.Process.PrepareReplace();
+        if (!rule.Target.tbConfirmReplace)
+            ProcessAnswers.Include(ansYesToAll);
+    }
+    Conversion.DetectSampleSize = rule.Source.siCharCount;
+}
+
+namespace {
+
+// Repeating a pass makes sense only for actions that take the found text away.
+bool ActionCanRepeat(TOnFoundActionType action) { return action == ofatDelete || action == ofatReplace; }
+
+} // namespace
+
+void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
+    if (!QFileInfo(fileName).isFile() || !LoadFileToString(fileName, CurrentFileText))
+        return;
+    QString f = fileName; // the file's name as later rules see it (a rule may rename it)
+    TRunEngine& engine = p_.Engine;
+    engine.ResetPassCounters();
+    engine.LoadFromString(std::string());
+    p_.Process.SetDefaultFont();
+    const QString processing = Text("szFProcessing");
+    p_.Process.PushCaption();
+    struct PopGuard {
+        TRunProcessWindow& process;
+        ~PopGuard() { process.PopCaption(); }
+    } popGuard{p_.Process};
+
+    const TRunOptions options = p_.Window.Options();
+    for (int i = 0; i < p_.Rules.Count(); ++i) {
+        if (StopRequested())
+            break;
+        if (!p_.Rules.Checked(i))
+            continue;
+        const TSRInfo& rule = p_.Rules.Rule(i);
+        engine.ResetPassCounters();
+        try {
+            PrepareRule(rule);
+        } catch (const bw::Error& e) {
+            ShowMessage(e.message());
+            ShowMessage(bw::format(Text("szCantDoPreparing"), {i}) + QLatin1Char(' ') + Text("szAbortOperation"));
+            RequestStop();
+            continue;
+        }
+        if (CarriedYesToAll)
+            ProcessAnswers.Include(ansYesToAll);
+
+        for (const QString& name : bw::fromCommaText(rule.Source.ssCLBCP)) {
+            if (StopRequested())
+                break;
+            int row = 0;
+            if (!SearchCodePageRow(name, row)) {
+                ReportUnknownCodePage(report, p_.Texts, f, name);
+                continue;
+            }
+            Conversion.Reset();
+            Conversion.DetectSampleSize = rule.Source.siCharCount;
+            engine.SetFileName(f);
+            if (row == kNoConversion)
+                engine.LoadFromString(CurrentFileText);
+            else
+                engine.LoadFromString(ConvertText(CurrentFileText, row, Conversion));
+            const bool lossyIn = Conversion.Lossy;
+            engine.SetModified(false);
+            p_.Process.TextLoaded();
+
+            p_.Process.SetCaption(processing + QLatin1Char(' ') + FileNameOnly(f) + QStringLiteral(" (") + name +
+                                  QLatin1Char(')'));
+            p_.Window.PumpEvents();
+            if (StopRequested()) // Stop or Exit chosen while the queue was pumped
+                break;
+
+            const TRunCounters saved = engine.Counters();
+            bool capReached = false;
+            std::string before = rule.Target.tbRepeat ? engine.Text() : std::string();
+            for (int pass = 1;; ++pass) {
+                const int replacementsBefore = engine.Counters().PassReplacements;
+                engine.ProcessAll();
+                if (!rule.Target.tbRepeat || engine.Aborted() || !ActionCanRepeat(rule.SearchActionType) ||
+                    engine.Counters().PassReplacements <= replacementsBefore)
+                    break;
+                std::string after = engine.Text();
+                if (after == before) // replacements that change nothing would repeat forever
+                    break;
+                if (pass >= kMaxRepeatedPasses) {
+                    capReached = true;
+                    break;
+                }
+                before = std::move(after);
+            }
+            if (engine.Aborted()) {
+                engine.SetCounters(saved);
+                RequestStop();
+                break;
+            }
+
+            TFileLineFacts facts;
+            facts.CodePage = name;
+            facts.Action = rule.SearchActionType;
+            facts.Modified = engine.Modified();
+            facts.PassCapReached = capReached;
+            if (engine.FileName() != f) { // renamed: later rules, code pages and lines use the new name
+                f = engine.FileName();
+                if (RunFileIndex >= 0 && RunFileIndex < FilesToProcess.size())
+                    FilesToProcess[RunFileIndex] = f;
+            }
+            if (facts.Modified) {
+                const bool convertBack = rule.Source.sbSaveCP && Conversion.ReverseConversion != -1;
+                std::string text = convertBack ? ConvertBack(engine.Text(), Conversion) : engine.Text();
+                if (lossyIn || Conversion.Lossy) {
+                    // Characters of the file have no exact form on the way in
+                    // or out: saving would damage it, so it stays as it was.
+                    engine.SetCounters(saved);
+                    facts.Save = TSaveOutcome::Lossy;
+                } else {
+                    CurrentFileText = std::move(text);
+                    if (!BackupOnce(f)) {
+                        engine.SetCounters(saved);
+                        facts.Save = TSaveOutcome::GaveUp;
+                        RequestStop();
+                    } else if (SaveStringToFile(f, CurrentFileText)) {
+                        facts.Save = TSaveOutcome::Saved;
+                    } else {
+                        engine.SetCounters(saved);
+                        facts.Save = TSaveOutcome::GaveUp;
+                        AStopExecute();
+                    }
+                }
+            }
+            const TRunCounters counters = engine.Counters();
+            facts.Path = f;
+            facts.Finds = counters.PassFinds;
+            facts.Replacements = counters.PassReplacements;
+            ReportFileLine(report, options.Report, p_.Texts, facts);
+
+            if (counters.PassFinds > 0 && rule.Source.sbStopCPChange)
+                break;
+        }
+        if (ProcessAnswers.Contains(ansYesToAll))
+            CarriedYesToAll = true;
+    }
+}
+
+void TProcessRun::ConvertFile(const QString& fileName, TReport& report) {
+    if (!QFileInfo(fileName).isFile())
+        return;
+    if (!BackupOnce(fileName)) {
+        report.Append(bw::format(TextOr(p_.Texts, QStringLiteral("szBackupAbortedSkipped"),
+                                        QStringLiteral("%s: not converted, its backup copy was aborted")),
+                                 {fileName}));
+        return;
+    }
+    p_.Scheme.Scheme().ConvertFile(fileName, report, p_.Texts);
+}

@@ -1,0 +1,237 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/conversionscheme.h"
+#include "app/report.h"
+#include "engine/codepages.h"
+#include "engine/srinfo.h"
+
+class TProcessController;
+class TProcessView;
+
+// The pages of the main window a run may show.
+enum class TRunPage { None, InFiles, SR, Report, Convert };
+
+// One item of the list of code pages a rule searches in: the name stored in
+// rules and the conversion row that brings that code page into the working
+// one (kNoConversion for the working code page itself).
+struct TSearchCodePage {
+    QString Name;
+    int Row;
+};
+inline constexpr int kNoConversion = 65535;
+
+// The list the rule dialog offers: "Win-1251" first, then the source of every
+// conversion row into Win-1251, in table order.
+const std::vector<TSearchCodePage>& SearchCodePages();
+// The row of a code-page name (letter case ignored); false when the name is
+// not in the list.
+bool SearchCodePageRow(const QString& name, int& row);
+
+// What the run needs of the main window. Each part is small so the main
+// window, and tests, can give it from wherever it lives.
+class TRunFiles {
+public:
+    virtual ~TRunFiles() = default;
+    // Fills the list of files to process from the file tree; when it stays
+    // empty, the user has been told.
+    virtual void GetFilesToProcess(QStringList& files) = 0;
+    // Empties the file tree without a question.
+    virtual void RemoveAll() = 0;
+};
+
+class TRunRules {
+public:
+    virtual ~TRunRules() = default;
+    virtual int Count() const = 0;
+    virtual bool Checked(int row) const = 0;
+    virtual const TSRInfo& Rule(int row) const = 0;
+    // True when a rule is checked; otherwise the user has been told.
+    virtual bool HasCheckedRules() = 0;
+    virtual void DeleteAll() = 0;
+};
+
+class TRunScheme {
+public:
+    virtual ~TRunScheme() = default;
+    virtual TConversionScheme& Scheme() = 0;
+    // Adds the step selected on the conversion page when both a source and a
+    // target are selected; false when they are not.
+    virtual bool AddSelectedStep() = 0;
+};
+
+// The options the run reads at its start and end.
+struct TRunOptions {
+    bool SR = true;      // the search/replace pass is switched on
+    bool Convert = false; // the conversion pass is switched on
+    bool ClearInFiles = false;
+    bool ClearSR = false;
+    bool ClearReport = false;
+    bool ClearConvert = false;
+    TRunPage GoTo = TRunPage::None; // the page to show after a run
+    TReportOptions Report;
+};
+
+class TRunWindow {
+public:
+    virtual ~TRunWindow() = default;
+    virtual TRunOptions Options() const = 0;
+    // Saves the project and/or the options as the options say.
+    virtual void AutoSave() {}
+    virtual void ShowPage(TRunPage) {}
+    virtual bool PageVisible(TRunPage) const { return true; }
+    // Start hidden, Stop shown, options and pages locked while running.
+    virtual void SetRunning(bool) {}
+    // Lets queued user input through; Stop and Exit act here.
+    virtual void PumpEvents() {}
+};
+
+// The engine's ten counters, copied aside and put back as one unit.
+struct TRunCounters {
+    // Pass counters: the find and replacement counts of the rule on the file so far.
+    std::int32_t PassUnused0 = 0, PassFinds = 0, PassUnused2 = 0, PassReplacements = 0, PassUnused4 = 0;
+    // Run totals.
+    std::int32_t FilesProcessed = 0, FindsTotal = 0, PassesWithFinds = 0, ReplacementsTotal = 0,
+                 PassesWithReplacements = 0;
+};
+
+// What the run needs of the engine that holds one file's text.
+class TRunEngine {
+public:
+    virtual ~TRunEngine() = default;
+    virtual void ResetCounters() = 0;
+    virtual void ResetPassCounters() = 0;
+    virtual TRunCounters Counters() const = 0;
+    virtual void SetCounters(const TRunCounters& counters) = 0;
+
+    virtual QString FileName() const = 0;
+    virtual void SetFileName(const QString& path) = 0;
+    // Replaces the text and clears the modified flag.
+    virtual void LoadFromString(const std::string& bytes) = 0;
+    virtual const std::string& Text() const = 0;
+    virtual bool Modified() const = 0;
+    virtual void SetModified(bool on) = 0;
+
+    // A rule's settings; the two texts compile and raise bw::Error when they fail.
+    virtual void SetOptions(bool maskedSource, bool maskedTarget, bool ignoreMode) = 0;
+    virtual void SetFolders(const QString& outFolder, const QString& inFolder) = 0;
+    virtual void SetSearchOptions(bool matchCase, bool wholeWord) = 0;
+    virtual void SetSourceText(const std::string& bytes) = 0;
+    virtual void SetTargetText(const std::string& bytes) = 0;
+    virtual TOnFoundActionType Action() const = 0;
+    virtual void SetAction(TOnFoundActionType action) = 0;
+    // Shows built replacements in the processing window.
+    virtual void SetHintShown(bool on) = 0;
+
+    // One pass over the whole text from position 0.
+    virtual void ProcessAll() = 0;
+    // The user aborted or a pattern failed during a pass.
+    virtual bool Aborted() const = 0;
+    virtual void ClearAbort() = 0;
+    // The file index that line blocks read.
+    virtual void SetRunFileIndex(int index) = 0;
+};
+
+// What the run needs of the processing window.
+class TRunProcessWindow {
+public:
+    virtual ~TRunProcessWindow() = default;
+    virtual void Hide() = 0;
+    virtual void PushCaption() = 0;
+    virtual void PopCaption() = 0;
+    virtual void SetCaption(const QString& caption) = 0;
+    virtual void SetDefaultFont() = 0;
+    virtual void PrepareFind() = 0;
+    virtual void PrepareReplace() = 0;
+    // A new text was loaded into the engine.
+    virtual void TextLoaded() = 0;
+};
+
+// The processing window's controller and view as the run's processing window.
+class TControllerProcessWindow : public TRunProcessWindow {
+public:
+    TControllerProcessWindow(TProcessController& controller, TProcessView& view)
+        : controller_(controller), view_(view) {}
+    void Hide() override;
+    void PushCaption() override;
+    void PopCaption() override;
+    void SetCaption(const QString& caption) override;
+    void SetDefaultFont() override {}
+    void PrepareFind() override;
+    void PrepareReplace() override;
+    void TextLoaded() override;
+
+private:
+    TProcessController& controller_;
+    TProcessView& view_;
+};
+
+// A repeating rule runs at most this many passes over one text.
+inline constexpr int kMaxRepeatedPasses = 100;
+
+// The processing run: every checked rule over every file in each of its code
+// pages, then the conversion pass.
+class TProcessRun {
+public:
+    enum class TState { Idle, Running, StopRequested };
+
+    struct TParts {
+        TRunWindow& Window;
+        TRunFiles& Files;
+        TRunRules& Rules;
+        TRunScheme& Scheme;
+        TRunEngine& Engine;
+        TRunProcessWindow& Process;
+        TMyGauge& Gauge;
+        TReport& Report;
+        TextSource Texts;
+        std::function<bool(const QString& path)> MakeBackup; // the backup store
+    };
+
+    explicit TProcessRun(TParts parts);
+
+    // The Process action.
+    void AStartExecute();
+    // The Stop action: asks, then asks the run to stop at its next stop point.
+    void AStopExecute();
+    // Asks the run to stop without a question (Exit has asked already).
+    void RequestStop();
+
+    TState State() const { return state_; }
+    bool Running() const { return state_ != TState::Idle; }
+    bool StopRequested() const { return state_ == TState::StopRequested; }
+
+    // The steps of a run, public for the plug-in host and for tests.
+    bool CanStart();
+    void BeforeRun();
+    void AfterRun();
+    void ProcessFile(const QString& fileName, TReport& report);
+    void PrepareRule(const TSRInfo& rule);
+    void ConvertFile(const QString& fileName, TReport& report);
+
+    // Backs a file up once per run (the processing window's backups go
+    // through here too); false when the user aborted the backup.
+    bool BackupOnce(const QString& path);
+
+    // Run-wide state.
+    QStringList FilesToProcess;
+    bool CarriedYesToAll = false;
+    int RunFileIndex = 0;
+    TConversionContext Conversion; // ReverseConversion and DetectSampleSize of the run
+
+private:
+    QString Text(const char* key) const;
+    void ShowMessage(const QString& text) const;
+    void CountFileProcessed();
+
+    TParts p_;
+    TState state_ = TState::Idle;
+    std::set<QString> backedUp_;
+};

@@ -1,0 +1,371 @@
+#include "app/processrun.h"
+
+#include "engine/codepages.h"
+#include "engine/processstate.h"
+#include "engine/textfiles.h"
+#include "tests/app/runfixture.h"
+
+using namespace bw::test;
+
+namespace {
+
+TextSource RunTexts() {
+    static const QMap<QString, QString> texts{
+        {"szFoundFile", "found %s %d"},
+        {"szChangedFile", "changed %s C%d F%d"},
+        {"szNotChangedFile1", "nothing %s %d"},
+        {"szNotChangedFile2", "declined %s %d"},
+        {"szReport", "REPORT"},
+        {"szReportPlus", "PLUS"},
+        {"szProcessed", "processed %d of %d"},
+        {"szChanged", "changed files %d of %d"},
+        {"szChanging", "changes %d of %d"},
+        {"szFoundFiles", "files with finds %d"},
+        {"szFoundEnterings", "finds %d"},
+        {"szConvertedFile", "converted %s (%s)"},
+        {"szAbortOp", "Stop?"},
+        {"szCantDoPreparing", "rule %d failed."},
+        {"szAbortOperation", "Stopped."},
+        {"szCheckSourceText", "Search text: "},
+        {"szNoTransformation", "No scheme"},
+        {"szFProcessing", "Processing"},
+    };
+    return [](const QString& key) { return texts.value(key); };
+}
+
+class ProcessRunTest : public TempDirTest {
+protected:
+    ProcessRunTest() {
+        ProcessModes.Clear();
+        ProcessAnswers.Clear();
+        view.controller = &controller;
+        engine.controller = &controller;
+        controller.MakeBackup = [this](const QString& path) { return run.BackupOnce(path); };
+    }
+
+    // Writes a file and adds it to the list of files to process.
+    QString AddFile(const QString& name, const std::string& bytes) {
+        const QString p = writeFile(name, bytes);
+        host.files << p;
+        return p;
+    }
+    void AddRule(const TSRInfo& rule, bool checked = true) { host.rules.emplace_back(checked, rule); }
+
+    FakeEngine engine;
+    ScriptedView view;
+    TProcessController controller{engine, view};
+    TControllerProcessWindow window{controller, view};
+    FakeHost host;
+    TMyGauge gauge{host, RunTexts()};
+    TReport report;
+    QStringList backups;
+    bool backupAnswer = true;
+    TProcessRun run{{host, host, host, host, engine, window, gauge, report, RunTexts(),
+                     [this](const QString& path) {
+                         backups << path;
+                         return backupAnswer;
+                     }}};
+};
+
+} // namespace
+
+TEST_F(ProcessRunTest, EveryCheckedRuleOverEveryFileThenTheSummary) {
+    const QString a = AddFile("a.txt", "cat dog");
+    const QString b = AddFile("b.txt", "dog");
+    const QString c = AddFile("c.txt", "bird");
+    AddRule(ReplaceRule("cat", "CAT"));
+    AddRule(ReplaceRule("bird", "BIRD"), false);
+    AddRule(ReplaceRule("dog", "DOG"));
+    run.AStartExecute();
+
+    EXPECT_EQ(readFile(a), "CAT DOG");
+    EXPECT_EQ(readFile(b), "DOG");
+    EXPECT_EQ(readFile(c), "bird");
+    EXPECT_EQ(engine.log, (QStringList{"pass cat", "pass dog", "pass cat", "pass dog", "pass cat", "pass dog"}));
+    EXPECT_EQ(report.Lines(), (QStringList{
+                                  "REPORT", "processed 3 of 3", "changed files 3 of 3", "changes 3 of 3", "", "PLUS",
+                                  "changed " + a + " C1 F1", "changed " + a + " C1 F1", "nothing " + b + " 0",
+                                  "changed " + b + " C1 F1", "nothing " + c + " 0", "nothing " + c + " 0"}));
+    EXPECT_EQ(host.stepsShown, 0); // the gauge went through its three steps and was reset by Finish
+    EXPECT_EQ(host.title, "Brindlewick");
+    EXPECT_FALSE(host.running);
+    EXPECT_FALSE(run.Running());
+    EXPECT_TRUE(run.FilesToProcess.isEmpty());
+    EXPECT_EQ(TextFilesCache, nullptr);
+    EXPECT_EQ(view.shows, 0);
+}
+
+
+TEST_F(ProcessRunTest, CodePagesEachPassAndStopAfterAFind) {
+    // "Da" in KOI8-R (E4 C1), then in Win-1251 (C4 E0).
+    const QString both = AddFile("both.txt", "\xE4\xC1 \xC4\xE0");
+    TSRInfo rule = FindRule(QString::fromUtf8("\xD0\x94\xD0\xB0"), "Win-1251,KOI8-R");
+    rule.Source.sbStopCPChange = false;
+    AddRule(rule);
+    view.script = {Answer(&TProcessController::YesToFile)}; // lasts over the rule's code pages on this file
+    run.AStartExecute();
+    // Both code pages ran; the second line counts the first code page's find too.
+    EXPECT_EQ(report.Lines().mid(5), (QStringList{"found " + both + " 1 (Win-1251)", "found " + both + " 2 (KOI8-R)"}));
+    EXPECT_EQ(report.Lines().mid(0, 4), (QStringList{"REPORT", "processed 1 of 1", "files with finds 2", "finds 2"}));
+
+    host.files = {both};
+    host.rules[0].second.Source.sbStopCPChange = true;
+    view.script = {Answer(&TProcessController::Yes)};
+    run.AStartExecute();
+    EXPECT_EQ(report.Lines().mid(4), (QStringList{"PLUS", "found " + both + " 1 (Win-1251)"}));
+    EXPECT_EQ(view.shows, 2);
+}
+
+TEST_F(ProcessRunTest, SavedBackInTheCodePageItWasReadInOnlyWhenTheRuleSaysSo) {
+    const std::string koi = "\xE4\xC1 x"; // "Da x" in KOI8-R
+    const QString keep = AddFile("keep.txt", koi);
+    AddRule(ReplaceRule("x", "y", "KOI8-R"));
+    run.AStartExecute();
+    EXPECT_EQ(readFile(keep), "\xE4\xC1 y");
+
+    const QString flat = writeFile("flat.txt", koi);
+    host.files = {flat};
+    host.rules[0].second.Source.sbSaveCP = false;
+    run.AStartExecute();
+    EXPECT_EQ(readFile(flat), "\xC4\xE0 y");
+}
+
+TEST_F(ProcessRunTest, AnswersLastForTheRuleExceptACarriedYesToAll) {
+    const QString a = AddFile("a.txt", "x x");
+    const QString b = AddFile("b.txt", "x y");
+    AddRule(ReplaceRule("x", "X", "Win-1251", true));
+    AddRule(ReplaceRule("y", "Y", "Win-1251", true));
+    // a: No to the first x, Yes to File for the rest of rule 1; rule 2 finds nothing.
+    // b: rule 1 asks again (answers end with the rule); Yes to All carries to rule 2.
+    view.script = {Answer(&TProcessController::No), Answer(&TProcessController::YesToFile),
+                   Answer(&TProcessController::YesToAll)};
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), "x X");
+    EXPECT_EQ(readFile(b), "X Y");
+    EXPECT_EQ(view.shows, 3);
+    EXPECT_TRUE(run.CarriedYesToAll);
+}
+
+TEST_F(ProcessRunTest, ARuleWithoutConfirmationCarriesYesToAllToLaterRulesAndFiles) {
+    const QString a = AddFile("a.txt", "p q");
+    const QString b = AddFile("b.txt", "q");
+    AddRule(ReplaceRule("p", "P"));                   // no confirmation
+    AddRule(ReplaceRule("q", "Q", "Win-1251", true)); // asks, but Yes to All stands
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), "P Q");
+    EXPECT_EQ(readFile(b), "Q");
+    EXPECT_EQ(view.shows, 0);
+}
+
+TEST_F(ProcessRunTest, AbortInTheWindowSavesNothingUndoesCountsAndStops) {
+    const QString a = AddFile("a.txt", "x x");
+    const QString b = AddFile("b.txt", "x");
+    AddRule(ReplaceRule("x", "X", "Win-1251", true));
+    prompt.push(bw::Answer::Yes); // "stop?" of the Abort button
+    view.script = {Answer(&TProcessController::Yes), [](TProcessController& c) { c.Abort(); }};
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), "x x");
+    EXPECT_EQ(readFile(b), "x");
+    // No line for the aborted code page; the file is not counted; the summary is written.
+    EXPECT_EQ(report.Lines(), (QStringList{"REPORT", "processed 0 of 2", "changed files 0 of 2", "changes 0 of 0", ""}));
+    EXPECT_FALSE(engine.Aborted());
+}
+
+TEST_F(ProcessRunTest, StopDuringAFileWithBothPasses) {
+    for (int i = 1; i <= 5; ++i)
+        AddFile(QString("f%1.txt").arg(i), "x");
+    AddRule(ReplaceRule("x", "y"));
+    host.options.Convert = true;
+    host.scheme.AddStep(FindConversion(cpWin1251, cpKOI8R));
+    int pumps = 0;
+    host.onPump = [&] {
+        if (++pumps == 3) { // the pump before file 2's code page (the first one is the run's start)
+            prompt.push(bw::Answer::Yes);
+            run.AStopExecute();
+        }
+    };
+    run.AStartExecute();
+    EXPECT_EQ(readFile(path("f1.txt")), "y");
+    EXPECT_EQ(readFile(path("f2.txt")), "x"); // stop acts right after the pump, before the pass
+    EXPECT_EQ(report.Lines(),
+              (QStringList{"REPORT", "processed 0 of 5", "", "PLUS", "REPORT", "processed 1 of 5", "changed files 1 of 5",
+                           "changes 1 of 1", "", "PLUS", "changed " + path("f1.txt") + " C1 F1"}));
+    ASSERT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(prompt.asked()[0].text, "Stop?");
+}
+
+TEST_F(ProcessRunTest, StopAnsweredNoGoesOn) {
+    AddFile("a.txt", "x");
+    AddFile("b.txt", "x");
+    AddRule(ReplaceRule("x", "y"));
+    host.onPump = [&] {
+        prompt.push(bw::Answer::No);
+        run.AStopExecute();
+    };
+    run.AStartExecute();
+    EXPECT_EQ(readFile(path("b.txt")), "y");
+}
+
+TEST_F(ProcessRunTest, APatternThatDoesNotCompileStopsTheRunWithTwoMessages) {
+    AddFile("a.txt", "x");
+    AddFile("b.txt", "x");
+    AddRule(ReplaceRule("x", "y"));
+    AddRule(ReplaceRule("[bad", "z"));
+    host.options.Convert = true;
+    host.scheme.AddStep(0);
+    run.AStartExecute();
+    ASSERT_EQ(prompt.asked().size(), 2u);
+    EXPECT_EQ(prompt.asked()[0].text, "Search text: unclosed block");
+    EXPECT_EQ(prompt.asked()[1].text, "rule 1 failed. Stopped.");
+    EXPECT_EQ(readFile(path("a.txt")), "y"); // the first rule was already saved
+    EXPECT_EQ(readFile(path("b.txt")), "x");
+    // The summary is written; the conversion pass leaves at once with its header.
+    EXPECT_EQ(report.Lines().mid(0, 4), (QStringList{"REPORT", "processed 0 of 2", "", "PLUS"}));
+    EXPECT_EQ(report.Lines().mid(4, 2), (QStringList{"REPORT", "processed 0 of 2"}));
+}
+
+TEST_F(ProcessRunTest, CanStartChecksInOrder) {
+    host.options.Convert = true;
+    EXPECT_FALSE(run.CanStart()); // no files
+    AddFile("a.txt", "x");
+    EXPECT_FALSE(run.CanStart()); // no checked rule
+    AddRule(ReplaceRule("x", "y"));
+    EXPECT_FALSE(run.CanStart()); // conversion on, no scheme, nothing selected
+    ASSERT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(prompt.asked()[0].text, "No scheme");
+    host.selectedStep = true;
+    EXPECT_TRUE(run.CanStart()); // the selected pair became the scheme's one step
+    EXPECT_EQ(host.scheme.Count(), 1);
+}
+
+TEST_F(ProcessRunTest, AfterRunClearsAndShowsThePageTheOptionsSay) {
+    AddFile("a.txt", "x");
+    AddRule(ReplaceRule("x", "y"));
+    host.scheme.AddStep(0);
+    host.options.ClearInFiles = host.options.ClearSR = host.options.ClearConvert = true;
+    host.options.GoTo = TRunPage::Convert; // its tab is hidden while conversion is off
+    run.AStartExecute();
+    EXPECT_TRUE(host.files.isEmpty());
+    EXPECT_TRUE(host.rules.empty());
+    EXPECT_TRUE(host.scheme.IsEmpty());
+    EXPECT_FALSE(report.IsEmpty());
+    EXPECT_EQ(host.pages.last(), QString::number(int(TRunPage::Report)));
+
+    AddFile("b.txt", "x");
+    AddRule(ReplaceRule("x", "y"));
+    host.options.ClearReport = true;
+    host.options.GoTo = TRunPage::InFiles;
+    run.AStartExecute();
+    EXPECT_TRUE(report.IsEmpty());
+    EXPECT_EQ(host.pages.last(), QString::number(int(TRunPage::InFiles)));
+}
+
+// ---- mends
+
+TEST_F(ProcessRunTest, UnknownCodePageIsSkippedWithALine) {
+    const QString a = AddFile("a.txt", "x");
+    AddRule(ReplaceRule("x", "y", "CP-XYZ,Win-1251"));
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), "y");
+    EXPECT_EQ(report.Lines().mid(6),
+              (QStringList{a + ": code page \"CP-XYZ\" is unknown, the rule skipped it", "changed " + a + " C1 F1"}));
+}
+
+TEST_F(ProcessRunTest, ASaveGivenUpIsReportedAsNotSavedAndAsksToStop) {
+    const QString file = "/proc/version"; // reads, never writes
+    if (!QFile::exists(file))
+        GTEST_SKIP();
+    host.files = {file};
+    AddFile("b.txt", "L");
+    AddRule(ReplaceRule("L", "l"));
+    prompt.push(bw::Answer::No);  // do not try the save again
+    prompt.push(bw::Answer::Yes); // stop the run
+    run.AStartExecute();
+    ASSERT_EQ(prompt.asked().size(), 2u);
+    EXPECT_EQ(prompt.asked()[1].text, "Stop?");
+    EXPECT_EQ(readFile(path("b.txt")), "L");
+    EXPECT_TRUE(report.Lines().contains(file + ": the changes were not saved")) << report.Text().toStdString();
+    for (const QString& line : report.Lines())
+        EXPECT_FALSE(line.startsWith("changed /proc")) << line.toStdString();
+}
+
+TEST_F(ProcessRunTest, ALossyCodePageLeavesTheFileAsItWas) {
+    const std::string utf8 = "\xE4\xB8\xAD x"; // a character Windows-1251 lacks
+    const QString a = AddFile("a.txt", utf8);
+    AddRule(ReplaceRule("x", "y", "UTF-8"));
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), utf8);
+    EXPECT_TRUE(report.Lines().last().startsWith(a + ": not saved")) << report.Text().toStdString();
+    EXPECT_TRUE(report.Lines().contains("changes 0 of 0")) << report.Text().toStdString();
+}
+
+TEST_F(ProcessRunTest, AnAbortedBackupSkipsTheConversionOfThatFile) {
+    const QString a = AddFile("a.txt", "\xC0");
+    const QString b = AddFile("b.txt", "\xC0");
+    host.options.SR = false;
+    host.options.Convert = true;
+    host.scheme.AddStep(FindConversion(cpWin1251, cp866));
+    backupAnswer = false;
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), "\xC0");
+    EXPECT_EQ(readFile(b), "\xC0");
+    EXPECT_EQ(report.Lines().mid(4), (QStringList{a + ": not converted, its backup copy was aborted",
+                                                  b + ": not converted, its backup copy was aborted"}));
+
+    backupAnswer = true;
+    host.files = {a};
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), "\x80");
+    EXPECT_EQ(report.Lines().mid(4), QStringList{"converted " + a + " (Win-1251 -> 866)"});
+}
+
+TEST_F(ProcessRunTest, ARenamedFileKeepsItsNewNameForLaterRulesLinesAndConversion) {
+    const QString old = AddFile("old.txt", "name x");
+    TSRInfo rename = ReplaceRule("name", "new.txt");
+    rename.SearchActionType = ofatRenameFile;
+    AddRule(rename);
+    AddRule(ReplaceRule("x", "y"));
+    host.options.Convert = true;
+    host.scheme.AddStep(FindConversion(cpWin1251, cp866));
+    run.AStartExecute();
+    const QString renamed = path("new.txt");
+    EXPECT_FALSE(exists(old));
+    EXPECT_EQ(readFile(renamed), "name y");
+    EXPECT_TRUE(report.Lines().contains("changed " + renamed + " C1 F1")) << report.Text().toStdString();
+    EXPECT_TRUE(report.Lines().contains("converted " + renamed + " (Win-1251 -> 866)")) << report.Text().toStdString();
+}
+
+TEST_F(ProcessRunTest, RepeatedPassesEndAndTheCapIsReported) {
+    const QString grow = AddFile("grow.txt", "b");
+    const QString settle = AddFile("settle.txt", "aaaa");
+    TSRInfo shrink = ReplaceRule("aa", "a");
+    shrink.Target.tbRepeat = true;
+    AddRule(shrink);
+    TSRInfo expand = ReplaceRule("b", "ab"); // always a new match: only the cap ends it
+    expand.Target.tbRepeat = true;
+    AddRule(expand);
+    run.AStartExecute();
+    EXPECT_EQ(readFile(settle), "a"); // passes run from 0 until one replaces nothing
+    EXPECT_EQ(readFile(grow), std::string(kMaxRepeatedPasses, 'a') + "b");
+    const QStringList capped = report.Lines().filter("stopped");
+    ASSERT_EQ(capped.size(), 1) << report.Text().toStdString();
+    EXPECT_TRUE(capped[0].startsWith(grow));
+}
+
+TEST_F(ProcessRunTest, BackupsOncePerFileAndRunHoweverTheChangeWasAccepted) {
+    const QString a = AddFile("a.txt", "p q");
+    AddRule(ReplaceRule("p", "P"));                   // no confirmation
+    AddRule(ReplaceRule("q", "Q", "Win-1251", true)); // carried Yes to All
+    host.options.Convert = true;
+    host.scheme.AddStep(FindConversion(cpWin1251, cp866));
+    run.AStartExecute();
+    EXPECT_EQ(backups, QStringList{a});
+
+    const QString b = AddFile("b.txt", "q");
+    host.files = {b};
+    host.rules.erase(host.rules.begin());
+    host.options.Convert = false;
+    view.script = {Answer(&TProcessController::Yes)};
+    run.AStartExecute();
+    EXPECT_EQ(backups, (QStringList{a, b}));
+}
