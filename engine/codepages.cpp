@@ -102,14 +102,22 @@ TCodePageId DetectCodePage(std::string_view text, int sampleSize) {
     // or cut off by the end of the sample.
     std::array<std::array<std::uint64_t, 256>, 4> h{};
     std::uint64_t leads = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned b = p[i];
-        ++h[i & 3][b];
-        const bool continued = i + 1 >= n || (p[i + 1] & 0xC0) == 0x80;
-        leads += static_cast<std::uint64_t>((b & 0xFE) == 0xD0 && continued);
+    auto lead = [](unsigned b, unsigned next) {
+        return static_cast<std::uint64_t>(((b & 0xFE) == 0xD0) & ((next & 0xC0) == 0x80));
+    };
+    std::size_t i = 0;
+    for (; i + 4 < n; i += 4) {
+        ++h[0][p[i]];
+        ++h[1][p[i + 1]];
+        ++h[2][p[i + 2]];
+        ++h[3][p[i + 3]];
+        leads += lead(p[i], p[i + 1]) + lead(p[i + 1], p[i + 2]) + lead(p[i + 2], p[i + 3]) + lead(p[i + 3], p[i + 4]);
+    }
+    for (; i < n; ++i) {
+        ++h[0][p[i]];
+        leads += i + 1 < n ? lead(p[i], p[i + 1]) : lead(p[i], 0x80);
     }
     const std::uint64_t zeros = h[0][0] + h[1][0] + h[2][0] + h[3][0];
-    std::size_t i = n;
     for (; i + 4 <= size; i += 4) {
         ++h[0][p[i]];
         ++h[1][p[i + 1]];
