@@ -56,7 +56,8 @@ struct TConversionContext {
     // dropped a byte (odd last byte of UCS-2). Never cleared by a converter.
     bool Lossy = false;
     // The byte-order mark a UTF-8 or UCS-2 decoding took off the front of the
-    // text, and the row that puts it back on (the reverse of that decoding).
+    // text, and the row that puts it back on (the reverse of that decoding);
+    // that row takes it out of here. Any other row leaves the result bare.
     std::string KeptBom;
     int KeptBomRow = -1;
 

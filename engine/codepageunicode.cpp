@@ -281,21 +281,12 @@ void dropStaleBom(TConversionContext& ctx) {
     }
 }
 
-// The row a converter was called with, or the given one when the index is
-// outside the table.
-const RCTable& rowOr(int row, int source, int target) {
-    static const RCTable fallbacks[] = {
-        {cpWin1251, cpUTF8, nullptr, nullptr},
-        {cpWin1251, cpUCS2, nullptr, nullptr},
-        {cpUTF8, cpWin1251, nullptr, nullptr},
-        {cpUCS2, cpWin1251, nullptr, nullptr},
-    };
+// The row a converter was called with, or source -> target when the index
+// is outside the table.
+RCTable rowOr(int row, int source, int target) {
     if (row >= 0 && row < ConversionCount)
         return Conversions[row];
-    for (const RCTable& f : fallbacks)
-        if (f.Source == source && f.Target == target)
-            return f;
-    return fallbacks[0];
+    return {source, target, nullptr, nullptr};
 }
 
 void log(TConversionContext& ctx, int source, int target) {
@@ -326,91 +317,95 @@ std::string ucs2ToWin1251(std::string_view text, bool& lossy) {
     return out;
 }
 
+std::string utf8ToUcs2(std::string_view text, bool& lossy) {
+    std::string out(text.size() * 2, '\0');
+    ToUcs2Sink sink{out.data()};
+    lossy = decodeUtf8(text, sink);
+    out.resize(static_cast<std::size_t>(sink.o - out.data()));
+    return out;
+}
+
+std::string ucs2ToUtf8(std::string_view text, bool& lossy) {
+    // At most three bytes per code unit (a surrogate pair gives four for two).
+    std::string out(text.size() / 2 * 3, '\0');
+    char* o = out.data();
+    lossy = readUcs2(text, [&](char32_t cp) { o = putUtf8(o, cp); });
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return out;
+}
+
+std::string_view bomOf(int form) { return form == cpUTF8 ? kUtf8Bom : kUcs2Bom; }
+
+std::string withBom(const std::string& bom, std::string&& text) {
+    return bom.empty() ? std::move(text) : bom + text;
+}
+
+// The working page, or another 8-bit page through its map to the working
+// page, into a Unicode form.
+std::string toUnicodeForm(const std::string& text, int row, TConversionContext& ctx, int form,
+                          std::string (*encode)(std::string_view)) {
+    const std::string bom = bomToPutBack(row, ctx);
+    const int source = rowOr(row, cpWin1251, form).Source;
+    std::string out = source == cpWin1251 ? encode(text)
+                                          : encode(ConvertText(text, FindConversion(source, cpWin1251), ctx));
+    log(ctx, cpWin1251, form);
+    ctx.ReverseConversion = FindConversion(form, source);
+    dropStaleBom(ctx);
+    return withBom(bom, std::move(out));
+}
+
+// A Unicode form into the working page, then by map into the row's target.
+std::string fromUnicodeForm(const std::string& text, int row, TConversionContext& ctx, int form,
+                            std::string (*decode)(std::string_view, bool&)) {
+    std::string taken;
+    bool lossy = false;
+    std::string out = decode(takeBom(text, bomOf(form), taken), lossy);
+    ctx.Lossy |= lossy;
+    log(ctx, form, cpWin1251);
+    const int target = rowOr(row, form, cpWin1251).Target;
+    if (target != cpWin1251)
+        out = ConvertText(out, FindConversion(cpWin1251, target), ctx);
+    ctx.ReverseConversion = FindConversion(target, form);
+    keepBomFor(ctx, taken);
+    return out;
+}
+
+// One Unicode form into the other.
+std::string betweenForms(const std::string& text, int row, TConversionContext& ctx, int from, int to,
+                         std::string (*convert)(std::string_view, bool&)) {
+    const std::string bom = bomToPutBack(row, ctx);
+    std::string taken;
+    bool lossy = false;
+    std::string out = convert(takeBom(text, bomOf(from), taken), lossy);
+    ctx.Lossy |= lossy;
+    log(ctx, from, to);
+    ctx.ReverseConversion = FindConversion(to, from);
+    keepBomFor(ctx, taken);
+    return withBom(bom, std::move(out));
+}
+
 } // namespace
 
 std::string ConvertToUtf8(const std::string& text, int row, TConversionContext& ctx) {
-    std::string bom = bomToPutBack(row, ctx);
-    const int source = rowOr(row, cpWin1251, cpUTF8).Source;
-    std::string out;
-    if (source == cpWin1251)
-        out = win1251ToUtf8(text);
-    else
-        out = win1251ToUtf8(ConvertText(text, FindConversion(source, cpWin1251), ctx));
-    log(ctx, cpWin1251, cpUTF8);
-    ctx.ReverseConversion = FindConversion(cpUTF8, source);
-    dropStaleBom(ctx);
-    return bom.empty() ? out : bom + out;
+    return toUnicodeForm(text, row, ctx, cpUTF8, win1251ToUtf8);
 }
 
 std::string ConvertToUcs2(const std::string& text, int row, TConversionContext& ctx) {
-    std::string bom = bomToPutBack(row, ctx);
-    const int source = rowOr(row, cpWin1251, cpUCS2).Source;
-    std::string out;
-    if (source == cpWin1251)
-        out = win1251ToUcs2(text);
-    else
-        out = win1251ToUcs2(ConvertText(text, FindConversion(source, cpWin1251), ctx));
-    log(ctx, cpWin1251, cpUCS2);
-    ctx.ReverseConversion = FindConversion(cpUCS2, source);
-    dropStaleBom(ctx);
-    return bom.empty() ? out : bom + out;
+    return toUnicodeForm(text, row, ctx, cpUCS2, win1251ToUcs2);
 }
 
 std::string ConvertFromUtf8(const std::string& text, int row, TConversionContext& ctx) {
-    std::string taken;
-    const std::string_view body = takeBom(text, kUtf8Bom, taken);
-    bool lossy = false;
-    std::string out = utf8ToWin1251(body, lossy);
-    ctx.Lossy |= lossy;
-    log(ctx, cpUTF8, cpWin1251);
-    const int target = rowOr(row, cpUTF8, cpWin1251).Target;
-    if (target != cpWin1251)
-        out = ConvertText(out, FindConversion(cpWin1251, target), ctx);
-    ctx.ReverseConversion = FindConversion(target, cpUTF8);
-    keepBomFor(ctx, taken);
-    return out;
+    return fromUnicodeForm(text, row, ctx, cpUTF8, utf8ToWin1251);
 }
 
 std::string ConvertFromUcs2(const std::string& text, int row, TConversionContext& ctx) {
-    std::string taken;
-    const std::string_view body = takeBom(text, kUcs2Bom, taken);
-    bool lossy = false;
-    std::string out = ucs2ToWin1251(body, lossy);
-    ctx.Lossy |= lossy;
-    log(ctx, cpUCS2, cpWin1251);
-    const int target = rowOr(row, cpUCS2, cpWin1251).Target;
-    if (target != cpWin1251)
-        out = ConvertText(out, FindConversion(cpWin1251, target), ctx);
-    ctx.ReverseConversion = FindConversion(target, cpUCS2);
-    keepBomFor(ctx, taken);
-    return out;
+    return fromUnicodeForm(text, row, ctx, cpUCS2, ucs2ToWin1251);
 }
 
 std::string ConvertUtf8ToUcs2(const std::string& text, int row, TConversionContext& ctx) {
-    std::string bom = bomToPutBack(row, ctx);
-    std::string taken;
-    const std::string_view body = takeBom(text, kUtf8Bom, taken);
-    std::string out(body.size() * 2, '\0');
-    ToUcs2Sink sink{out.data()};
-    ctx.Lossy |= decodeUtf8(body, sink);
-    out.resize(static_cast<std::size_t>(sink.o - out.data()));
-    log(ctx, cpUTF8, cpUCS2);
-    ctx.ReverseConversion = FindConversion(cpUCS2, cpUTF8);
-    keepBomFor(ctx, taken);
-    return bom.empty() ? out : bom + out;
+    return betweenForms(text, row, ctx, cpUTF8, cpUCS2, utf8ToUcs2);
 }
 
 std::string ConvertUcs2ToUtf8(const std::string& text, int row, TConversionContext& ctx) {
-    std::string bom = bomToPutBack(row, ctx);
-    std::string taken;
-    const std::string_view body = takeBom(text, kUcs2Bom, taken);
-    // At most three bytes per code unit (a surrogate pair gives four for two).
-    std::string out(body.size() / 2 * 3, '\0');
-    char* o = out.data();
-    ctx.Lossy |= readUcs2(body, [&](char32_t cp) { o = putUtf8(o, cp); });
-    out.resize(static_cast<std::size_t>(o - out.data()));
-    log(ctx, cpUCS2, cpUTF8);
-    ctx.ReverseConversion = FindConversion(cpUTF8, cpUCS2);
-    keepBomFor(ctx, taken);
-    return bom.empty() ? out : bom + out;
+    return betweenForms(text, row, ctx, cpUCS2, cpUTF8, ucs2ToUtf8);
 }

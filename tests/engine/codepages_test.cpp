@@ -151,6 +151,8 @@ TEST(ConvertText, ByteMapRowLogsAndSetsTheWayBack) {
     EXPECT_EQ(ConvertText("abc", 49, ctx), "abc");
     EXPECT_EQ(ConvertText("abc", -1, ctx), "abc");
     EXPECT_TRUE(ctx.ConversionLog.isEmpty());
+    EXPECT_EQ(ConvertFromUtf8("\xD0\x90", 99, ctx), "\xC0");
+    EXPECT_EQ(ConvertToUcs2("\xC0", -1, ctx), "\x10\x04");
 }
 
 TEST(ConvertText, AutomaticLogsEveryStep) {

@@ -2,14 +2,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <numeric>
 
-std::string allBytes() {
-    std::string s;
-    for (int b = 0; b < 256; ++b)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
+namespace {
 
 std::string convert(const std::string& text, int source, int target, TConversionContext& ctx) {
     return ConvertText(text, FindConversion(source, target), ctx);
@@ -18,7 +13,8 @@ std::string convert(const std::string& text, int source, int target, TConversion
 } // namespace
 
 TEST(UnicodeConverters, EveryWorkingPageByteRoundTrips) {
-    const std::string all = allBytes();
+    std::string all(256, '\0');
+    std::iota(all.begin(), all.end(), '\0');
     for (const int form : {cpUTF8, cpUCS2}) {
         TConversionContext ctx;
         const std::string encoded = convert(all, cpWin1251, form, ctx);
