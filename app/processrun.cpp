@@ -236,13 +236,6 @@ void TProcessRun::PrepareRule(const TSRInfo& rule) {
     Conversion.DetectSampleSize = rule.Source.siCharCount;
 }
 
-namespace {
-
-// Repeating a pass makes sense only for actions that take the found text away.
-bool ActionCanRepeat(TOnFoundActionType action) { return action == ofatDelete || action == ofatReplace; }
-
-} // namespace
-
 void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
     if (!QFileInfo(fileName).isFile() || !LoadFileToString(fileName, CurrentFileText))
         return;
@@ -303,23 +296,7 @@ void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
                 break;
 
             const TRunCounters saved = engine.Counters();
-            bool capReached = false;
-            std::string before = rule.Target.tbRepeat ? engine.Text() : std::string();
-            for (int pass = 1;; ++pass) {
-                const int replacementsBefore = engine.Counters().PassReplacements;
-                engine.ProcessAll();
-                if (!rule.Target.tbRepeat || engine.Aborted() || !ActionCanRepeat(rule.SearchActionType) ||
-                    engine.Counters().PassReplacements <= replacementsBefore)
-                    break;
-                std::string after = engine.Text();
-                if (after == before) // replacements that change nothing would repeat forever
-                    break;
-                if (pass >= kMaxRepeatedPasses) {
-                    capReached = true;
-                    break;
-                }
-                before = std::move(after);
-            }
+            const bool capReached = engine.ProcessPasses(rule.Target.tbRepeat);
             if (engine.Aborted()) {
                 engine.SetCounters(saved);
                 RequestStop();
@@ -331,6 +308,7 @@ void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
             facts.Action = rule.SearchActionType;
             facts.Modified = engine.Modified();
             facts.PassCapReached = capReached;
+            facts.RenameError = engine.RenameError();
             if (engine.FileName() != f) { // renamed: later rules, code pages and lines use the new name
                 f = engine.FileName();
                 if (RunFileIndex >= 0 && RunFileIndex < FilesToProcess.size())

@@ -130,8 +130,12 @@ public:
     // Shows built replacements in the processing window.
     virtual void SetHintShown(bool on) = 0;
 
-    // One pass over the whole text from position 0.
-    virtual void ProcessAll() = 0;
+    // Passes over the whole text from position 0: one, or while the rule asks
+    // to repeat and a pass still changes the text, up to the engine's cap.
+    // True when the cap stopped a rule that was still changing the text.
+    virtual bool ProcessPasses(bool repeat) = 0;
+    // Why a rename of the last passes failed; empty when none did.
+    virtual QString RenameError() const = 0;
     // The user aborted or a pattern failed during a pass.
     virtual bool Aborted() const = 0;
     virtual void ClearAbort() = 0;
@@ -172,9 +176,6 @@ private:
     TProcessController& controller_;
     TProcessView& view_;
 };
-
-// A repeating rule runs at most this many passes over one text.
-inline constexpr int kMaxRepeatedPasses = 100;
 
 // The processing run: every checked rule over every file in each of its code
 // pages, then the conversion pass.

@@ -50,6 +50,10 @@ void ReportFileLine(TReport& report, const TReportOptions& options, const TextSo
         report.Append(Fmt(texts, f == 0 ? "szNotChangedFile1" : "szNotChangedFile2", {p, f}));
     }
 
+    if (!facts.RenameError.isEmpty())
+        report.Append(bw::format(TextOr(texts, QStringLiteral("szRenameFailed"),
+                                        QStringLiteral("%s: not renamed: %s")),
+                                 {p, facts.RenameError}));
     if (facts.PassCapReached)
         report.Append(bw::format(TextOr(texts, QStringLiteral("szPassLimitReached"),
                                         QStringLiteral("%s: the rule still found changes after its last allowed "

@@ -65,6 +65,7 @@ struct TFileLineFacts {
     bool Modified = false; // the engine's modified flag after the passes
     TSaveOutcome Save = TSaveOutcome::NotModified;
     bool PassCapReached = false; // the engine stopped a repeating rule at its pass cap
+    QString RenameError;         // why the rule could not rename the file
 };
 
 // Appends the lines for one code page of one rule on one file.

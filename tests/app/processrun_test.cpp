@@ -346,7 +346,7 @@ TEST_F(ProcessRunTest, RepeatedPassesEndAndTheCapIsReported) {
     AddRule(expand);
     run.AStartExecute();
     EXPECT_EQ(readFile(settle), "a"); // passes run from 0 until one replaces nothing
-    EXPECT_EQ(readFile(grow), std::string(kMaxRepeatedPasses, 'a') + "b");
+    EXPECT_EQ(readFile(grow), std::string(FakeEngine::kMaxPasses, 'a') + "b");
     const QStringList capped = report.Lines().filter("stopped");
     ASSERT_EQ(capped.size(), 1) << report.Text().toStdString();
     EXPECT_TRUE(capped[0].startsWith(grow));
@@ -368,4 +368,16 @@ TEST_F(ProcessRunTest, BackupsOncePerFileAndRunHoweverTheChangeWasAccepted) {
     view.script = {Answer(&TProcessController::Yes)};
     run.AStartExecute();
     EXPECT_EQ(backups, (QStringList{a, b}));
+}
+
+TEST_F(ProcessRunTest, ARenameThatFailsIsReported) {
+    const QString old = AddFile("old.txt", "name");
+    writeFile("new.txt", "taken");
+    TSRInfo rename = ReplaceRule("name", "new.txt");
+    rename.SearchActionType = ofatRenameFile;
+    AddRule(rename);
+    run.AStartExecute();
+    EXPECT_TRUE(exists(old));
+    EXPECT_EQ(readFile(path("new.txt")), "taken");
+    EXPECT_TRUE(report.Lines().contains(old + ": not renamed: a file of that name exists")) << report.Text().toStdString();
 }

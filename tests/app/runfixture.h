@@ -57,7 +57,24 @@ public:
     void ClearAbort() override { abort_ = false; }
     void SetRunFileIndex(int) override {}
 
-    void ProcessAll() override {
+    QString renameError;
+    QString RenameError() const override { return renameError; }
+    static constexpr int kMaxPasses = 100;
+    bool ProcessPasses(bool repeat) override {
+        renameError.clear();
+        for (int pass = 1;; ++pass) {
+            const std::string before = text_;
+            const int replaced = c_.PassReplacements;
+            ProcessAll();
+            if (!repeat || abort_ || c_.PassReplacements == replaced || text_ == before ||
+                (action_ != ofatReplace && action_ != ofatDelete))
+                return false;
+            if (pass == kMaxPasses)
+                return true;
+        }
+    }
+
+    void ProcessAll() {
         ++passes;
         log << QStringLiteral("pass %1").arg(QString::fromStdString(source_));
         int finds = 0, replacements = 0;
@@ -87,8 +104,13 @@ public:
             ++c_.PassReplacements;
             if (action_ == ofatRenameFile) {
                 const QString renamed = QFileInfo(file_).path() + "/" + QString::fromStdString(target_);
-                if (QFile::rename(file_, renamed))
+                if (QFile::exists(renamed) || !QFile::rename(file_, renamed)) {
+                    --replacements;
+                    --c_.PassReplacements;
+                    renameError = "a file of that name exists";
+                } else {
                     file_ = renamed;
+                }
                 break;
             }
             text_.replace(at, source_.size(), target_);
