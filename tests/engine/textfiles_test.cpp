@@ -163,5 +163,3 @@ TEST_F(TextFilesTest, UnreadableFileRaisesTheSameErrorEveryTimeAndLeavesNoEntry)
         EXPECT_EQ(cache.Count(), 1);
     }
 }
-
-TEST_F(TextFilesTest, RunWideCacheIsNoneUntilARunMakesOne) { EXPECT_EQ(TextFilesCache, nullptr); }
