@@ -32,6 +32,15 @@ FileEntry entryFrom(const QFileInfo& fi) {
     return e;
 }
 
+// The permission bits a file stores. The "User" bits Qt adds describe what the
+// current user may do (root may run a file any exe bit allows) and would be
+// written back as owner bits.
+QFileDevice::Permissions storedBits(QFileDevice::Permissions p) {
+    return p & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                QFileDevice::WriteGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther |
+                QFileDevice::ExeOther);
+}
+
 // A name for a temporary file beside target, not taken at the time of asking.
 QString temporaryNameBeside(const QFileInfo& target) {
     const QString base = QLatin1Char('.') + target.fileName().left(64) + QLatin1Char('.');
@@ -118,7 +127,7 @@ bool clearReadOnly(const QString& path) {
         return false;
     if (fi.permission(QFileDevice::WriteOwner))
         return true;
-    return QFile::setPermissions(path, fi.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    return QFile::setPermissions(path, storedBits(fi.permissions()) | QFileDevice::WriteOwner);
 }
 
 QString resolveLinks(const QString& path) {
@@ -162,13 +171,13 @@ bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)
         return false;
     };
 
-    QFileDevice::Permissions perms = tmp.permissions();
+    QFileDevice::Permissions perms = storedBits(tmp.permissions());
     if (options.permissions)
-        perms = *options.permissions;
+        perms = storedBits(*options.permissions);
     else if (replacing)
-        perms = target.permissions();
+        perms = storedBits(target.permissions());
     if (options.ownerWritable)
-        perms |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
+        perms |= QFileDevice::WriteOwner;
     if (replacing && (target.ownerId() != ::geteuid() || target.groupId() != ::getegid())) {
         // Keeps the file's owner when we may (as its owner's group or as root); otherwise it
         // becomes ours, as any rewritten file would.

@@ -21,6 +21,12 @@ void TFormLangManager::TranslateAllForms() {
 
 namespace {
 
+// Row of the component's text in the language's table; -1 when it has no text or no row.
+int rowOf(const TLangManager& lm, const QObject* c, int language) {
+    const QString text = ComponentText(c);
+    return text.isEmpty() ? -1 : lm.FindRow(language, text);
+}
+
 void collect(QObject* owner, QObjectList& out) {
     for (QObject* c : OwnedComponents(owner)) {
         out.push_back(c);
@@ -41,10 +47,7 @@ void TFormLangManager::RegisterForm(QWidget* form, int sourceLang) {
         const TComponentKind kind = ComponentKind(c);
         if (kind == ckFrame || kind == ckUnknown)
             continue;
-        const QString text = ComponentText(c);
-        if (text.isEmpty())
-            continue;
-        const int row = FindRow(sourceLang, text);
+        const int row = rowOf(*this, c, sourceLang);
         if (row >= 0)
             pairs.emplace_back(c, row);
     }
@@ -59,10 +62,7 @@ void TFormLangManager::TranslateForm(QWidget* form, int sourceLang) {
         const TComponentKind kind = ComponentKind(c);
         if (kind == ckPageControl || kind == ckEdit || kind == ckUnknown)
             continue;
-        const QString text = ComponentText(c);
-        if (text.isEmpty())
-            continue;
-        const int row = FindRow(sourceLang, text);
+        const int row = rowOf(*this, c, sourceLang);
         if (row >= 0)
             SetComponentText(c, RowText(CurrentLang(), row));
     }

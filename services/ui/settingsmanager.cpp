@@ -136,39 +136,39 @@ Place placeOf(const QString& prefix, bool isRoot, QObject* c) {
 
 void TSettingsManager::SaveComponent(const QString& section, const QString& prefix, bool isRoot,
                                      QObject* component, QObject* owner) {
-    if (!file_ || !component)
-        return;
-    const Place p = placeOf(prefix, isRoot, component);
-    if (p.kind == ckFrame && !isRoot) {
-        SaveComponent(section, p.path, true, component, component);
-        return;
-    }
-    if (p.kind != ckUnknown)
-        saveKeys(section, p.path, component, p.kind);
-    if (component == owner)
-        for (QObject* c : OwnedComponents(owner))
-            SaveComponent(section, p.path, false, c, owner);
+    walk(section, prefix, isRoot, component, owner, true);
 }
 
 void TSettingsManager::LoadComponent(const QString& section, const QString& prefix, bool isRoot,
                                      QObject* component, QObject* owner) {
+    walk(section, prefix, isRoot, component, owner, false);
+}
+
+// A frame met inside a walk walks its own components with its path as the
+// prefix; the root of a walk then visits every component it owns.
+void TSettingsManager::walk(const QString& section, const QString& prefix, bool isRoot, QObject* component,
+                            QObject* owner, bool saving) {
     if (!file_ || !component)
         return;
     const Place p = placeOf(prefix, isRoot, component);
     if (p.kind == ckFrame && !isRoot) {
-        LoadComponent(section, p.path, true, component, component);
+        walk(section, p.path, true, component, component, saving);
         return;
     }
     if (p.kind != ckUnknown) {
-        // One component's bad values never stop the others from loading.
-        try {
-            loadKeys(section, p.path, component, p.kind);
-        } catch (const std::exception&) {
+        if (saving) {
+            saveKeys(section, p.path, component, p.kind);
+        } else {
+            // One component's bad values never stop the others from loading.
+            try {
+                loadKeys(section, p.path, component, p.kind);
+            } catch (const std::exception&) {
+            }
         }
     }
     if (component == owner)
         for (QObject* c : OwnedComponents(owner))
-            LoadComponent(section, p.path, false, c, owner);
+            walk(section, p.path, false, c, owner, saving);
 }
 
 void TSettingsManager::saveKeys(const QString& section, const QString& path, QObject* c, int kind) {

@@ -53,6 +53,8 @@ public:
     static void CommaTextToCheckedItems(const QStringList& list, TCheckListBox* box);
 
 private:
+    void walk(const QString& section, const QString& prefix, bool isRoot, QObject* component, QObject* owner,
+              bool saving);
     void saveKeys(const QString& section, const QString& path, QObject* component, int kind);
     void loadKeys(const QString& section, const QString& path, QObject* component, int kind);
 

@@ -340,12 +340,6 @@ TEST_F(SettingsManagerTest, FileNameChangesFlushAndReleaseWritesNothing) {
     sm.SetFileName(path("c.ini"));
     EXPECT_FALSE(exists(path("b.ini")));
 
-    TSettingsManager none;
-    Window w;
-    w.cb->setChecked(true);
-    none.SaveForm(&w.form); // no file: nothing happens
-    none.LoadForm(&w.form);
-    EXPECT_TRUE(w.cb->isChecked());
 }
 
 TEST(CheckedItemsTest, CommaTextBothWays) {
