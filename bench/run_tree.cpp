@@ -1,0 +1,362 @@
+// Times the processing run, headless, over a generated tree of files with one
+// rule without confirmation, against sed -i and perl -0777 -pi over identical
+// copies of the tree, and checks that the output trees are equal byte for byte.
+//
+//   bench_run_tree [files, default 5000] [MiB, default 100] [runs, default 3] [work folder]
+//
+// Every run starts from a fresh copy of the generated tree. Both sides are
+// single-threaded: the peers get the files from grep -rl, one process per batch.
+
+#include "app/processrun.h"
+#include "app/rerichrunengine.h"
+#include "engine/codepages.h"
+#include "engine/processstate.h"
+#include "platform/cp1251.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Windows-1251 bytes of the Russian words.
+const char* const kRussian[] = {
+    "\xEF\xF0\xE8\xE2\xE5\xF2", "\xEC\xE8\xF0", "\xF1\xEB\xEE\xE2\xEE", "\xF2\xE5\xEA\xF1\xF2", "\xE4\xE0",
+    "\xED\xE5\xF2", "\xE4\xEE\xEC", "\xEA\xEE\xF2", "\xE3\xEE\xF0\xEE\xE4", "\xF0\xE5\xEA\xE0", "\xEB\xE5\xF1",
+    "\xCC\xEE\xF1\xEA\xE2\xE0", "\xF7\xE8\xF2\xE0\xF2\xFC", "\xEF\xE8\xF1\xE0\xF2\xFC",
+};
+const char* const kEnglish[] = {"the", "quick", "brown", "fox", "jumps", "over", "lazy", "dog", "lorem", "ipsum",
+                                "idle", "need", "id", "value"};
+const std::string kCyrillicNeedle = "\xE8\xE3\xEB\xE0";    // игла
+const std::string kCyrillicReplaced = "\xC8\xC3\xCB\xC0";  // ИГЛА
+
+// One file's Windows-1251 text of about `size` bytes; with matches, each of
+// "needle", the Cyrillic needle and "id=<digits>" comes about every 300 bytes.
+std::string GenerateText(std::mt19937& rng, std::size_t size, bool matches, bool crlf) {
+    std::string out;
+    out.reserve(size + 64);
+    int word = 0;
+    while (out.size() < size) {
+        const unsigned r = rng() % 64;
+        if (matches && r == 0)
+            out += "needle";
+        else if (matches && r == 1)
+            out += kCyrillicNeedle;
+        else if (matches && r == 2)
+            out += "id=" + std::to_string(rng() % 100000);
+        else if (r % 2)
+            out += kRussian[rng() % (sizeof kRussian / sizeof *kRussian)];
+        else
+            out += kEnglish[rng() % (sizeof kEnglish / sizeof *kEnglish)];
+        out += (++word % 11 == 0) ? (crlf ? "\r\n" : "\n") : " ";
+    }
+    return out;
+}
+
+bool WriteBytes(const QString& path, const std::string& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+}
+
+std::string ReadBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray a = f.readAll();
+    return std::string(a.constData(), std::size_t(a.size()));
+}
+
+QStringList ListFiles(const QString& root) {
+    QStringList files;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    files.sort();
+    return files;
+}
+
+// Relative path of file i of the tree: 50 folders in two levels.
+QString RelPath(int i) { return QStringLiteral("d%1/e%2/f%3.txt").arg(i % 10).arg(i % 5).arg(i); }
+
+// Windows-1251 text in a code page of the tree.
+std::string Encode(const std::string& text, int codePage) {
+    if (codePage == cpWin1251)
+        return text;
+    TConversionContext ctx;
+    return ConvertText(text, FindConversion(cpWin1251, codePage), ctx);
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+struct Tree {
+    QString root;
+    std::size_t bytes = 0;
+    int files = 0;
+    std::vector<std::string> expectedCyrillic; // the mixed tree: each file after the Cyrillic rule
+};
+
+Tree Generate(const QString& root, int files, std::size_t totalBytes, bool mixed) {
+    Tree tree{root, 0, files, {}};
+    std::mt19937 rng(20261208);
+    const std::size_t average = totalBytes / std::size_t(files);
+    for (int i = 0; i < files; ++i) {
+        const std::size_t size = average / 2 + rng() % average;
+        const std::string text = GenerateText(rng, size, i % 2 == 0, i % 4 < 2);
+        static const int pages[] = {cpWin1251, cp866, cpKOI8R, cpUTF8};
+        const int page = mixed ? pages[i % 4] : cpWin1251;
+        const std::string bytes = Encode(text, page);
+        WriteBytes(root + "/" + RelPath(i), bytes);
+        tree.bytes += bytes.size();
+        if (mixed)
+            tree.expectedCyrillic.push_back(Encode(ReplaceAll(text, kCyrillicNeedle, kCyrillicReplaced), page));
+    }
+    return tree;
+}
+
+bool Sh(const QString& script, const QString& cwd = QString()) {
+    QProcess p;
+    if (!cwd.isEmpty())
+        p.setWorkingDirectory(cwd);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "C");
+    p.setProcessEnvironment(env);
+    p.start("/bin/bash", {"-c", script});
+    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "failed: %s\n%s\n", qPrintable(script), p.readAllStandardError().constData());
+        return false;
+    }
+    return true;
+}
+
+// A fresh copy of the tree with every file dated an hour back, so that a
+// rewrite shows in its modification time.
+bool Reset(const QString& from, const QString& to) {
+    return Sh(QStringLiteral("rm -rf '%2' && cp -a '%1' '%2' && find '%2' -type f -exec touch -d '1 hour ago' {} +")
+                  .arg(from, to));
+}
+
+// The headless main window: the tree's files, one rule, no questions.
+class Host : public TRunWindow, public TRunFiles, public TRunRules, public TRunScheme, public TGaugeView {
+public:
+    QString root;
+    TSRInfo rule;
+    TConversionScheme scheme;
+    TRunOptions Options() const override { return {}; }
+    void GetFilesToProcess(QStringList& files) override { files = ListFiles(root); }
+    void RemoveAll() override {}
+    int Count() const override { return 1; }
+    bool Checked(int) const override { return true; }
+    const TSRInfo& Rule(int) const override { return rule; }
+    bool HasCheckedRules() override { return true; }
+    void DeleteAll() override {}
+    TConversionScheme& Scheme() override { return scheme; }
+    bool AddSelectedStep() override { return false; }
+    QString Title() const override { return {}; }
+    void SetTitle(const QString&) override {}
+    void SetPanelText(const QString&) override {}
+    void SetProgress(int, int) override {}
+    void SetGaugeVisible(bool) override {}
+};
+
+class QuietWindow : public TRunProcessWindow {
+public:
+    void Hide() override {}
+    void PushCaption() override {}
+    void PopCaption() override {}
+    void SetCaption(const QString&) override {}
+    void SetDefaultFont() override {}
+    void PrepareFind() override {}
+    void PrepareReplace() override {}
+    void TextLoaded() override {}
+};
+
+double RunOurs(const QString& root, const TSRInfo& rule, int& lines) {
+    Host host;
+    host.root = root;
+    host.rule = rule;
+    TRERichEditRunEngine engine;
+    QuietWindow window;
+    TMyGauge gauge(host, {});
+    TReport report;
+    TProcessRun run({host, host, host, host, engine, window, gauge, report, {}, {}});
+    QElapsedTimer t;
+    t.start();
+    run.AStartExecute();
+    const double seconds = double(t.nsecsElapsed()) / 1e9;
+    lines = report.Count();
+    return seconds;
+}
+
+double TimeSh(const QString& script) {
+    QElapsedTimer t;
+    t.start();
+    if (!Sh(script))
+        return -1;
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+// Compares two trees file by file; prints the first difference.
+bool SameTree(const QString& a, const QString& b) {
+    const QStringList fa = ListFiles(a), fb = ListFiles(b);
+    if (fa.size() != fb.size()) {
+        std::fprintf(stderr, "trees differ in file count: %lld vs %lld\n", qlonglong(fa.size()), qlonglong(fb.size()));
+        return false;
+    }
+    for (int i = 0; i < fa.size(); ++i)
+        if (ReadBytes(fa[i]) != ReadBytes(fb[i])) {
+            std::fprintf(stderr, "differs: %s\n", qPrintable(fa[i]));
+            return false;
+        }
+    return true;
+}
+
+// Files whose modification time moved: those the run rewrote.
+int Rewritten(const QString& root) {
+    const QDateTime limit = QDateTime::currentDateTime().addSecs(-600);
+    int n = 0;
+    for (const QString& f : ListFiles(root))
+        if (QFileInfo(f).lastModified() > limit)
+            ++n;
+    return n;
+}
+
+double Best(const std::vector<double>& times) {
+    double best = -1;
+    for (double t : times)
+        if (t >= 0 && (best < 0 || t < best))
+            best = t;
+    return best;
+}
+
+struct Case {
+    const char* name;
+    TSRInfo rule;
+    QString grepPattern; // for grep -rlZ (-E)
+    QString sedExpr;     // empty: no sed
+    QString perlExpr;
+};
+
+TSRInfo Rule(const std::string& search, const std::string& target, bool masked, const QString& codePage) {
+    TSRInfo r;
+    r.Source.ssText = bw::decode1251(search);
+    r.Target.tsText = bw::decode1251(target);
+    r.Source.sbAS = masked;
+    r.Target.tbAS = masked;
+    r.Source.sbCaseSensitive = true;
+    r.Source.ssCLBCP = codePage;
+    r.Target.tbConfirmReplace = false;
+    r.Target.tbShowHint = false;
+    r.SearchActionType = ofatReplace;
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int files = argc > 1 ? std::atoi(argv[1]) : 5000;
+    const int mib = argc > 2 ? std::atoi(argv[2]) : 100;
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+    QTemporaryDir tmp(argc > 4 ? QString::fromLocal8Bit(argv[4]) + "/run_tree_XXXXXX" : QString());
+    if (!tmp.isValid()) {
+        std::fprintf(stderr, "no work folder\n");
+        return 1;
+    }
+    qputenv("BRINDLEWICK_HOME", tmp.path().toLocal8Bit());
+    const QString dir = tmp.path();
+
+    std::printf("generating %d files, %d MiB ...\n", files, mib);
+    const Tree tree = Generate(dir + "/pristine", files, std::size_t(mib) << 20, false);
+    const Tree mixed = Generate(dir + "/mixed", files, std::size_t(mib) << 20, true);
+    std::printf("tree: %d files, %.1f MiB (Windows-1251); mixed tree %.1f MiB (1251, 866, KOI8-R, UTF-8)\n", tree.files,
+                double(tree.bytes) / (1 << 20), double(mixed.bytes) / (1 << 20));
+
+    // Peer programs with Cyrillic bytes go through script files, never through the command line.
+    WriteBytes(dir + "/cyr.sed", "s/" + kCyrillicNeedle + "/" + kCyrillicReplaced + "/g\n");
+    WriteBytes(dir + "/cyr.pl", "s/" + kCyrillicNeedle + "/" + kCyrillicReplaced + "/g;\n");
+    WriteBytes(dir + "/cyr.grep", kCyrillicNeedle + "\n");
+
+    const Case cases[] = {
+        {"literal ASCII  needle -> NEEDLE", Rule("needle", "NEEDLE", false, "Win-1251"), "-e needle",
+         "-e 's/needle/NEEDLE/g'", "-e 's/needle/NEEDLE/g'"},
+        {"literal Cyrillic", Rule(kCyrillicNeedle, kCyrillicReplaced, false, "Win-1251"), "-f '" + dir + "/cyr.grep'",
+         "-f '" + dir + "/cyr.sed'", "'" + dir + "/cyr.pl'"},
+        {"pattern  id=[D1] -> ID:[1B]", Rule("id=[D1]", "ID:[1B]", true, "Win-1251"), "-E -e 'id=[0-9]'",
+         "-E -e 's/id=([0-9]+)/ID:\\1/g'", "-e 's/id=(\\d+)/ID:$1/g'"},
+    };
+
+    bool ok = true;
+    double cyrillic1251 = -1;
+    std::printf("\n%-34s %10s %10s %10s %8s %8s\n", "case (best of runs, seconds)", "ours", "sed -i", "perl -pi",
+                "ours/sed", "ours/perl");
+    for (const Case& c : cases) {
+        std::vector<double> ours, sed, perl;
+        int lines = 0, rewritten = 0;
+        for (int r = 0; r < runs; ++r) {
+            ok &= Reset(tree.root, dir + "/ours");
+            ours.push_back(RunOurs(dir + "/ours", c.rule, lines));
+            rewritten = Rewritten(dir + "/ours");
+            if (!c.sedExpr.isEmpty()) {
+                ok &= Reset(tree.root, dir + "/sed");
+                sed.push_back(TimeSh(QStringLiteral("cd '%1' && grep -rlZ %2 . | xargs -0 -r sed -i %3")
+                                         .arg(dir + "/sed", c.grepPattern, c.sedExpr)));
+            }
+            ok &= Reset(tree.root, dir + "/perl");
+            perl.push_back(TimeSh(QStringLiteral("cd '%1' && grep -rlZ %2 . | xargs -0 -r perl -0777 -pi %3")
+                                      .arg(dir + "/perl", c.grepPattern, c.perlExpr)));
+        }
+        const bool sameSed = sed.empty() || SameTree(dir + "/ours", dir + "/sed");
+        const bool samePerl = SameTree(dir + "/ours", dir + "/perl");
+        ok &= sameSed && samePerl && rewritten == files / 2;
+        const double o = Best(ours), s = Best(sed), p = Best(perl);
+        std::printf("%-34s %10.3f %10.3f %10.3f %8.2f %8.2f   outputs %s, rewritten %d of %d, %d report lines\n",
+                    c.name, o, s, p, s > 0 ? o / s : 0.0, p > 0 ? o / p : 0.0,
+                    sameSed && samePerl ? "equal" : "DIFFER", rewritten, files, lines);
+        if (&c == &cases[1])
+            cyrillic1251 = o;
+    }
+
+    // The Cyrillic rule with the code page "Automatic" over the mixed tree:
+    // no peer; compared with the same rule over the Windows-1251 tree.
+    {
+        TSRInfo rule = Rule(kCyrillicNeedle, kCyrillicReplaced, false, "Automatic");
+        std::vector<double> ours;
+        int lines = 0;
+        for (int r = 0; r < runs; ++r) {
+            ok &= Reset(mixed.root, dir + "/ours");
+            ours.push_back(RunOurs(dir + "/ours", rule, lines));
+        }
+        bool same = true;
+        for (int i = 0; i < files && same; ++i)
+            if (ReadBytes(dir + "/ours/" + RelPath(i)) != mixed.expectedCyrillic[std::size_t(i)]) {
+                std::fprintf(stderr, "automatic: differs: %s\n", qPrintable(RelPath(i)));
+                same = false;
+            }
+        const int rewritten = Rewritten(dir + "/ours");
+        ok &= same && rewritten == files / 2;
+        const double o = Best(ours);
+        std::printf("%-34s %10.3f %10s %10s %8s %8s   x%.2f of the Win-1251 case, outputs %s, rewritten %d of %d\n",
+                    "Cyrillic, code page Automatic", o, "-", "-", "-", "-", cyrillic1251 > 0 ? o / cyrillic1251 : 0.0,
+                    same ? "as expected" : "DIFFER", rewritten, files);
+    }
+    std::printf("\n%s\n", ok ? "all outputs checked" : "CHECKS FAILED");
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,161 @@
+// The processing run end to end: the real engine, processing-window
+// controller, code pages, language files and backup store, over real files,
+// answered from a script.
+
+#include "app/processrun.h"
+#include "app/rerichrunengine.h"
+#include "engine/codepages.h"
+#include "engine/processstate.h"
+#include "platform/cp1251.h"
+#include "platform/format.h"
+#include "services/backupmanager.h"
+#include "services/langmanager.h"
+#include "tests/app/runfixture.h"
+
+#include <QDirIterator>
+
+using namespace bw::test;
+
+namespace {
+
+class RunEndToEnd : public TempDirTest {
+protected:
+    RunEndToEnd() {
+        ProcessModes.Clear();
+        ProcessAnswers.Clear();
+        langs.SetLangDir(binDir() + "Langs/");
+        EXPECT_TRUE(langs.LoadLanguages());
+        backupStore.SetBackupFolder(path("backup"));
+        backupStore.SetMaxBackupCount(5);
+        backupStore.LangManager = &langs;
+        view.controller = &controller;
+        engine.Bind(controller);
+        controller.MakeBackup = [this](const QString& p) { return run.BackupOnce(p); };
+        controller.GetText = texts;
+    }
+
+    QString AddFile(const QString& name, const std::string& bytes) {
+        const QString p = writeFile(name, bytes);
+        host.files << p;
+        return p;
+    }
+    QString T(const char* key) const { return langs.GetText(key); }
+    // Backup copies made below the backup folder.
+    QStringList Copies() const {
+        QStringList found;
+        QDirIterator it(path("backup"), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            found << QFileInfo(it.next()).fileName();
+        found.sort();
+        return found;
+    }
+
+    TLangManager langs;
+    TextSource texts = [this](const QString& key) { return langs.GetText(key); };
+    TBackupManager backupStore;
+    TRERichEditRunEngine engine;
+    ScriptedView view;
+    TProcessController controller{engine, view};
+    TControllerProcessWindow window{controller, view};
+    FakeHost host;
+    TMyGauge gauge{host, texts};
+    TReport report;
+    TProcessRun run{{host, host, host, host, engine, window, gauge, report, texts,
+                     [this](const QString& p) { return backupStore.MakeBackup(p); }}};
+};
+
+TSRInfo Masked(TSRInfo rule) {
+    rule.Source.sbAS = true;
+    rule.Target.tbAS = true;
+    return rule;
+}
+
+} // namespace
+
+TEST_F(RunEndToEnd, PatternRuleWithAnswersReportAndBackups) {
+    const QString a = AddFile("site/a.htm", "id=1 id=22\r\nid=333\r\n");
+    const QString b = AddFile("site/b.htm", "id=4\nid=5\n");
+    const QString c = AddFile("site/c.htm", "nothing here\n");
+    host.rules.emplace_back(true, Masked(ReplaceRule("id=[D1]", "ID:[1B]", "Win-1251", true)));
+    // a: No, then Yes to File; b: Yes, then No.
+    view.script = {Answer(&TProcessController::No), Answer(&TProcessController::YesToFile),
+                   Answer(&TProcessController::Yes), Answer(&TProcessController::No)};
+    run.AStartExecute();
+
+    EXPECT_EQ(readFile(a), "id=1 ID:22\r\nID:333\r\n");
+    EXPECT_EQ(readFile(b), "ID:4\nid=5\n");
+    EXPECT_EQ(readFile(c), "nothing here\n");
+    EXPECT_EQ(view.shows, 4);
+    EXPECT_EQ(Copies(), (QStringList{"a.htm.000", "b.htm.000"}));
+
+    const auto fmt = [&](const char* key, const QVariantList& args) { return bw::format(T(key), args); };
+    EXPECT_EQ(report.Lines(), (QStringList{T("szReport"), fmt("szProcessed", {3, 3}), fmt("szChanged", {2, 3}),
+                                           fmt("szChanging", {3, 5}), "", T("szReportPlus"),
+                                           fmt("szChangedFile", {a, 2, 3}), fmt("szChangedFile", {b, 1, 2}),
+                                           fmt("szNotChangedFile1", {c, 0})}));
+    EXPECT_EQ(host.title, "Brindlewick");
+}
+
+TEST_F(RunEndToEnd, CodePagesAutomaticAndSavedBack) {
+    const std::string text1251 = "\xEF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0 \xE8 \xF1\xEB\xEE\xE2\xEE \xEC\xE8\xF0"; // привет мир и слово мир
+    const std::string expected1251 = "\xEF\xF0\xE8\xE2\xE5\xF2 \xCC\xC8\xD0 \xE8 \xF1\xEB\xEE\xE2\xEE \xCC\xC8\xD0";
+    const auto encode = [](const std::string& t, int page) {
+        TConversionContext ctx;
+        return ConvertText(t, FindConversion(cpWin1251, page), ctx);
+    };
+    const QString koi = AddFile("koi.txt", encode(text1251, cpKOI8R));
+    const QString utf = AddFile("utf.txt", "\xEF\xBB\xBF" + encode(text1251, cpUTF8)); // with a byte-order mark
+    const QString win = AddFile("win.txt", text1251);
+    host.rules.emplace_back(true, ReplaceRule(bw::decode1251("\xEC\xE8\xF0"), bw::decode1251("\xCC\xC8\xD0"),
+                                              "Automatic"));
+    run.AStartExecute();
+    EXPECT_EQ(readFile(koi), encode(expected1251, cpKOI8R));
+    EXPECT_EQ(readFile(utf), "\xEF\xBB\xBF" + encode(expected1251, cpUTF8));
+    EXPECT_EQ(readFile(win), expected1251);
+    // Changes made without confirmation are backed up too, once per file.
+    EXPECT_EQ(Copies(), (QStringList{"koi.txt.000", "utf.txt.000", "win.txt.000"}));
+}
+
+TEST_F(RunEndToEnd, ACompileErrorStopsWithTheCompilersMessage) {
+    AddFile("a.txt", "x");
+    host.rules.emplace_back(true, Masked(ReplaceRule("[D", "y")));
+    run.AStartExecute();
+    ASSERT_EQ(prompt.asked().size(), 2u);
+    EXPECT_TRUE(prompt.asked()[0].text.startsWith(T("szCheckSourceText"))) << prompt.asked()[0].text.toStdString();
+    EXPECT_GT(prompt.asked()[0].text.size(), T("szCheckSourceText").size());
+    EXPECT_EQ(prompt.asked()[1].text, bw::format(T("szCantDoPreparing"), {0}) + " " + T("szAbortOperation"));
+    EXPECT_EQ(readFile(path("a.txt")), "x");
+}
+
+TEST_F(RunEndToEnd, RussianTextsStopAndConversionPass) {
+    langs.SetCurrentLang(1);
+    for (int i = 0; i < 3; ++i)
+        AddFile(QString("f%1.txt").arg(i), "\xC0 x");
+    host.rules.emplace_back(true, ReplaceRule("x", "y"));
+    host.options.Convert = true;
+    host.scheme.AddStep(FindConversion(cpWin1251, cp866));
+    int pumps = 0;
+    host.onPump = [&] {
+        if (++pumps == 3) {
+            prompt.push(bw::Answer::Yes);
+            run.AStopExecute();
+        }
+    };
+    run.AStartExecute();
+    ASSERT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(prompt.asked()[0].caption, T("szConfirmation"));
+    EXPECT_EQ(readFile(path("f0.txt")), "\xC0 y"); // stopped before the conversion pass converted anything
+    EXPECT_EQ(readFile(path("f1.txt")), "\xC0 x");
+    EXPECT_EQ(report.Lines().mid(0, 2), (QStringList{T("szReport"), bw::format(T("szProcessed"), {0, 3})}));
+    EXPECT_NE(T("szReport"), QString("Report"));
+
+    // A run without Stop converts every file, one line each, after its copy.
+    host.onPump = nullptr;
+    host.rules.clear();
+    host.options.SR = false;
+    host.files = {path("f1.txt")};
+    run.AStartExecute();
+    EXPECT_EQ(readFile(path("f1.txt")), "\x80 x");
+    EXPECT_EQ(report.Lines().last(), bw::format(T("szConvertedFile"), {path("f1.txt"), "Win-1251 -> 866"}));
+    EXPECT_TRUE(Copies().contains("f1.txt.000"));
+}
