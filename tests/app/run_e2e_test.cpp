@@ -159,3 +159,12 @@ TEST_F(RunEndToEnd, RussianTextsStopAndConversionPass) {
     EXPECT_EQ(report.Lines().last(), bw::format(T("szConvertedFile"), {path("f1.txt"), "Win-1251 -> 866"}));
     EXPECT_TRUE(Copies().contains("f1.txt.000"));
 }
+
+TEST_F(RunEndToEnd, TheRunsOwnLinesAreTranslatedInEveryLanguage) {
+    for (int lang = 0; lang < langs.LanguageCount(); ++lang) {
+        langs.SetCurrentLang(lang);
+        for (const char* key : {"szFileNotSaved", "szFileLossyNotSaved", "szPassLimitReached", "szUnknownCodePage",
+                                "szConvertLossy", "szConvertNotSaved", "szBackupAbortedSkipped", "szRenameFailed"})
+            EXPECT_TRUE(T(key).contains("%s")) << key << " in language " << lang;
+    }
+}
