@@ -147,9 +147,9 @@ bool Sh(const QString& script, const QString& cwd = QString()) {
 }
 
 // A fresh copy of the tree with every file dated an hour back, so that a
-// rewrite shows in its modification time.
+// rewrite shows in its modification time; written out before the timing starts.
 bool Reset(const QString& from, const QString& to) {
-    return Sh(QStringLiteral("rm -rf '%2' && cp -a '%1' '%2' && find '%2' -type f -exec touch -d '1 hour ago' {} +")
+    return Sh(QStringLiteral("rm -rf '%2' && cp -a '%1' '%2' && find '%2' -type f -exec touch -d '1 hour ago' {} + && sync")
                   .arg(from, to));
 }
 
