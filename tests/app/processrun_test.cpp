@@ -9,30 +9,6 @@ using namespace bw::test;
 
 namespace {
 
-TextSource RunTexts() {
-    static const QMap<QString, QString> texts{
-        {"szFoundFile", "found %s %d"},
-        {"szChangedFile", "changed %s C%d F%d"},
-        {"szNotChangedFile1", "nothing %s %d"},
-        {"szNotChangedFile2", "declined %s %d"},
-        {"szReport", "REPORT"},
-        {"szReportPlus", "PLUS"},
-        {"szProcessed", "processed %d of %d"},
-        {"szChanged", "changed files %d of %d"},
-        {"szChanging", "changes %d of %d"},
-        {"szFoundFiles", "files with finds %d"},
-        {"szFoundEnterings", "finds %d"},
-        {"szConvertedFile", "converted %s (%s)"},
-        {"szAbortOp", "Stop?"},
-        {"szCantDoPreparing", "rule %d failed."},
-        {"szAbortOperation", "Stopped."},
-        {"szCheckSourceText", "Search text: "},
-        {"szNoTransformation", "No scheme"},
-        {"szFProcessing", "Processing"},
-    };
-    return [](const QString& key) { return texts.value(key); };
-}
-
 class ProcessRunTest : public TempDirTest {
 protected:
     ProcessRunTest() {
@@ -56,11 +32,11 @@ protected:
     TProcessController controller{engine, view};
     TControllerProcessWindow window{controller, view};
     FakeHost host;
-    TMyGauge gauge{host, RunTexts()};
+    TMyGauge gauge{host, FakeTexts()};
     TReport report;
     QStringList backups;
     bool backupAnswer = true;
-    TProcessRun run{{host, host, host, host, engine, window, gauge, report, RunTexts(),
+    TProcessRun run{{host, host, host, host, engine, window, gauge, report, FakeTexts(),
                      [this](const QString& path) {
                          backups << path;
                          return backupAnswer;

@@ -1,29 +1,12 @@
 #include "app/report.h"
 
-#include <QMap>
 #include <gtest/gtest.h>
 
-namespace {
+#include "tests/app/runfixture.h"
 
-// Short, recognisable texts so each line shows which key and arguments made it.
-TextSource FakeTexts() {
-    static const QMap<QString, QString> texts{
-        {"szFoundFile", "found %s %d"},
-        {"szChangedFile", "changed %s C%d F%d"},
-        {"szNotChangedFile1", "nothing %s %d"},
-        {"szNotChangedFile2", "declined %s %d"},
-        {"szReport", "REPORT"},
-        {"szReportPlus", "PLUS"},
-        {"szProcessed", "processed %d of %d"},
-        {"szChanged", "changed files %d of %d"},
-        {"szChanging", "changes %d of %d"},
-        {"szFoundFiles", "files with finds %d"},
-        {"szFoundEnterings", "finds %d"},
-        {"szProcessing", "Working"},
-        {"szFileNotSaved", "NOT SAVED %s"},
-    };
-    return [](const QString& key) { return texts.value(key); };
-}
+using bw::test::FakeTexts;
+
+namespace {
 
 TFileLineFacts Facts(TOnFoundActionType action, int f, int c, bool modified,
                      TSaveOutcome save = TSaveOutcome::NotModified) {
@@ -73,9 +56,9 @@ TEST(ReportFileLine, LinesByActionCountsAndOptions) {
         {"delete declined gives no line", Facts(ofatDelete, 2, 0, false), all, {}},
         {"write to file gives no line", Facts(ofatWriteToFile, 4, 4, false), all, {}},
         {"insert accepted", Facts(ofatInsertAfter, 1, 1, true), all, {"changed /d/a.htm C1 F1"}},
-        {"save given up", Facts(ofatReplace, 2, 2, true, TSaveOutcome::GaveUp), all, {"NOT SAVED /d/a.htm"}},
+        {"save given up", Facts(ofatReplace, 2, 2, true, TSaveOutcome::GaveUp), all, {"/d/a.htm: the changes were not saved"}},
         {"save given up, changed box off", Facts(ofatReplace, 2, 2, true, TSaveOutcome::GaveUp), noChanged,
-         {"NOT SAVED /d/a.htm"}},
+         {"/d/a.htm: the changes were not saved"}},
     };
     for (const Case& c : cases) {
         TReport report;

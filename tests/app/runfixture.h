@@ -18,6 +18,33 @@
 
 namespace bw::test {
 
+// Short, recognisable texts so each line shows which key and arguments made it.
+// Keys left out give the empty text (the run's own lines then use English).
+inline TextSource FakeTexts() {
+    static const QMap<QString, QString> texts{
+        {"szFoundFile", "found %s %d"},
+        {"szChangedFile", "changed %s C%d F%d"},
+        {"szNotChangedFile1", "nothing %s %d"},
+        {"szNotChangedFile2", "declined %s %d"},
+        {"szReport", "REPORT"},
+        {"szReportPlus", "PLUS"},
+        {"szProcessed", "processed %d of %d"},
+        {"szChanged", "changed files %d of %d"},
+        {"szChanging", "changes %d of %d"},
+        {"szFoundFiles", "files with finds %d"},
+        {"szFoundEnterings", "finds %d"},
+        {"szConvertedFile", "converted %s (%s)"},
+        {"szAbortOp", "Stop?"},
+        {"szCantDoPreparing", "rule %d failed."},
+        {"szAbortOperation", "Stopped."},
+        {"szCheckSourceText", "Search text: "},
+        {"szNoTransformation", "No scheme"},
+        {"szFProcessing", "Processing"},
+        {"szProcessing", "Working"},
+    };
+    return [](const QString& key) { return texts.value(key); };
+}
+
 // Finds a literal text; "[" without "]" does not compile.
 class FakeEngine : public TRunEngine, public TProcessEngine {
 public:
