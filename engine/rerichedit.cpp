@@ -32,11 +32,14 @@ TRERichEdit::TRERichEdit() {
 TRERichEdit::~TRERichEdit() = default;
 
 void TRERichEdit::SetText(std::string text) {
+    DropPass();
     FText = std::move(text);
     ++FTextVersion;
 }
 
 void TRERichEdit::ReplaceText(std::int32_t pos, std::int32_t length, std::string_view with) {
+    SettlePass();
+    FModified = true;
     const auto [begin, end] = rangeOf(pos, length, FText.size());
     FText.replace(std::min(begin, FText.size()), end - std::min(begin, end), with);
     ++FTextVersion;

@@ -1,0 +1,170 @@
+// Times one rule over one large file, load to save, against perl and sed run on
+// identical copies of the same file, and checks that all outputs are equal.
+//
+//   bench_engine_replace [size in MiB, default 64] [work folder, default a temp folder]
+
+#include "engine/rerichedit.h"
+#include "services/fileroutines.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+namespace {
+
+// Mixed Latin and Windows-1251 Cyrillic words in CR LF lines, with "id=<digits>"
+// and the literal "needle" placed so that each occurs about once per 64 bytes.
+std::string generateText(std::size_t size) {
+    static const char* const words[] = {
+        "the", "quick", "brown", "fox", "jumps", "over", "lazy", "dog", "lorem", "ipsum",
+        "\xEF\xF0\xE8\xE2\xE5\xF2", "\xEC\xE8\xF0", "\xF1\xEB\xEE\xE2\xEE", "\xD2\xE5\xEA\xF1\xF2", "\xE4\xE0",
+        "idx", "id", "i=d", "needl", "eedle",
+    };
+    std::mt19937 rng(12345);
+    std::string out;
+    out.reserve(size + 256);
+    std::size_t line = 0;
+    while (out.size() < size) {
+        const unsigned r = rng() % 12;
+        if (r == 0)
+            out += "id=" + std::to_string(rng() % 1000000);
+        else if (r == 1)
+            out += "needle";
+        else
+            out += words[rng() % (sizeof(words) / sizeof(words[0]))];
+        if (++line % 12 == 0)
+            out += "\r\n";
+        else
+            out += ' ';
+    }
+    out.resize(size);
+    return out;
+}
+
+bool writeBytes(const QString& path, const std::string& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           f.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+std::string readBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray a = f.readAll();
+    return std::string(a.constData(), static_cast<std::size_t>(a.size()));
+}
+
+// Runs a command and returns its wall time in seconds, or -1 when it failed.
+double timeCommand(const QString& program, const QStringList& args) {
+    QProcess p;
+    QElapsedTimer t;
+    t.start();
+    p.start(program, args);
+    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), p.readAllStandardError().constData());
+        return -1;
+    }
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+struct EngineRun {
+    double seconds = -1;
+    int replacements = 0;
+};
+
+// Load, one pass of the rule without confirmation, save: what the run does for one file.
+EngineRun timeEngine(const QString& path, const std::string& search, bool maskedSource,
+                     const std::string& target, bool maskedTarget) {
+    EngineRun result;
+    QElapsedTimer t;
+    t.start();
+    std::string text;
+    if (!LoadFileToString(path, text))
+        return result;
+    TRERichEdit engine;
+    engine.LoadFromString(std::move(text));
+    engine.Options.soMaskedSource = maskedSource;
+    engine.Options.soMaskedTarget = maskedTarget;
+    engine.SearchOptions = {stMatchCase};
+    engine.ActionMode.OnFoundActionType = ofatReplace;
+    engine.SetSourceText(search);
+    engine.SetTargetText(target);
+    engine.StartPos = 0;
+    engine.ProcessAll();
+    if (engine.Modified() && !SaveStringToFile(path, engine.Text()))
+        return result;
+    result.seconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
+    result.replacements = engine.Counters.PassCounters.PassReplacements;
+    return result;
+}
+
+struct Case {
+    const char* name;
+    std::string search;
+    bool maskedSource;
+    std::string target;
+    bool maskedTarget;
+    QString perlExpr;
+    QString sedExpr; // empty: no sed run
+};
+
+bool runCase(const QDir& dir, const QString& original, const Case& c) {
+    const QString enginePath = dir.filePath("engine.txt");
+    const QString perlPath = dir.filePath("perl.txt");
+    const QString sedPath = dir.filePath("sed.txt");
+    for (const QString& p : {enginePath, perlPath, sedPath}) {
+        QFile::remove(p);
+        if (!QFile::copy(original, p)) {
+            std::fprintf(stderr, "cannot copy %s\n", qPrintable(original));
+            return false;
+        }
+    }
+    const EngineRun e = timeEngine(enginePath, c.search, c.maskedSource, c.target, c.maskedTarget);
+    const double perl = timeCommand("perl", {"-0777", "-pi", "-e", c.perlExpr, perlPath});
+    const double sed = c.sedExpr.isEmpty() ? -1 : timeCommand("sed", {"-i", c.sedExpr, sedPath});
+
+    const std::string engineOut = readBytes(enginePath);
+    const std::string perlOut = readBytes(perlPath);
+    bool same = engineOut == perlOut;
+    if (!c.sedExpr.isEmpty())
+        same = same && readBytes(sedPath) == perlOut;
+
+    std::printf("%-26s replacements %8d  engine %7.3f s  perl %7.3f s", c.name, e.replacements, e.seconds, perl);
+    if (!c.sedExpr.isEmpty())
+        std::printf("  sed %7.3f s", sed);
+    if (e.seconds > 0 && perl > 0)
+        std::printf("  engine/perl %.2f", e.seconds / perl);
+    std::printf("  outputs %s\n", same ? "equal" : "DIFFER");
+    return same && e.seconds >= 0 && perl >= 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const std::size_t mib = argc > 1 ? std::stoul(argv[1]) : 64;
+    QTemporaryDir tmp;
+    const QDir dir(argc > 2 ? QString::fromLocal8Bit(argv[2]) : tmp.path());
+    const QString original = dir.filePath("original.txt");
+    if (!writeBytes(original, generateText(mib << 20))) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(original));
+        return 1;
+    }
+    std::printf("file: %zu MiB\n", mib);
+    const Case cases[] = {
+        {"literal needle -> NEEDLE!", "needle", false, "NEEDLE!", false, "s/needle/NEEDLE!/g", "s/needle/NEEDLE!/g"},
+        {"id=[D1] -> ID:[1B]", "id=[D1]", true, "ID:[1B]", true, "s/id=(\\d+)/ID:$1/g", ""},
+    };
+    bool ok = true;
+    for (const Case& c : cases)
+        ok = runCase(dir, original, c) && ok;
+    return ok ? 0 : 1;
+}
