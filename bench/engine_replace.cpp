@@ -77,6 +77,7 @@ double timeCommand(const QString& program, const QStringList& args) {
 
 struct EngineRun {
     double seconds = -1;
+    double load = 0, process = 0, save = 0;
     int replacements = 0;
 };
 
@@ -97,11 +98,14 @@ EngineRun timeEngine(const QString& path, const std::string& search, bool masked
     engine.ActionMode.OnFoundActionType = ofatReplace;
     engine.SetSourceText(search);
     engine.SetTargetText(target);
+    result.load = static_cast<double>(t.nsecsElapsed()) / 1e9;
     engine.StartPos = 0;
     engine.ProcessAll();
+    result.process = static_cast<double>(t.nsecsElapsed()) / 1e9 - result.load;
     if (engine.Modified() && !SaveStringToFile(path, engine.Text()))
         return result;
     result.seconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
+    result.save = result.seconds - result.load - result.process;
     result.replacements = engine.Counters.PassCounters.PassReplacements;
     return result;
 }
@@ -143,6 +147,7 @@ bool runCase(const QDir& dir, const QString& original, const Case& c) {
     if (e.seconds > 0 && perl > 0)
         std::printf("  engine/perl %.2f", e.seconds / perl);
     std::printf("  outputs %s\n", same ? "equal" : "DIFFER");
+    std::printf("%-26s engine: load %.3f s, pass %.3f s, save %.3f s\n", "", e.load, e.process, e.save);
     return same && e.seconds >= 0 && perl >= 0;
 }
 

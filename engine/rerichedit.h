@@ -255,6 +255,12 @@ private:
     void DropPass();
     void EmitChange(std::size_t keepUpTo, std::string_view insert, std::size_t resumeAt);
 
+    // The plain search text, prepared once for the finds of a pass.
+    bw::ForwardSearcher FPlainFinder;
+    std::string FPlainFinderText;
+    TSearchTypes FPlainFinderOptions = 0;
+    bool FPlainFinderReady = false;
+
     std::string FPassOut;
     std::size_t FPassFrom = 0;
     bool FPassPending = false;

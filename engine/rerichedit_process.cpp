@@ -294,10 +294,22 @@ void TRERichEdit::FindNext(void (TRERichEdit::*handler)()) {
         FInFind = true;
         AtExit done([this] { FInFind = false; });
         const auto from = static_cast<std::int32_t>(start);
-        if (Options.soMaskedSource)
+        const std::string& source = SearchPattern().Source;
+        if (Options.soMaskedSource) {
             found = MaskedFind(from);
-        else
-            found = Find(SearchPattern().Source, from, static_cast<std::int32_t>(FText.size()) - from);
+        } else if (Options.soIgnoreMode) {
+            found = Find(source, from, static_cast<std::int32_t>(FText.size()) - from);
+        } else {
+            // As Find does, with the search text prepared once per pass.
+            if (!FPlainFinderReady || FPlainFinderOptions != SearchOptions || FPlainFinderText != source) {
+                FPlainFinder.reset(source, Flags());
+                FPlainFinderText = source;
+                FPlainFinderOptions = SearchOptions;
+                FPlainFinderReady = true;
+            }
+            found = FPlainFinder.find(FText, static_cast<std::size_t>(from), FText.size());
+            LastFindLength = static_cast<std::int32_t>(source.size());
+        }
     }
     FoundAt = found < 0 ? -1 : static_cast<std::int32_t>(found + shift);
     FoundLength = LastFindLength;
