@@ -100,6 +100,8 @@ private:
     std::uint64_t FTextVersion = 0;
     std::uint64_t FConfigVersion = 0;
     std::vector<BlockMemo> FMemos;
+    // Per block of the last masked find: an [LB] that took a line feed.
+    std::vector<bool> FLineFeedTaken;
     MemoKey FMemoKey;
 
     // ==================================================================
