@@ -1,7 +1,7 @@
 // Times one rule over one large file, load to save, against perl and sed run on
 // identical copies of the same file, and checks that all outputs are equal.
 //
-//   bench_engine_replace [size in MiB, default 64] [work folder, default a temp folder]
+//   bench_engine_replace [size in MiB, default 64] [rounds, default 5] [work folder, default a temp folder]
 
 #include "engine/rerichedit.h"
 #include "services/fileroutines.h"
@@ -13,9 +13,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -120,35 +122,51 @@ struct Case {
     QString sedExpr; // empty: no sed run
 };
 
-bool runCase(const QDir& dir, const QString& original, const Case& c) {
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1 : v[v.size() / 2];
+}
+
+// Runs each tool `rounds` times on fresh copies and prints the median times.
+bool runCase(const QDir& dir, const QString& original, const Case& c, int rounds) {
     const QString enginePath = dir.filePath("engine.txt");
     const QString perlPath = dir.filePath("perl.txt");
     const QString sedPath = dir.filePath("sed.txt");
-    for (const QString& p : {enginePath, perlPath, sedPath}) {
-        QFile::remove(p);
-        if (!QFile::copy(original, p)) {
-            std::fprintf(stderr, "cannot copy %s\n", qPrintable(original));
-            return false;
+    std::vector<double> engine, load, pass, save, perl, sed;
+    EngineRun e;
+    bool same = true;
+    for (int round = 0; round < rounds; ++round) {
+        for (const QString& p : {enginePath, perlPath, sedPath}) {
+            QFile::remove(p);
+            if (!QFile::copy(original, p)) {
+                std::fprintf(stderr, "cannot copy %s\n", qPrintable(original));
+                return false;
+            }
         }
+        e = timeEngine(enginePath, c.search, c.maskedSource, c.target, c.maskedTarget);
+        if (e.seconds < 0)
+            return false;
+        engine.push_back(e.seconds);
+        load.push_back(e.load);
+        pass.push_back(e.process);
+        save.push_back(e.save);
+        perl.push_back(timeCommand("perl", {"-0777", "-pi", "-e", c.perlExpr, perlPath}));
+        if (!c.sedExpr.isEmpty())
+            sed.push_back(timeCommand("sed", {"-i", c.sedExpr, sedPath}));
+        const std::string perlOut = readBytes(perlPath);
+        same = same && readBytes(enginePath) == perlOut && perlOut != readBytes(original);
+        if (!c.sedExpr.isEmpty())
+            same = same && readBytes(sedPath) == perlOut;
     }
-    const EngineRun e = timeEngine(enginePath, c.search, c.maskedSource, c.target, c.maskedTarget);
-    const double perl = timeCommand("perl", {"-0777", "-pi", "-e", c.perlExpr, perlPath});
-    const double sed = c.sedExpr.isEmpty() ? -1 : timeCommand("sed", {"-i", c.sedExpr, sedPath});
-
-    const std::string engineOut = readBytes(enginePath);
-    const std::string perlOut = readBytes(perlPath);
-    bool same = engineOut == perlOut;
+    const double enginePerl = median(engine) / median(perl);
+    std::printf("%-26s replacements %8d  engine %7.3f s  perl %7.3f s", c.name, e.replacements, median(engine),
+                median(perl));
     if (!c.sedExpr.isEmpty())
-        same = same && readBytes(sedPath) == perlOut;
-
-    std::printf("%-26s replacements %8d  engine %7.3f s  perl %7.3f s", c.name, e.replacements, e.seconds, perl);
-    if (!c.sedExpr.isEmpty())
-        std::printf("  sed %7.3f s", sed);
-    if (e.seconds > 0 && perl > 0)
-        std::printf("  engine/perl %.2f", e.seconds / perl);
-    std::printf("  outputs %s\n", same ? "equal" : "DIFFER");
-    std::printf("%-26s engine: load %.3f s, pass %.3f s, save %.3f s\n", "", e.load, e.process, e.save);
-    return same && e.seconds >= 0 && perl >= 0;
+        std::printf("  sed %7.3f s", median(sed));
+    std::printf("  engine/perl %.2f  outputs %s\n", enginePerl, same ? "equal" : "DIFFER");
+    std::printf("%-26s engine: load %.3f s, pass %.3f s, save %.3f s (medians of %d)\n", "", median(load),
+                median(pass), median(save), rounds);
+    return same;
 }
 
 } // namespace
@@ -156,8 +174,9 @@ bool runCase(const QDir& dir, const QString& original, const Case& c) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const std::size_t mib = argc > 1 ? std::stoul(argv[1]) : 64;
+    const int rounds = argc > 2 ? std::max(1, std::stoi(argv[2])) : 5;
     QTemporaryDir tmp;
-    const QDir dir(argc > 2 ? QString::fromLocal8Bit(argv[2]) : tmp.path());
+    const QDir dir(argc > 3 ? QString::fromLocal8Bit(argv[3]) : tmp.path());
     const QString original = dir.filePath("original.txt");
     if (!writeBytes(original, generateText(mib << 20))) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(original));
@@ -170,6 +189,6 @@ int main(int argc, char** argv) {
     };
     bool ok = true;
     for (const Case& c : cases)
-        ok = runCase(dir, original, c) && ok;
+        ok = runCase(dir, original, c, rounds) && ok;
     return ok ? 0 : 1;
 }
