@@ -32,11 +32,14 @@ TRERichEdit::TRERichEdit() {
 TRERichEdit::~TRERichEdit() = default;
 
 void TRERichEdit::SetText(std::string text) {
+    DropPass();
     FText = std::move(text);
     ++FTextVersion;
 }
 
 void TRERichEdit::ReplaceText(std::int32_t pos, std::int32_t length, std::string_view with) {
+    SettlePass();
+    FModified = true;
     const auto [begin, end] = rangeOf(pos, length, FText.size());
     FText.replace(std::min(begin, FText.size()), end - std::min(begin, end), with);
     ++FTextVersion;
@@ -223,6 +226,7 @@ std::int32_t TRERichEdit::MaskedFind(std::int32_t start) {
     const Pos len = TextLength();
     const auto cut = [len](Pos p) { return static_cast<std::int32_t>(std::min(p, len + 1)); };
 
+    FLineFeedTaken.assign(static_cast<std::size_t>(count), false);
     B[1].FoundPos = std::max(start, 0);
     int i = 0;
     while (i < count - 2) {
@@ -274,9 +278,12 @@ std::int32_t TRERichEdit::MaskedFind(std::int32_t start) {
                 continue;
             }
             X.FoundLength = LastFindLength;
-            if (X.Kind == mbkLineBegin && !lineStart) {
-                X.FoundPos = f + 1; // the line starts after its line feed
-                X.FoundLength = 0;
+            if (X.Kind == mbkLineBegin) {
+                FLineFeedTaken[static_cast<std::size_t>(i)] = !lineStart;
+                if (!lineStart) {
+                    X.FoundPos = f + 1; // the line starts after its line feed
+                    X.FoundLength = 0;
+                }
             }
             Y.FoundPos = cut(Pos(X.FoundPos) + X.FoundLength);
             break;
@@ -286,9 +293,12 @@ std::int32_t TRERichEdit::MaskedFind(std::int32_t start) {
         }
     }
 
+    // Fixed runs of characters end where the next block begins; an [LB] that
+    // searched for its line feed begins at that line feed.
     for (int k = count - 2; k >= 1; --k)
         if (B[k].Kind == mbkChars)
-            B[k].FoundPos = B[k + 1].FoundPos - B[k].FoundLength;
+            B[k].FoundPos = B[k + 1].FoundPos - (FLineFeedTaken[static_cast<std::size_t>(k + 1)] ? 1 : 0) -
+                            B[k].FoundLength;
 
     LastFindLength = B[count - 1].FoundPos - B[1].FoundPos;
     return B[1].FoundPos;

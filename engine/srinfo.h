@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/richeditoptions.h"
+
 #include <QString>
 #include <cstdint>
 #include <string>
@@ -57,16 +59,6 @@ struct TSRInfo {
     TOnFoundActionType SearchActionType = ofatDontChange;
 
     bool operator==(const TSRInfo&) const = default;
-};
-
-// Pattern options the engine takes from a rule.
-struct TRERichEditOptions {
-    bool soMaskedSource = false; // compile the search text
-    bool soMaskedTarget = false; // compile the target text
-    bool soIgnoreMode = false;   // word-by-word search
-
-    void AssignTo(TRERichEditOptions& dest) const { dest = *this; }
-    bool operator==(const TRERichEditOptions&) const = default;
 };
 
 // The engine's action and its run flags.
