@@ -3,7 +3,6 @@
 // answered from a script.
 
 #include "app/processrun.h"
-#include "app/rerichrunengine.h"
 #include "engine/codepages.h"
 #include "engine/processstate.h"
 #include "platform/cp1251.h"
@@ -18,27 +17,18 @@ using namespace bw::test;
 
 namespace {
 
-class RunEndToEnd : public TempDirTest {
+class RunEndToEnd : public RunTest {
 protected:
     RunEndToEnd() {
-        ProcessModes.Clear();
-        ProcessAnswers.Clear();
         langs.SetLangDir(binDir() + "Langs/");
         EXPECT_TRUE(langs.LoadLanguages());
+        source = [this](const QString& key) { return langs.GetText(key); };
         backupStore.SetBackupFolder(path("backup"));
         backupStore.SetMaxBackupCount(5);
         backupStore.LangManager = &langs;
-        view.controller = &controller;
-        engine.Bind(controller);
-        controller.MakeBackup = [this](const QString& p) { return run.BackupOnce(p); };
-        controller.GetText = texts;
+        backup = [this](const QString& p) { return backupStore.MakeBackup(p); };
     }
 
-    QString AddFile(const QString& name, const std::string& bytes) {
-        const QString p = writeFile(name, bytes);
-        host.files << p;
-        return p;
-    }
     QString T(const char* key) const { return langs.GetText(key); }
     // Backup copies made below the backup folder.
     QStringList Copies() const {
@@ -51,17 +41,7 @@ protected:
     }
 
     TLangManager langs;
-    TextSource texts = [this](const QString& key) { return langs.GetText(key); };
     TBackupManager backupStore;
-    TRERichEditRunEngine engine;
-    ScriptedView view;
-    TProcessController controller{engine, view};
-    TControllerProcessWindow window{controller, view};
-    FakeHost host;
-    TMyGauge gauge{host, texts};
-    TReport report;
-    TProcessRun run{{host, host, host, host, engine, window, gauge, report, texts,
-                     [this](const QString& p) { return backupStore.MakeBackup(p); }}};
 };
 
 TSRInfo Masked(TSRInfo rule) {

@@ -1,8 +1,8 @@
 #pragma once
 
 // A headless main window for the processing run: files, rules, scheme,
-// options, gauge and pump as plain data, the real processing-window
-// controller answered from a script, and a small literal engine.
+// options, gauge and pump as plain data; the real engine and processing-window
+// controller, the window answered from a script.
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "app/processrun.h"
+#include "app/rerichrunengine.h"
+#include "engine/processstate.h"
 #include "engine/processcontroller.h"
 #include "platform/error.h"
 #include "tests/support/testutil.h"
@@ -44,135 +46,6 @@ inline TextSource FakeTexts() {
     };
     return [](const QString& key) { return texts.value(key); };
 }
-
-// Finds a literal text; "[" without "]" does not compile.
-class FakeEngine : public TRunEngine, public TProcessEngine {
-public:
-    TProcessController* controller = nullptr;
-    int passes = 0;
-    QStringList log; // what was loaded and processed, for order checks
-
-    void ResetCounters() override { c_ = {}; }
-    void ResetPassCounters() override {
-        c_.PassFinds = 0;
-        c_.PassReplacements = 0;
-    }
-    TRunCounters Counters() const override { return c_; }
-    void SetCounters(const TRunCounters& c) override { c_ = c; }
-    QString FileName() const override { return file_; }
-    void SetFileName(const QString& path) override { file_ = path; }
-    void LoadFromString(const std::string& bytes) override {
-        text_ = bytes;
-        modified_ = false;
-    }
-    const std::string& Text() const override { return text_; }
-    bool Modified() const override { return modified_; }
-    void SetModified(bool on) override { modified_ = on; }
-    void SetOptions(bool, bool, bool) override {}
-    void SetFolders(const QString&, const QString&) override {}
-    void SetSearchOptions(bool, bool) override {}
-    void SetSourceText(const std::string& bytes) override {
-        if (!bytes.empty() && bytes[0] == '[' && bytes.find(']') == std::string::npos)
-            throw bw::Error("unclosed block");
-        source_ = bytes;
-    }
-    void SetTargetText(const std::string& bytes) override { target_ = bytes; }
-    TOnFoundActionType Action() const override { return action_; }
-    void SetAction(TOnFoundActionType a) override { action_ = a; }
-    void SetHintShown(bool) override {}
-    bool Aborted() const override { return abort_; }
-    void ClearAbort() override { abort_ = false; }
-    void SetRunFileIndex(int) override {}
-
-    QString renameError;
-    QString RenameError() const override { return renameError; }
-    static constexpr int kMaxPasses = 100;
-    bool ProcessPasses(bool repeat) override {
-        renameError.clear();
-        for (int pass = 1;; ++pass) {
-            const std::string before = text_;
-            const int replaced = c_.PassReplacements;
-            ProcessAll();
-            if (!repeat || abort_ || c_.PassReplacements == replaced || text_ == before ||
-                (action_ != ofatReplace && action_ != ofatDelete))
-                return false;
-            if (pass == kMaxPasses)
-                return true;
-        }
-    }
-
-    void ProcessAll() {
-        ++passes;
-        log << QStringLiteral("pass %1").arg(QString::fromStdString(source_));
-        int finds = 0, replacements = 0;
-        startPos_ = 0;
-        while (!abort_ && !source_.empty()) {
-            const std::size_t at = text_.find(source_, std::size_t(startPos_));
-            if (at == std::string::npos)
-                break;
-            foundAt_ = int(at);
-            foundLength_ = int(source_.size());
-            ++finds;
-            ++c_.PassFinds;
-            if (action_ == ofatDontChange) {
-                startPos_ = foundAt_ + foundLength_;
-                controller->AfterFound();
-                continue;
-            }
-            bool go = true;
-            controller->BeforeReplace(go);
-            if (abort_)
-                break;
-            if (!go) {
-                startPos_ = foundAt_ + foundLength_;
-                continue;
-            }
-            ++replacements;
-            ++c_.PassReplacements;
-            if (action_ == ofatRenameFile) {
-                const QString renamed = QFileInfo(file_).path() + "/" + QString::fromStdString(target_);
-                if (QFile::exists(renamed) || !QFile::rename(file_, renamed)) {
-                    --replacements;
-                    --c_.PassReplacements;
-                    renameError = "a file of that name exists";
-                } else {
-                    file_ = renamed;
-                }
-                break;
-            }
-            text_.replace(at, source_.size(), target_);
-            modified_ = true;
-            startPos_ = foundAt_ + int(target_.size());
-        }
-        if (!abort_) {
-            c_.FindsTotal += finds;
-            c_.PassesWithFinds += finds > 0;
-            c_.ReplacementsTotal += replacements;
-            c_.PassesWithReplacements += replacements > 0;
-        }
-    }
-
-    // TProcessEngine
-    void SetText(const std::string& bytes) override { text_ = bytes; }
-    int StartPos() const override { return startPos_; }
-    void SetStartPos(int pos) override { startPos_ = pos; }
-    int FoundAt() const override { return foundAt_; }
-    void SetFoundAt(int pos) override { foundAt_ = pos; }
-    int FoundLength() const override { return foundLength_; }
-    void SetDoSettingNewStartPosition(bool) override {}
-    bool ReportOnly() const override { return action_ == ofatDontChange; }
-    void SetAbort() override { abort_ = true; }
-    void MarkFound() override {}
-    void UncountFind() override { --c_.PassFinds; }
-
-private:
-    TRunCounters c_;
-    std::string text_, source_, target_;
-    QString file_;
-    bool modified_ = false, abort_ = false;
-    TOnFoundActionType action_ = ofatDontChange;
-    int startPos_ = 0, foundAt_ = -1, foundLength_ = 0;
-};
 
 // The processing window answered from a script: each showing runs the next step.
 class ScriptedView : public TProcessView {
@@ -288,5 +161,44 @@ inline TSRInfo FindRule(const QString& search, const QString& codePages = "Win-1
     r.Source.ssCLBCP = codePages;
     return r;
 }
+
+// Everything a run needs, over files in a fresh temporary folder.
+class RunTest : public TempDirTest {
+protected:
+    RunTest() {
+        ProcessModes.Clear();
+        ProcessAnswers.Clear();
+        view.controller = &controller;
+        engine.Bind(controller);
+        controller.MakeBackup = [this](const QString& p) { return run.BackupOnce(p); };
+        controller.GetText = texts;
+    }
+
+    // Writes a file and adds it to the list of files to process.
+    QString AddFile(const QString& name, const std::string& bytes) {
+        const QString p = writeFile(name, bytes);
+        host.files << p;
+        return p;
+    }
+    void AddRule(const TSRInfo& rule, bool checked = true) { host.rules.emplace_back(checked, rule); }
+
+    TextSource source = FakeTexts(); // where the texts come from
+    TextSource texts = [this](const QString& key) { return source(key); };
+    TRERichEditRunEngine engine;
+    ScriptedView view;
+    TProcessController controller{engine, view};
+    TControllerProcessWindow window{controller, view};
+    FakeHost host;
+    TMyGauge gauge{host, texts};
+    TReport report;
+    // The backup store: the files it was asked to copy, and its answer.
+    QStringList backups;
+    std::function<bool(const QString&)> backup = [this](const QString& p) {
+        backups << p;
+        return true;
+    };
+    TProcessRun run{{host, host, host, host, engine, window, gauge, report, texts,
+                     [this](const QString& p) { return backup(p); }}};
+};
 
 } // namespace bw::test
