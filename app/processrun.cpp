@@ -187,8 +187,15 @@ void TProcessRun::AStartExecute() {
     } catch (const std::exception& e) {
         ShowMessage(QString::fromLocal8Bit(e.what()));
     }
+    // The closing steps run however the run ended.
     p_.Engine.ClearAbort();
-    AfterRun();
+    try {
+        AfterRun();
+    } catch (const bw::Error& e) {
+        ShowMessage(e.message());
+    } catch (const std::exception& e) {
+        ShowMessage(QString::fromLocal8Bit(e.what()));
+    }
     state_ = TState::Idle;
     p_.Window.SetRunning(false);
     FilesToProcess.clear();

@@ -341,3 +341,19 @@ TEST(SearchCodePages, TheRuleDialogsListWithItsConversionRows) {
     EXPECT_EQ(row, 13);
     EXPECT_FALSE(SearchCodePageRow("KOI8", row));
 }
+
+TEST_F(ProcessRunTest, AnErrorInsideAPassIsShownAndTheRunReturnsToIdle) {
+    const QString a = AddFile("a.txt", "x");
+    TSRInfo rule = ReplaceRule("x", "[Q\"missing.txt\"]");
+    rule.Target.tbAS = true;
+    AddRule(rule);
+    run.AStartExecute();
+    ASSERT_EQ(prompt.asked().size(), 1u);
+    EXPECT_TRUE(prompt.asked()[0].text.contains("missing.txt")) << prompt.asked()[0].text.toStdString();
+    EXPECT_EQ(readFile(a), "x");
+    EXPECT_FALSE(run.Running());
+    EXPECT_FALSE(host.running);
+    EXPECT_TRUE(run.FilesToProcess.isEmpty());
+    EXPECT_EQ(TextFilesCache, nullptr);
+    EXPECT_EQ(view.caption, ""); // the caption pushed for the file was popped
+}
