@@ -1,0 +1,145 @@
+#include "engine/replacement.h"
+
+#include "engine/rerichedit.h"
+#include "engine/srmanager.h"
+#include "engine/textfiles.h"
+#include "platform/cp1251.h"
+#include "services/fileroutines.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+std::int32_t RunFileIndex = 0;
+
+namespace {
+
+// The text a search block matched, as a back-reference gives it.
+std::string matchedText(TAMaskBlockS& search, int index) {
+    const TMaskBlock& s = search.Blocks[index];
+    const auto piece = [&search](std::int64_t from, std::int64_t length) -> std::string {
+        if (!search.Owner || length <= 0 || from < 0)
+            return {};
+        const std::string_view text = search.Owner->SearchedText();
+        const auto size = static_cast<std::int64_t>(text.size());
+        if (from >= size)
+            return {};
+        return std::string(text.substr(static_cast<std::size_t>(from),
+                                       static_cast<std::size_t>(std::min(length, size - from))));
+    };
+    switch (s.Kind) {
+    case mbkText:
+        return s.Text; // as written in the search pattern
+    case mbkGap: {
+        const std::int64_t end = index + 1 < search.Blocks.Count() ? search.Blocks[index + 1].FoundPos : s.FoundPos;
+        return piece(s.FoundPos, end - s.FoundPos);
+    }
+    case mbkChars:
+    case mbkCharRun:
+        return piece(s.FoundPos, s.FoundLength);
+    default:
+        return {};
+    }
+}
+
+TTextFiles& lineFiles() {
+    if (!TextFilesCache)
+        throw bw::Error(QStringLiteral("Lines of text files can be taken only while files are processed."));
+    return *TextFilesCache;
+}
+
+} // namespace
+
+void TAMaskBlockR::BuildText() {
+    std::string text;
+    std::string collection;
+    bool collecting = false;
+    TMaskBlockR* opening = nullptr;
+    for (int i = 1; i < Blocks.Count(); ++i) {
+        TMaskBlockR& block = Block(i);
+        if (block.Kind == mbkOutput) {
+            if (!block.Text.empty()) {
+                collecting = true;
+                collection.clear();
+                opening = &block;
+            } else {
+                collecting = false;
+                if (opening)
+                    opening->Collected = collection;
+            }
+            continue;
+        }
+        std::string piece;
+        switch (block.Kind) {
+        case mbkText:
+            piece = block.Text;
+            break;
+        case mbkCounter:
+            piece = std::to_string(block.FoundPos);
+            block.FoundPos = static_cast<std::int32_t>(static_cast<std::int64_t>(block.FoundPos) + block.Number2);
+            break;
+        case mbkBlockRef:
+            if (SearchPattern && block.Number2 > 0 && block.Number2 < SearchPattern->Blocks.Count())
+                piece = matchedText(*SearchPattern, block.Number2);
+            break;
+        case mbkLine:
+            piece = lineFiles().NextLine(bw::decode1251(block.Text), block.Number2);
+            break;
+        case mbkLineAt:
+            piece = lineFiles().LineAt(bw::decode1251(block.Text), block.Number2);
+            break;
+        case mbkLineGo:
+            piece = lineFiles().AdvanceLine(bw::decode1251(block.Text), block.Number2);
+            break;
+        case mbkLineOfFile:
+            piece = lineFiles().LineAt(bw::decode1251(block.Text), RunFileIndex);
+            break;
+        default:
+            break;
+        }
+        if (collecting)
+            collection += piece;
+        text += piece;
+    }
+    Text = std::move(text);
+}
+
+void TAMaskBlockR::SaveCounters() {
+    if (TextFilesCache)
+        TextFilesCache->SaveCursors();
+    for (int i = 1; i < Blocks.Count(); ++i)
+        if (Blocks[i].Kind == mbkCounter)
+            Blocks[i].SavedCounter = Blocks[i].FoundPos;
+}
+
+void TAMaskBlockR::RestoreCounters() {
+    if (TextFilesCache)
+        TextFilesCache->RestoreCursors();
+    for (int i = 1; i < Blocks.Count(); ++i)
+        if (Blocks[i].Kind == mbkCounter)
+            Blocks[i].FoundPos = Blocks[i].SavedCounter;
+}
+
+void TAMaskBlockR::WriteOutputs() {
+    for (int i = 1; i < Blocks.Count(); ++i) {
+        const TMaskBlockR& block = Block(i);
+        if (block.Kind != mbkOutput || block.Text.empty())
+            continue;
+        const QString path = bw::decode1251(block.Text);
+        // A missing folder is made first; asking to retry could never help.
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        // A file the user gave up on is skipped; the next output is still written.
+        AppendStringToFile(path, block.Collected);
+    }
+}
+
+void TSRManager::BuildTarget(int targetIndex, int searchIndex) {
+    TAMaskBlockR& target = TargetPatterns[targetIndex];
+    target.SearchPattern = &SearchPatterns[searchIndex];
+    target.BuildText();
+}
+
+void TSRManager::WriteOutputs(int targetIndex) {
+    TargetPatterns[targetIndex].WriteOutputs();
+}

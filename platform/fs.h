@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QDateTime>
+#include <QFileDevice>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace bw {
+
+// Attribute bits of a folder entry, with the values the stored filters use.
+// The host has no such bits; they are derived from what it has:
+//   faReadOnly  the owner may not write (owner-write permission bit clear)
+//   faHidden    the name begins with '.'
+//   faSystem    neither a regular file nor a folder (device, pipe, socket)
+//   faDirectory a folder (also a link to one)
+//   faArchive   a regular file (every freshly written file carries it)
+//   faSymLink   the entry itself is a symbolic link
+enum FileAttribute : unsigned {
+    faReadOnly = 0x01,
+    faHidden = 0x02,
+    faSystem = 0x04,
+    faVolumeId = 0x08,
+    faDirectory = 0x10,
+    faArchive = 0x20,
+    faSymLink = 0x400,
+    faAnyFile = 0x3F,
+};
+
+struct FileEntry {
+    QString name;       // name only, no folder
+    qint64 size = 0;    // bytes; 0 for folders
+    unsigned attributes = 0;
+    QDateTime modified; // local time
+
+    bool isDirectory() const { return attributes & faDirectory; }
+    bool isReadOnly() const { return attributes & faReadOnly; }
+    bool isHidden() const { return attributes & faHidden; }
+};
+
+// Whether name matches a wildcard pattern over the whole name: '*' any run of
+// characters, '?' exactly one, anything else itself. "*.*" matches every name,
+// with or without a point.
+bool matchesWildcard(const QString& name, const QString& pattern,
+                     Qt::CaseSensitivity cs = Qt::CaseSensitive);
+
+// The entries of a folder whose names match the pattern, in name order, "."
+// and ".." left out. Regular files and read-only or archive entries are always
+// listed; hidden, system and folder entries only when their bit is in
+// attributeMask. Links are described by what they point to; dangling links are
+// left out. A missing or unreadable folder gives no entries.
+std::vector<FileEntry> listFolder(const QString& folder, const QString& pattern = QStringLiteral("*"),
+                                  unsigned attributeMask = faAnyFile,
+                                  Qt::CaseSensitivity cs = Qt::CaseSensitive);
+
+// The entry for one path, or nothing when it does not exist.
+std::optional<FileEntry> fileEntry(const QString& path);
+
+// An existing file that is not a folder (links followed).
+bool fileExists(const QString& path);
+// An existing folder (links followed).
+bool directoryExists(const QString& path);
+
+// The read-only attribute: true when the path exists and its owner may not write it.
+bool isReadOnly(const QString& path);
+// Gives the owner write permission back; the other permissions stay. True when
+// the path is writable by its owner afterwards.
+bool clearReadOnly(const QString& path);
+
+// Copies a file with its permissions and modification time. An existing
+// target is replaced only when overwrite is true (read-only or not), and only
+// once the copy is complete, so a failed copy leaves it as it was.
+bool copyFile(const QString& from, const QString& to, bool overwrite);
+// The path a write to path reaches: symbolic links followed to their final
+// target, also when that target does not exist yet. Other paths come back as given.
+QString resolveLinks(const QString& path);
+
+// How replaceFile sets up the new file.
+struct ReplaceOptions {
+    // Permissions of the new file; when unset, those of the file it replaces,
+    // or the defaults of a newly created file when there is none.
+    std::optional<QFileDevice::Permissions> permissions;
+    // Give the owner write permission (the read-only attribute is cleared).
+    bool ownerWritable = false;
+    // Modification time to set; invalid keeps the time of writing.
+    QDateTime modified;
+};
+
+// Writes a new version of a file without ever leaving it half-written: write()
+// fills a temporary file in the same folder, which is then flushed to disk and
+// renamed over the file. Links are followed, so a link's target is replaced and
+// the link stays. The file keeps its owner. When write() returns false or any
+// step fails, the old file is untouched, the temporary file is removed and the
+// result is false.
+bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)>& write,
+                 const ReplaceOptions& options = {});
+
+// Renames or moves a file or folder; fails when the target exists.
+bool renamePath(const QString& from, const QString& to);
+// Deletes a file (not a folder).
+bool deleteFile(const QString& path);
+// Creates a folder with all missing parents; true when it exists afterwards.
+bool forceDirectories(const QString& path);
+
+} // namespace bw

@@ -1,0 +1,142 @@
+#include "services/backupmanager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "platform/appdirs.h"
+#include "platform/prompt.h"
+#include "services/langmanager.h"
+
+namespace {
+
+QString numbered(const QString& base, int n) {
+    return base + QLatin1Char('.') + QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+}
+
+// A message that names its path and ends as a sentence, whether or not the
+// translated text has a place for the path.
+QString sentence(const QString& text, const QString& path) {
+    QString s = text;
+    const qsizetype at = s.indexOf(QLatin1String("%s"));
+    if (at >= 0)
+        s.replace(at, 2, path);
+    else
+        s += QStringLiteral(" \"") + path + QLatin1Char('"');
+    if (!s.endsWith(QLatin1Char('.')) && !s.endsWith(QLatin1Char('!')) && !s.endsWith(QLatin1Char('?')))
+        s += QLatin1Char('.');
+    return s;
+}
+
+} // namespace
+
+TBackupManager::TBackupManager(QObject* parent) : QObject(parent) {}
+
+QString TBackupManager::FallbackFolder() { return bw::homeDir() + QStringLiteral("Backup/"); }
+
+void TBackupManager::SetBackupFolder(const QString& folder) {
+    const QString dir = QDir::fromNativeSeparators(folder);
+    if (!dir.isEmpty() && (QDir(dir).exists() || QDir().mkpath(dir)))
+        backupFolder_ = bw::withTrailingSeparator(QDir::cleanPath(QDir(dir).absolutePath()));
+    else
+        backupFolder_ = FallbackFolder();
+}
+
+void TBackupManager::SetMaxBackupCount(int count) {
+    if (count > 0 && count <= 1000)
+        maxBackupCount_ = count;
+}
+
+QString TBackupManager::text(const char* key, const char* fallback) const {
+    QString t;
+    if (LangManager)
+        t = LangManager->GetText(QLatin1String(key));
+    return t.isEmpty() ? QString::fromUtf8(fallback) : t;
+}
+
+QString TBackupManager::NextBackupName(const QString& path) {
+    QString relative = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    // A drive letter becomes a folder of its own ("C:/x" -> "C/x").
+    if (relative.size() > 1 && relative[1] == QLatin1Char(':'))
+        relative.remove(1, 1);
+    while (relative.startsWith(QLatin1Char('/')))
+        relative.remove(0, 1);
+    const QString base = backupFolder_ + relative;
+
+    if (maxBackupCount_ <= 0) {
+        bw::prompt().ask(QStringLiteral("Error"), QStringLiteral("Can't renumber backup files"), bw::Buttons::Ok,
+                         bw::Icon::Warning);
+        return QString();
+    }
+    for (int n = 0; n < maxBackupCount_; ++n) {
+        const QString candidate = numbered(base, n);
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
+    // The series is full: the oldest copy goes, the others move down by one.
+    // Failures here are not reported; the new copy then overwrites the last number.
+    QFile::remove(numbered(base, 0));
+    for (int n = 0; n + 1 < maxBackupCount_; ++n)
+        QFile::rename(numbered(base, n + 1), numbered(base, n));
+    return numbered(base, maxBackupCount_ - 1);
+}
+
+bool TBackupManager::CopyToBackup(const QString& source, const QString& backupName) {
+    if (!QFileInfo(source).isFile())
+        return false;
+
+    const QString folder = QFileInfo(backupName).absolutePath();
+    while (!QDir().mkpath(folder)) {
+        const QString message = sentence(text("szCantCreateDir", "Can't create folder"), QDir::toNativeSeparators(folder));
+        switch (bw::prompt().ask(QString(), message, bw::Buttons::AbortRetryIgnore, bw::Icon::Question)) {
+        case bw::Answer::Retry: continue;
+        case bw::Answer::Ignore: return true;
+        default: return false;
+        }
+    }
+
+    for (;;) {
+        QFile target(backupName);
+        if (target.exists() && !QFileInfo(backupName).isWritable())
+            target.setPermissions(target.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+        if ((!target.exists() || target.remove()) && QFile::copy(source, backupName))
+            return true;
+        QString retry = text("szRetry", "Retry");
+        if (!retry.endsWith(QLatin1Char('?')))
+            retry += QLatin1Char('?');
+        const QString message =
+            sentence(text("szCantCreateFile", "Can't create file"), QDir::toNativeSeparators(backupName)) +
+            QLatin1Char(' ') + retry;
+        switch (bw::prompt().ask(QString(), message, bw::Buttons::AbortRetryIgnore, bw::Icon::Question)) {
+        case bw::Answer::Retry: continue;
+        case bw::Answer::Ignore: return true;
+        default: return false;
+        }
+    }
+}
+
+bool TBackupManager::MakeBackup(const QString& path) {
+    if (!Active)
+        return true;
+    // Checked before naming, so that a missing file never costs a full series its oldest copy.
+    if (!QFileInfo(path).isFile())
+        return false;
+    const QString name = NextBackupName(path);
+    if (name.isEmpty())
+        return false;
+    return CopyToBackup(path, name);
+}
+
+QString TBackupManager::BackupNameToOriginal(const QString& backupPath) const {
+    if (backupFolder_.isEmpty())
+        return QString();
+    const QString path = QDir::cleanPath(QDir::fromNativeSeparators(backupPath));
+    if (!path.startsWith(backupFolder_))
+        return QString();
+    static const QRegularExpression copyName(QStringLiteral("^([^/].*)\\.[0-9]{3}$"));
+    const QRegularExpressionMatch m = copyName.match(path.mid(backupFolder_.size()));
+    if (!m.hasMatch())
+        return QString();
+    return QLatin1Char('/') + m.captured(1);
+}

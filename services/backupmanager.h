@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class TLangManager;
+
+// Numbered copies of files made before the program changes them. The copy of
+// /dir1/dir2/name.ext is BackupFolder + "dir1/dir2/name.ext." + a three-digit
+// number from 000 to MaxBackupCount - 1; when every number is taken the
+// oldest copy goes and the others move down by one.
+class TBackupManager : public QObject {
+    Q_OBJECT
+public:
+    explicit TBackupManager(QObject* parent = nullptr);
+
+    bool Active = true;
+
+    QString BackupFolder() const { return backupFolder_; }
+    // A folder that exists or can be created is kept with a trailing
+    // separator; an empty one or one that cannot be created gives way to
+    // FallbackFolder() (created only when a copy needs it).
+    void SetBackupFolder(const QString& folder);
+    static QString FallbackFolder();
+
+    int MaxBackupCount() const { return maxBackupCount_; }
+    // Accepts 1 to 1000 (three-digit numbers); anything else keeps the old count.
+    void SetMaxBackupCount(int count);
+
+    // Where message texts come from; not owned. Built-in English texts without one.
+    TLangManager* LangManager = nullptr;
+
+    // Copies the file before it changes. True when inactive, when the copy was
+    // made or when the user chose to ignore a failure; false when the user
+    // chose to abort, when the file does not exist or no number is available.
+    bool MakeBackup(const QString& path);
+
+    // The file a copy was made from; empty for a name that is not a numbered
+    // copy below the backup folder.
+    QString BackupNameToOriginal(const QString& backupPath) const;
+
+    // The name the next copy of path takes; shifts a full series down first.
+    // Empty while no count is set.
+    QString NextBackupName(const QString& path);
+    bool CopyToBackup(const QString& source, const QString& backupName);
+
+private:
+    QString text(const char* key, const char* fallback) const;
+
+    QString backupFolder_;
+    int maxBackupCount_ = 0;
+};

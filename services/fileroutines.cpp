@@ -1,0 +1,174 @@
+#include "services/fileroutines.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <limits>
+#include <new>
+
+#include "platform/fs.h"
+#include "platform/prompt.h"
+
+QString GetMessageText(const QString& key) {
+    struct Entry {
+        const char* key;
+        const char* text;
+    };
+    static constexpr Entry table[] = {
+        {"szCantCreateDir", "Can't create folder"},
+        {"szCantCreateFile", "Can't create file"},
+        {"szCantDeleteFile", "Can't delete file"},
+        {"szErrorSavingFileT",
+         "File was not saved: possible, it's used by other program. Try to save file again ?"},
+        {"szErrorSavingFileM", "Error within saving the file"},
+        {"szRetry", "Retry"},
+    };
+    for (const Entry& e : table)
+        if (key == QLatin1String(e.key))
+            return QString::fromLatin1(e.text);
+    return QString();
+}
+
+namespace {
+
+// Asks whether to try a failed save again.
+bool askRetrySave() {
+    return bw::prompt().ask(GetMessageText(QStringLiteral("szErrorSavingFileM")),
+                            GetMessageText(QStringLiteral("szErrorSavingFileT")), bw::Buttons::YesNo,
+                            bw::Icon::Question) == bw::Answer::Yes;
+}
+
+bool writeAll(QIODevice& out, const std::string& text) {
+    const qint64 size = static_cast<qint64>(text.size());
+    return size == 0 || out.write(text.data(), size) == size;
+}
+
+bool appendOnce(const QString& path, const std::string& text) {
+    if (bw::isReadOnly(path) && !bw::clearReadOnly(path))
+        return false;
+    const bool existed = QFileInfo::exists(path);
+    QFile f(path);
+    // Unbuffered, so that nothing of a failed write is left to be flushed
+    // after the file has been cut back.
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return false;
+    const qint64 oldSize = f.size();
+    if (f.seek(oldSize) && writeAll(f, text)) {
+        f.close();
+        if (f.error() == QFileDevice::NoError)
+            return true;
+    }
+    // Cut back so that trying again never repeats part of the text.
+    if (existed)
+        f.resize(oldSize);
+    f.close();
+    if (!existed)
+        QFile::remove(path);
+    return false;
+}
+
+} // namespace
+
+bool LoadFileToString(const QString& path, std::string& text) {
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return false;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    try {
+        std::string data;
+        const qint64 size = f.size();
+        if (size > 0) {
+            data.resize(static_cast<std::size_t>(size));
+            const qint64 got = f.read(data.data(), size);
+            if (got < 0)
+                return false;
+            data.resize(static_cast<std::size_t>(got));
+        }
+        // Whatever the size did not announce (a file that grew, or one whose
+        // size the system does not know).
+        char buf[16 * 1024];
+        for (;;) {
+            const qint64 n = f.read(buf, sizeof buf);
+            if (n < 0)
+                return false;
+            if (n == 0)
+                break;
+            data.append(buf, static_cast<std::size_t>(n));
+        }
+        text.swap(data);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
+
+bool SaveStringToFile(const QString& path, const std::string& text) {
+    bw::ReplaceOptions options;
+    options.ownerWritable = true;
+    for (;;) {
+        if (bw::replaceFile(path, [&text](QFileDevice& out) { return writeAll(out, text); }, options))
+            return true;
+        if (!askRetrySave())
+            return false;
+    }
+}
+
+bool AppendStringToFile(const QString& path, const std::string& text) {
+    for (;;) {
+        if (!path.isEmpty() && appendOnce(path, text))
+            return true;
+        if (!askRetrySave())
+            return false;
+    }
+}
+
+void WriteStreamString(const std::string& text, QIODevice& stream) {
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<qint32>::max()))
+        throw bw::Error(QStringLiteral("A string of %1 bytes is too long to be stored.").arg(text.size()));
+    const auto n = static_cast<quint32>(text.size());
+    const char count[4] = {static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF),
+                           static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 24) & 0xFF)};
+    if (stream.write(count, 4) != 4 || !writeAll(stream, text))
+        throw bw::Error(QStringLiteral("The data could not be written: %1").arg(stream.errorString()));
+}
+
+void ReadStreamString(QIODevice& stream, std::string& text) {
+    const qint64 at = stream.pos();
+    unsigned char count[4];
+    if (stream.read(reinterpret_cast<char*>(count), 4) != 4)
+        throw bw::StreamReadError(
+            QStringLiteral("The data is damaged: it ends at byte %1 where the length of a text was expected.")
+                .arg(at));
+    const auto length = static_cast<qint32>(static_cast<quint32>(count[0]) | (static_cast<quint32>(count[1]) << 8) |
+                                            (static_cast<quint32>(count[2]) << 16) |
+                                            (static_cast<quint32>(count[3]) << 24));
+    const auto tooLong = [&] {
+        return bw::StreamReadError(
+            QStringLiteral("The data is damaged: the text at byte %1 claims %2 bytes, more than the data holds.")
+                .arg(at)
+                .arg(length));
+    };
+    if (length < 0)
+        throw bw::StreamReadError(
+            QStringLiteral("The data is damaged: the text at byte %1 has a negative length (%2).").arg(at).arg(length));
+    if (!stream.isSequential() && length > stream.size() - stream.pos())
+        throw tooLong();
+
+    // A count checked against the size decides the allocation; otherwise the
+    // text grows with what actually arrives.
+    std::string data;
+    if (!stream.isSequential())
+        data.reserve(static_cast<std::size_t>(length));
+    char buf[64 * 1024];
+    qint64 left = length;
+    while (left > 0) {
+        const qint64 n = stream.read(buf, qMin<qint64>(left, sizeof buf));
+        if (n <= 0)
+            throw tooLong();
+        data.append(buf, static_cast<std::size_t>(n));
+        left -= n;
+    }
+    text.swap(data);
+}

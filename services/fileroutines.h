@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QIODevice>
+#include <QString>
+#include <string>
+
+#include "platform/error.h"
+
+// Whole texts between memory and files, and length-prefixed strings in byte
+// streams. Texts are bytes exactly as they are in the file: no code-page, byte
+// order mark or line-end handling happens here.
+
+namespace bw {
+
+// A length-prefixed string that cannot be read: the stream ends before the
+// count or the text, or the count is negative or larger than what remains.
+class StreamReadError : public Error {
+public:
+    using Error::Error;
+};
+
+} // namespace bw
+
+// The built-in English text of a message key of these routines; an empty text
+// for any other key.
+QString GetMessageText(const QString& key);
+
+// Reads the whole file into text. False on any failure (missing file, a folder,
+// no access, read error); text is then left as it was.
+bool LoadFileToString(const QString& path, std::string& text);
+
+// Replaces the file's content with text, creating the file when missing. The
+// file is never left half-written: the text goes to a temporary file beside it,
+// which replaces the file once complete (a link's target is replaced; the file
+// keeps its permissions, except that a read-only file becomes writable). When
+// that fails the user is asked whether to try again; false once they say No.
+bool SaveStringToFile(const QString& path, const std::string& text);
+
+// Adds text at the end of the file, creating the file when missing (also for
+// an empty text). A failed write cuts the file back to its size before the
+// attempt, then the user is asked whether to try again; false once they say No.
+bool AppendStringToFile(const QString& path, const std::string& text);
+
+// Writes the length as a 32-bit little-endian count, then the bytes. A text of
+// 2 GiB or more cannot be written and raises bw::Error.
+void WriteStreamString(const std::string& text, QIODevice& stream);
+
+// Reads one string written by WriteStreamString. Raises bw::StreamReadError
+// when the stream is damaged; text is then left as it was.
+void ReadStreamString(QIODevice& stream, std::string& text);

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// Translates the interface and gives messages by key.
+//
+// The language index file (LangDir + FileName, "Langs.lng") names the
+// languages, one per line up to the first empty line; then follow rows of the
+// same interface text in every language, one line each in header order, then
+// one separator line. Each language has a message file (LangDir + name +
+// ".lng") of key=value lines. All language files are UTF-8 text.
+//
+// This class holds the files and messages; translating windows belongs to
+// TFormLangManager, which re-applies texts through RetranslateForms.
+class TLangManager : public QObject {
+    Q_OBJECT
+public:
+    explicit TLangManager(QObject* parent = nullptr);
+    ~TLangManager() override;
+
+    QString LangDir() const { return langDir_; }
+    void SetLangDir(const QString& dir) { langDir_ = dir; }
+    QString FileName() const { return fileName_; }
+    void SetFileName(const QString& name) { fileName_ = name; }
+
+    int CurrentLang() const { return currentLang_; }
+    // A different, valid index is stored and its messages loaded; the same
+    // index, or one outside the loaded languages, does nothing.
+    void SetCurrentLang(int index);
+
+    // Fired after the current language's messages were loaded and the windows retranslated.
+    std::function<void()> OnTranslated;
+    // Fired after the index file was read with at least one language.
+    std::function<void()> OnLoaded;
+
+    // Reads the index file; true when it named at least one language.
+    bool LoadLanguages();
+    // Loads the current language's messages, retranslates, fires OnTranslated.
+    // A message file that cannot be read keeps the previous messages and says
+    // so in a message naming the file; nothing is retranslated then.
+    void LoadCurrentLanguage();
+
+    // "szApplicationTitle" gives the application's name; any other key its
+    // text in the current language, or the empty text.
+    QString GetText(const QString& key) const;
+
+    bool Loaded() const { return loaded_; }
+    const QStringList& LanguageNames() const { return names_; }
+    int LanguageCount() const { return static_cast<int>(names_.size()); }
+    int RowCount() const { return tables_.empty() ? 0 : static_cast<int>(tables_.front().size()); }
+    // The texts of one language, row by row; empty for an invalid index.
+    QStringList Table(int language) const;
+    // First row whose text in language equals text without regard to case; -1 when none.
+    int FindRow(int language, const QString& text) const;
+    // The text of row in language; empty when either is out of range.
+    QString RowText(int language, int row) const;
+    const QStringList& Messages() const { return messages_; }
+
+    // The lines of a text file: UTF-8, a leading byte-order mark dropped, split
+    // at CR LF, LF or CR; a final line end adds no empty line. False when the
+    // file cannot be read.
+    static bool ReadLines(const QString& path, QStringList& lines);
+
+    // Sets every registered component's text from its row in the current language.
+    virtual void RetranslateForms() {}
+
+private:
+    void setMessages(const QStringList& lines);
+
+    QString langDir_;
+    QString fileName_ = QStringLiteral("Langs.lng");
+    int currentLang_ = -1;
+    bool loaded_ = false;
+    QStringList names_;
+    std::vector<QStringList> tables_;
+    std::vector<QHash<QString, int>> rowIndex_; // folded text -> first row, per language
+    QStringList messages_;
+    QHash<QString, QString> messageIndex_;      // folded key -> first value
+};

@@ -1,0 +1,94 @@
+#include "services/ui/formlangmanager.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include "platform/prompt.h"
+#include "services/ui/components.h"
+
+TFormLangManager::TFormLangManager(QObject* parent) : TLangManager(parent) {}
+
+TFormLangManager::~TFormLangManager() = default;
+
+void TFormLangManager::TranslateAllForms() {
+    if (!Loaded())
+        return;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* w : windows)
+        if (IsForm(w))
+            RegisterForm(w, 0);
+}
+
+namespace {
+
+// Row of the component's text in the language's table; -1 when it has no text or no row.
+int rowOf(const TLangManager& lm, const QObject* c, int language) {
+    const QString text = ComponentText(c);
+    return text.isEmpty() ? -1 : lm.FindRow(language, text);
+}
+
+void collect(QObject* owner, QObjectList& out) {
+    for (QObject* c : OwnedComponents(owner)) {
+        out.push_back(c);
+        if (ComponentKind(c) == ckFrame)
+            collect(c, out);
+    }
+}
+
+} // namespace
+
+void TFormLangManager::RegisterForm(QWidget* form, int sourceLang) {
+    if (!form)
+        return;
+    PairList pairs;
+    QObjectList components{form};
+    collect(form, components);
+    for (QObject* c : components) {
+        const TComponentKind kind = ComponentKind(c);
+        if (kind == ckFrame || kind == ckUnknown)
+            continue;
+        const int row = rowOf(*this, c, sourceLang);
+        if (row >= 0)
+            pairs.emplace_back(c, row);
+    }
+    forms_.push_back(std::move(pairs));
+    TranslateForm(form, sourceLang);
+}
+
+void TFormLangManager::TranslateForm(QWidget* form, int sourceLang) {
+    if (!Loaded() || !form)
+        return;
+    for (QObject* c : OwnedComponents(form)) {
+        const TComponentKind kind = ComponentKind(c);
+        if (kind == ckPageControl || kind == ckEdit || kind == ckUnknown)
+            continue;
+        const int row = rowOf(*this, c, sourceLang);
+        if (row >= 0)
+            SetComponentText(c, RowText(CurrentLang(), row));
+    }
+}
+
+void TFormLangManager::RetranslateForms() {
+    if (!Loaded())
+        return;
+    for (const PairList& pairs : forms_) {
+        for (const TTranslatePair& pair : pairs) {
+            QObject* c = pair.Component.data();
+            // A component destroyed since it was registered is passed over.
+            if (!c || pair.Row < 0)
+                continue;
+            const TComponentKind kind = ComponentKind(c);
+            if (kind == ckPageControl || kind == ckCheckListBox || kind == ckEdit || kind == ckUnknown)
+                continue;
+            if (pair.Row >= RowCount()) {
+                bw::prompt().ask(QCoreApplication::applicationName(),
+                                         QStringLiteral("Component %1 %2 can't be translated")
+                                             .arg(c->objectName())
+                                             .arg(pair.Row),
+                                         bw::Buttons::Ok, bw::Icon::None);
+                continue;
+            }
+            SetComponentText(c, RowText(CurrentLang(), pair.Row));
+        }
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QPointer>
+#include <memory>
+#include <vector>
+
+#include "services/langmanager.h"
+
+class QWidget;
+
+// One translatable component of a registered window and its row in the text
+// tables. The reference clears itself when the component is destroyed.
+class TTranslatePair {
+public:
+    TTranslatePair(QObject* component, int row) : Component(component), Row(row) {}
+    QPointer<QObject> Component;
+    int Row;
+};
+
+// The language manager with the windows it translates. Interface texts are
+// translated by value: a component whose text equals a row's text in the
+// source language gets that row's text in the current language.
+class TFormLangManager : public TLangManager {
+    Q_OBJECT
+public:
+    explicit TFormLangManager(QObject* parent = nullptr);
+    ~TFormLangManager() override;
+
+    // Registers every window that exists, each with source language 0.
+    void TranslateAllForms();
+    // Collects the window's translatable components (through its frames) and translates it.
+    void RegisterForm(QWidget* form, int sourceLang);
+    // Translates the window's own components (not its title, not the insides
+    // of its frames) from the source language into the current one.
+    void TranslateForm(QWidget* form, int sourceLang);
+    void RetranslateForms() override;
+
+    using PairList = std::vector<TTranslatePair>;
+    const std::vector<PairList>& RegisteredForms() const { return forms_; }
+
+private:
+    std::vector<PairList> forms_;
+};

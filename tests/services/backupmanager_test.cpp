@@ -1,0 +1,163 @@
+#include <QDir>
+#include <QFile>
+
+#include "services/backupmanager.h"
+#include "services/langmanager.h"
+#include "tests/support/testutil.h"
+
+using namespace bw;
+
+class BackupManagerTest : public test::TempDirTest {
+protected:
+    BackupManagerTest() {
+        bm.SetBackupFolder(path("bk"));
+        bm.SetMaxBackupCount(3);
+        source = writeFile("work/a.b.html", "v0");
+    }
+    // Where copy n of source lies.
+    QString copy(int n) const {
+        return bm.BackupFolder() + QDir::cleanPath(source).mid(1) + QStringLiteral(".%1").arg(n, 3, 10, QChar('0'));
+    }
+    TBackupManager bm;
+    QString source;
+};
+
+TEST_F(BackupManagerTest, FolderCountAndSwitch) {
+    EXPECT_EQ(bm.BackupFolder(), QDir::cleanPath(path("bk")) + "/");
+    bm.SetBackupFolder(path("bk") + "/");
+    EXPECT_EQ(bm.BackupFolder(), QDir::cleanPath(path("bk")) + "/");
+    for (int bad : {0, -1, 1001}) {
+        bm.SetMaxBackupCount(bad);
+        EXPECT_EQ(bm.MaxBackupCount(), 3);
+    }
+    // A folder that cannot be created (below a file) and an empty one fall back.
+    writeFile("plain", "x");
+    bm.SetBackupFolder(path("plain/sub"));
+    EXPECT_EQ(bm.BackupFolder(), TBackupManager::FallbackFolder());
+    bm.SetBackupFolder("");
+    EXPECT_EQ(bm.BackupFolder(), TBackupManager::FallbackFolder());
+    EXPECT_FALSE(exists(TBackupManager::FallbackFolder()));
+
+    bm.Active = false;
+    EXPECT_TRUE(bm.MakeBackup(source));
+    EXPECT_FALSE(exists(path("bk")) && !QDir(path("bk")).isEmpty());
+}
+
+TEST_F(BackupManagerTest, NumbersFillGapsThenRotate) {
+    for (int i = 0; i < 3; ++i) {
+        writeFile("work/a.b.html", "v" + std::to_string(i));
+        ASSERT_TRUE(bm.MakeBackup(source));
+    }
+    EXPECT_EQ(readFile(copy(0)), "v0");
+    EXPECT_EQ(readFile(copy(2)), "v2");
+
+    // Full series: 000 goes, the others move down, the new copy is 002.
+    writeFile("work/a.b.html", "v3");
+    ASSERT_TRUE(bm.MakeBackup(source));
+    EXPECT_EQ(readFile(copy(0)), "v1");
+    EXPECT_EQ(readFile(copy(1)), "v2");
+    EXPECT_EQ(readFile(copy(2)), "v3");
+    EXPECT_FALSE(exists(copy(3)));
+
+    // A gap left by a deleted copy is filled first.
+    QFile::remove(copy(1));
+    writeFile("work/a.b.html", "v4");
+    ASSERT_TRUE(bm.MakeBackup(source));
+    EXPECT_EQ(readFile(copy(1)), "v4");
+
+    // A missing file makes no copy and keeps the series whole.
+    EXPECT_FALSE(bm.MakeBackup(path("work/none.txt")));
+    EXPECT_FALSE(bm.MakeBackup(path("work/a.b.html.missing")));
+    EXPECT_EQ(readFile(copy(0)), "v1");
+
+    bm.SetMaxBackupCount(1);
+    ASSERT_TRUE(bm.MakeBackup(source));
+    EXPECT_EQ(readFile(copy(0)), "v4");
+    EXPECT_EQ(readFile(copy(2)), "v3"); // numbers above the count are left alone
+}
+
+TEST_F(BackupManagerTest, ReadOnlyCopyIsOverwritten) {
+    ASSERT_TRUE(bm.MakeBackup(source));
+    bm.SetMaxBackupCount(1);
+    QFile::setPermissions(copy(0), QFileDevice::ReadOwner);
+    writeFile("work/a.b.html", "new");
+    ASSERT_TRUE(bm.MakeBackup(source));
+    EXPECT_EQ(readFile(copy(0)), "new");
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+TEST_F(BackupManagerTest, FailuresAskAbortRetryIgnoreNamingThePath) {
+    // The copy's folder cannot be made: a file stands where it should be.
+    const QString workDir = QFileInfo(copy(0)).absolutePath();
+    QDir().mkpath(QFileInfo(workDir).absolutePath());
+    {
+        QFile blocker(workDir);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+
+    prompt.push(Answer::Retry);
+    prompt.push(Answer::Ignore);
+    EXPECT_TRUE(bm.MakeBackup(source));
+    ASSERT_EQ(prompt.asked().size(), 2u);
+    const auto& q = prompt.asked()[0];
+    EXPECT_EQ(q.buttons, Buttons::AbortRetryIgnore);
+    EXPECT_EQ(q.caption, "");
+    EXPECT_EQ(q.text, "Can't create folder \"" + QDir::toNativeSeparators(workDir) + "\".");
+
+    prompt.push(Answer::Abort);
+    EXPECT_FALSE(bm.MakeBackup(source));
+
+    // The copy itself fails: the name is a folder. Translated texts are used.
+    QFile::remove(workDir);
+    QDir().mkpath(copy(0));
+    writeFile("Langs.lng", "English\n\n");
+    writeFile("English.lng", "szCantCreateFile=Cannot write %s\nszRetry=Try again\n");
+    TLangManager lm;
+    lm.SetLangDir(path("") + "/");
+    ASSERT_TRUE(lm.LoadLanguages());
+    bm.LangManager = &lm;
+    bm.SetMaxBackupCount(1);
+    prompt.push(Answer::Abort);
+    EXPECT_FALSE(bm.MakeBackup(source));
+    EXPECT_EQ(prompt.asked().back().text, "Cannot write " + QDir::toNativeSeparators(copy(0)) + ". Try again?");
+
+    // Without a language manager the built-in texts still read as a sentence.
+    bm.LangManager = nullptr;
+    prompt.push(Answer::Abort);
+    EXPECT_FALSE(bm.MakeBackup(source));
+    EXPECT_EQ(prompt.asked().back().text,
+              "Can't create file \"" + QDir::toNativeSeparators(copy(0)) + "\". Retry?");
+}
+
+TEST_F(BackupManagerTest, NoCountMeansNoCopy) {
+    TBackupManager fresh;
+    fresh.SetBackupFolder(path("bk2"));
+    EXPECT_FALSE(fresh.MakeBackup(source));
+    ASSERT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(prompt.asked()[0].text, "Can't renumber backup files");
+    EXPECT_EQ(prompt.asked()[0].caption, "Error");
+}
+
+TEST_F(BackupManagerTest, BackupNameMapsBackOnlyForNumberedCopies) {
+    const QString folder = bm.BackupFolder();
+    struct Case {
+        QString name;
+        QString original;
+    };
+    const Case cases[] = {
+        {folder + "home/u/a.b.html.004", "/home/u/a.b.html"},
+        {folder + "x.000", "/x"},
+        {folder + "home/u/a.b.html", ""},      // no number
+        {folder + "home/u/a.b.html.04", ""},   // two digits
+        {folder + "home/u/a.b.html.0044", ""}, // four digits
+        {folder + "home/u/a.b.htmlx004", ""},  // no point before the number
+        {folder + ".004", ""},                 // nothing before the number
+        {"/elsewhere/a.txt.001", ""},          // not below the backup folder
+        {folder, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(bm.BackupNameToOriginal(c.name), c.original) << c.name.toStdString();
+
+    ASSERT_TRUE(bm.MakeBackup(source));
+    EXPECT_EQ(bm.BackupNameToOriginal(copy(0)), QDir::cleanPath(source));
+}

@@ -1,0 +1,148 @@
+#include <QCoreApplication>
+
+#include "services/langmanager.h"
+#include "tests/support/testutil.h"
+
+using namespace bw;
+
+class LangManagerTest : public test::TempDirTest {
+protected:
+    // A manager reading from the temporary folder, counting its events.
+    TLangManager& manager() {
+        lm.SetLangDir(path("") + "/");
+        lm.OnLoaded = [this] { ++loaded; };
+        lm.OnTranslated = [this] { ++translated; };
+        return lm;
+    }
+    TLangManager lm;
+    int loaded = 0;
+    int translated = 0;
+};
+
+TEST_F(LangManagerTest, IndexFileGivesLanguagesRowsAndMessagesOfLanguageZero) {
+    writeFile("Langs.lng", "English\r\nRussian\r\n\r\nOpen\r\nОткрыть\r\n-\r\nClose\r\nЗакрыть");
+    writeFile("English.lng", "szA=first\nszOnlyEnglish=x\n");
+    writeFile("Russian.lng", "szA=первый\n");
+    TLangManager& m = manager();
+    ASSERT_TRUE(m.LoadLanguages());
+    EXPECT_EQ(m.LanguageNames(), QStringList({"English", "Russian"}));
+    EXPECT_EQ(m.RowCount(), 2); // the last row needs no separator
+    EXPECT_EQ(m.Table(1), QStringList({"Открыть", "Закрыть"}));
+    EXPECT_EQ(m.FindRow(0, "CLOSE"), 1);
+    EXPECT_EQ(m.FindRow(0, "Closed"), -1);
+    EXPECT_EQ(m.CurrentLang(), 0);
+    EXPECT_EQ(m.GetText("szA"), "first");
+    EXPECT_EQ(loaded, 1);
+    EXPECT_EQ(translated, 1);
+
+    m.SetCurrentLang(1);
+    EXPECT_EQ(m.GetText("sza"), "первый");
+    EXPECT_EQ(m.GetText("szOnlyEnglish"), "");
+    EXPECT_EQ(translated, 2);
+    m.SetCurrentLang(1); // same index: nothing
+    m.SetCurrentLang(5); // no such language: refused
+    m.SetCurrentLang(-1);
+    EXPECT_EQ(m.CurrentLang(), 1);
+    EXPECT_EQ(translated, 2);
+}
+
+TEST_F(LangManagerTest, MessageKeysFirstWinsIgnoreCaseButNotBlanks) {
+    writeFile("Langs.lng", "English\n");
+    writeFile("English.lng",
+              "\xEF\xBB\xBFszFirst=one\n"
+              "no equals sign here\n"
+              "SZFIRST=two\n"
+              "szSpaced =spaced\n"
+              "szFormat=File %s: %d of %d = done\n"
+              "szEmpty=\n");
+    TLangManager& m = manager();
+    ASSERT_TRUE(m.LoadLanguages()); // one language and no rows is a valid index
+    EXPECT_EQ(m.RowCount(), 0);
+    EXPECT_EQ(m.GetText("szfirst"), "one");
+    EXPECT_EQ(m.GetText("szSpaced"), "");
+    EXPECT_EQ(m.GetText("szSpaced "), "spaced");
+    EXPECT_EQ(m.GetText("szFormat"), "File %s: %d of %d = done");
+    EXPECT_EQ(m.GetText("szEmpty"), "");
+    EXPECT_EQ(m.GetText("szMissing"), "");
+    EXPECT_EQ(m.GetText("szApplicationTitle"), QCoreApplication::applicationName());
+}
+
+TEST_F(LangManagerTest, DamagedIndexFilesLoadWhatIsComplete) {
+    struct Case {
+        const char* text;
+        QStringList names;
+        int rows;
+    };
+    const Case cases[] = {
+        // A last row with fewer lines than languages is dropped.
+        {"English\nRussian\n\nA\nА\n-\nB\n", {"English", "Russian"}, 1},
+        {"English\nRussian\n\nA\nА\n-\nB", {"English", "Russian"}, 1},
+        // Separator missing at the very end.
+        {"English\nRussian\n\nA\nА\n", {"English", "Russian"}, 1},
+        // No empty line after the names: every line is a name, no rows.
+        {"English\nRussian", {"English", "Russian"}, 0},
+        // Three languages, the second row cut short.
+        {"E\nR\nG\n\n1\n2\n3\n-\n4\n5", {"E", "R", "G"}, 1},
+    };
+    for (const Case& c : cases) {
+        writeFile("Langs.lng", c.text);
+        TLangManager m;
+        m.SetLangDir(path("") + "/");
+        ASSERT_TRUE(m.LoadLanguages()) << c.text;
+        EXPECT_EQ(m.LanguageNames(), c.names) << c.text;
+        EXPECT_EQ(m.RowCount(), c.rows) << c.text;
+        for (int lang = 0; lang < m.LanguageCount(); ++lang)
+            EXPECT_EQ(m.Table(lang).size(), c.rows) << c.text;
+    }
+}
+
+TEST_F(LangManagerTest, NoIndexFileOrEmptyFirstLineLoadsNothing) {
+    TLangManager& m = manager();
+    EXPECT_FALSE(m.LoadLanguages());
+    writeFile("Langs.lng", "\nEnglish\n");
+    EXPECT_FALSE(m.LoadLanguages());
+    EXPECT_FALSE(m.Loaded());
+    EXPECT_EQ(m.CurrentLang(), -1);
+    EXPECT_EQ(loaded, 0);
+    EXPECT_EQ(m.GetText("szAnything"), "");
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+TEST_F(LangManagerTest, UnreadableMessageFileKeepsPreviousMessagesAndSaysWhich) {
+    writeFile("Langs.lng", "English\nRussian\n\n");
+    writeFile("English.lng", "szA=english\n");
+    TLangManager& m = manager();
+    ASSERT_TRUE(m.LoadLanguages());
+    m.SetCurrentLang(1); // Russian.lng is missing
+    EXPECT_EQ(m.CurrentLang(), 1);
+    EXPECT_EQ(m.GetText("szA"), "english");
+    EXPECT_EQ(translated, 1);
+    ASSERT_EQ(prompt.asked().size(), 1u);
+    EXPECT_TRUE(prompt.asked()[0].text.contains("Russian.lng"));
+
+    // Start-up goes on when even the first language's messages are missing.
+    writeFile("Langs.lng", "German\n\n");
+    EXPECT_TRUE(m.LoadLanguages());
+    EXPECT_EQ(loaded, 2);
+    EXPECT_EQ(prompt.asked().size(), 2u);
+    EXPECT_EQ(m.GetText("szA"), "english");
+}
+
+TEST_F(LangManagerTest, ShippedLanguagesLoadWithTheSameKeys) {
+    TLangManager m;
+    m.SetLangDir(test::binDir() + "Langs/");
+    ASSERT_TRUE(m.LoadLanguages());
+    ASSERT_EQ(m.LanguageNames(), QStringList({"English", "Russian"}));
+    EXPECT_GT(m.RowCount(), 0);
+    QStringList english;
+    for (const QString& line : m.Messages())
+        english << line.section('=', 0, 0);
+    EXPECT_GE(english.size(), 76);
+    m.SetCurrentLang(1);
+    QStringList russian;
+    for (const QString& line : m.Messages())
+        russian << line.section('=', 0, 0);
+    EXPECT_EQ(english, russian);
+    EXPECT_EQ(m.GetText("szConfirmation"), "Подтверждение");
+    EXPECT_TRUE(prompt.asked().empty());
+}

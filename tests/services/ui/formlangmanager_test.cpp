@@ -1,0 +1,115 @@
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <memory>
+
+#include "services/ui/components.h"
+#include "services/ui/formlangmanager.h"
+#include "tests/support/testutil.h"
+
+using namespace bw;
+
+class FormLangManagerTest : public test::TempDirTest {
+protected:
+    FormLangManagerTest() {
+        writeFile("Langs.lng", "English\nRussian\n\n"
+                               "Options\nНастройки\n-\n"
+                               "&Open\n&Открыть\n-\n"
+                               "Include\nВключить\n-\n"
+                               "General\nОбщие\n-\n"
+                               "Name\nИмя\n-\n"
+                               "Save\nСохранить");
+        writeFile("English.lng", "szA=a\n");
+        writeFile("Russian.lng", "szA=а\n");
+        lm.SetLangDir(path("") + "/");
+        form = std::make_unique<QWidget>();
+        form->setObjectName("FOptions");
+        form->setWindowTitle("Options");
+        button = new QPushButton("&OPEN", form.get());
+        button->setObjectName("BOpen");
+        edit = new QLineEdit("Name", form.get());
+        untouched = new QLabel("Not a row", form.get());
+        auto* tabs = new QTabWidget(form.get());
+        page = new QWidget;
+        tabs->addTab(page, "General");
+        frame = new TFrame(form.get());
+        frameLabel = new QLabel("Include", frame);
+        auto* menu = new QMenu(form.get());
+        menuItem = menu->addAction("Save");
+    }
+    TFormLangManager lm;
+    std::unique_ptr<QWidget> form;
+    QPushButton* button;
+    QLineEdit* edit;
+    QLabel* untouched;
+    QWidget* page;
+    TFrame* frame;
+    QLabel* frameLabel;
+    QAction* menuItem;
+
+    QString tabText() const {
+        auto* tabs = form->findChild<QTabWidget*>();
+        return tabs->tabText(tabs->indexOf(page));
+    }
+};
+
+TEST_F(FormLangManagerTest, RegisteredWindowFollowsTheLanguageBothWays) {
+    ASSERT_TRUE(lm.LoadLanguages());
+    lm.RegisterForm(form.get(), 0);
+    lm.SetCurrentLang(1);
+    EXPECT_EQ(form->windowTitle(), "Настройки");
+    EXPECT_EQ(button->text(), "&Открыть"); // matched without regard to case
+    EXPECT_EQ(tabText(), "Общие");
+    EXPECT_EQ(frameLabel->text(), "Включить");
+    EXPECT_EQ(menuItem->text(), "Сохранить");
+    EXPECT_EQ(edit->text(), "Name"); // edits are never translated
+    EXPECT_EQ(untouched->text(), "Not a row");
+
+    lm.SetCurrentLang(0);
+    EXPECT_EQ(form->windowTitle(), "Options");
+    EXPECT_EQ(button->text(), "&Open");
+    EXPECT_EQ(frameLabel->text(), "Include");
+    EXPECT_EQ(tabText(), "General");
+}
+
+TEST_F(FormLangManagerTest, TranslateFormTouchesOnlyTheWindowsOwnComponents) {
+    lm.TranslateForm(form.get(), 0); // nothing loaded: nothing happens
+    EXPECT_EQ(button->text(), "&OPEN");
+    ASSERT_TRUE(lm.LoadLanguages());
+    lm.SetCurrentLang(1);
+    lm.TranslateForm(form.get(), 0);
+    EXPECT_EQ(button->text(), "&Открыть");
+    EXPECT_EQ(menuItem->text(), "Сохранить");
+    EXPECT_EQ(form->windowTitle(), "Options");
+    EXPECT_EQ(frameLabel->text(), "Include");
+    // Translating back from language 1.
+    lm.SetCurrentLang(0);
+    lm.TranslateForm(form.get(), 1);
+    EXPECT_EQ(button->text(), "&Open");
+}
+
+TEST_F(FormLangManagerTest, DestroyedComponentsAreSkipped) {
+    ASSERT_TRUE(lm.LoadLanguages());
+    lm.RegisterForm(form.get(), 0);
+    delete button;
+    delete frame;
+    lm.SetCurrentLang(1);
+    EXPECT_EQ(form->windowTitle(), "Настройки");
+    EXPECT_TRUE(prompt.asked().empty());
+    form.reset();
+    lm.SetCurrentLang(0);
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+TEST_F(FormLangManagerTest, TranslateAllFormsRegistersTopLevelWindows) {
+    lm.TranslateAllForms(); // not loaded: nothing registered
+    EXPECT_TRUE(lm.RegisteredForms().empty());
+    ASSERT_TRUE(lm.LoadLanguages());
+    lm.TranslateAllForms();
+    lm.SetCurrentLang(1);
+    EXPECT_EQ(form->windowTitle(), "Настройки");
+    EXPECT_EQ(lm.RegisteredForms().size(), 1u); // the menu is no window
+}

@@ -1,0 +1,359 @@
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "services/ui/components.h"
+#include "services/ui/settingsmanager.h"
+#include "tests/support/testutil.h"
+
+using namespace bw;
+
+namespace {
+
+template <class T>
+T* make(QWidget* parent, const char* name, int tag = 0) {
+    auto* w = new T(parent);
+    w->setObjectName(name);
+    if (tag)
+        SetComponentTag(w, tag);
+    return w;
+}
+
+// A window with one control of every stored kind, a frame inside a frame, and
+// a group box and tab page in between that add nothing to the keys.
+struct Window {
+    QWidget form;
+    QCheckBox* cb;
+    QRadioButton* rb1;
+    QRadioButton* rb2;
+    TRadioGroup* rg;
+    QTabWidget* pc;
+    TCheckListBox* clbItems;
+    TCheckListBox* clbChecks;
+    QLineEdit* eStored;
+    QLineEdit* eNotStored;
+    QLabel* label;
+    QAction* action;
+    QAction* menuItem;
+    QTreeWidget* lv;
+    QSpinBox* se;
+    QDateEdit* dtp;
+    TFrame* outer;
+    TFrame* inner;
+    TCheckListBox* innerClb;
+    QCheckBox* outerCb;
+
+    Window() {
+        form.setObjectName("FTest");
+        auto* gb = make<QGroupBox>(&form, "GBOptions");
+        cb = make<QCheckBox>(gb, "CBSubFolders");
+        rb1 = make<QRadioButton>(gb, "RB1");
+        rb2 = make<QRadioButton>(gb, "RB2");
+        rg = make<TRadioGroup>(&form, "RGMode");
+        rg->SetItems({"a", "b", "c"});
+        pc = make<QTabWidget>(&form, "PCMain");
+        auto* page1 = make<QWidget>(nullptr, "TS1");
+        auto* page2 = make<QWidget>(nullptr, "TS2");
+        pc->addTab(page1, "One");
+        pc->addTab(page2, "Two");
+        clbItems = make<TCheckListBox>(page2, "CLBItems", 1);
+        clbItems->SetItems({"x", "y"});
+        clbChecks = make<TCheckListBox>(page2, "CLBChecks");
+        clbChecks->SetItems({"*.htm", "*.txt"});
+        eStored = make<QLineEdit>(&form, "ELastDir", 1);
+        eNotStored = make<QLineEdit>(&form, "ETemp");
+        label = make<QLabel>(&form, "LFont", 1);
+        action = make<QAction>(nullptr, "AToggle");
+        action->setParent(&form);
+        action->setCheckable(true);
+        auto* menu = make<QMenu>(&form, "PMMain");
+        menuItem = menu->addAction("Item");
+        menuItem->setObjectName("MIItem");
+        menuItem->setCheckable(true);
+        lv = make<QTreeWidget>(&form, "LVSR");
+        lv->setColumnCount(3);
+        se = make<QSpinBox>(&form, "SECount");
+        se->setRange(-5, 500);
+        dtp = make<QDateEdit>(&form, "DTPDate");
+        outer = make<TFrame>(&form, "FOFiles1");
+        outerCb = make<QCheckBox>(outer, "CBRecursive");
+        inner = make<TFrame>(outer, "FInclude");
+        innerClb = make<TCheckListBox>(inner, "CLBMasks");
+        innerClb->SetItems({"*.htm"});
+    }
+};
+
+} // namespace
+
+class SettingsManagerTest : public test::TempDirTest {
+protected:
+    SettingsManagerTest() { sm.SetFileName(path("Brindlewick.ini")); }
+    IniFile& ini() { return *sm.OptionsFile(); }
+    QString value(const QString& key) { return ini().readString("FTest", key); }
+    TSettingsManager sm;
+};
+
+TEST_F(SettingsManagerTest, KeysByKindAndPathThroughFrames) {
+    Window w;
+    w.form.setGeometry(10, 20, 300, 200);
+    w.cb->setChecked(true);
+    w.rb2->setChecked(true);
+    w.rg->SetItemIndex(2);
+    w.pc->setCurrentIndex(1);
+    w.clbItems->SetChecked(1, true);
+    w.clbChecks->SetItems({"a b", "c,d", "e"});
+    w.clbChecks->SetChecked(0, true);
+    w.clbChecks->SetChecked(1, true);
+    w.eStored->setText("C:\\Web");
+    w.eNotStored->setText("temp");
+    w.action->setChecked(true);
+    w.menuItem->setChecked(true);
+    w.lv->header()->resizeSection(0, 120);
+    w.lv->header()->resizeSection(1, 80);
+    w.lv->header()->resizeSection(2, 64);
+    w.se->setValue(42);
+    w.dtp->setDate(QDate(2024, 3, 7));
+    w.innerClb->SetChecked(0, true);
+    sm.SaveForm(&w.form);
+
+    const std::pair<const char*, const char*> expected[] = {
+        {"WindowState", "0"},
+        {"Width", "300"},
+        {"Height", "200"},
+        {".CBSubFolders.Checked", "1"},
+        {".RB1.Checked", "0"},
+        {".RB2.Checked", "1"},
+        {".RGMode.ItemIndex", "2"},
+        {".PCMain.ActivePage", "1"},
+        {".CLBItems.Items", "x,y"},
+        {".CLBItems.Checked", "y"},
+        {".CLBChecks.Checked", "\"a b\",\"c,d\""},
+        {".ELastDir.Text", "C:\\Web"},
+        {".AToggle.Checked", "1"},
+        {".MIItem.Checked", "1"},
+        {".LVSR.ColWidth", "3,120,80,64"},
+        {".SECount.Value", "42"},
+        {".DTPDate.Value", "07.03.2024"},
+        {".FOFiles1.CBRecursive.Checked", "0"},
+        {".FOFiles1.FInclude.CLBMasks.Checked", "*.htm"},
+        {".LFont.Style.fsBold", "0"},
+    };
+    for (const auto& [key, v] : expected)
+        EXPECT_EQ(value(key), v) << key;
+    for (const char* absent : {".ETemp.Text", ".CLBChecks.Items", ".GBOptions.Checked", ".TS1.Checked",
+                               ".FOFiles1.Checked", ".CBSubFolders.Text"})
+        EXPECT_FALSE(ini().valueExists("FTest", absent)) << absent;
+    for (const QString& key : ini().keys("FTest"))
+        EXPECT_FALSE(key.contains("..")) << key.toStdString(); // unnamed parts store nothing
+    EXPECT_EQ(ini().keys("FTest").mid(0, 5), QStringList({"WindowState", "Left", "Top", "Width", "Height"}));
+    QStringList fontKeys;
+    for (const QString& key : ini().keys("FTest"))
+        if (key.startsWith(".LFont."))
+            fontKeys << key.mid(7);
+    EXPECT_EQ(fontKeys, QStringList({"Charset", "Color", "Height", "Name", "Pitch", "Size", "Style.fsBold",
+                                     "Style.fsItalic", "Style.fsUnderline", "Style.fsStrikeOut"}));
+}
+
+TEST_F(SettingsManagerTest, RoundTripThroughTheFile) {
+    {
+        Window w;
+        w.form.setGeometry(15, 25, 333, 222);
+        w.cb->setChecked(true);
+        w.rb1->setChecked(true);
+        w.rg->SetItemIndex(1);
+        w.pc->setCurrentIndex(1);
+        w.clbItems->SetItems({"p", "q", "r"});
+        w.clbItems->SetChecked(2, true);
+        w.clbChecks->SetChecked(1, true);
+        w.eStored->setText("saved text");
+        w.menuItem->setChecked(true);
+        w.lv->header()->resizeSection(1, 77);
+        w.se->setValue(-3);
+        w.dtp->setDate(QDate(2001, 12, 31));
+        QFont f = w.label->font();
+        f.setFamily("Courier");
+        f.setPointSize(14);
+        f.setBold(true);
+        f.setStrikeOut(true);
+        w.label->setFont(f);
+        QPalette pal = w.label->palette();
+        pal.setColor(QPalette::WindowText, QColor(0x12, 0x34, 0x56));
+        w.label->setPalette(pal);
+        sm.SaveForm(&w.form);
+        sm.CloseOptionsFile();
+    }
+    sm.SetFileName(path("Other.ini"));
+    sm.SetFileName(path("Brindlewick.ini"));
+
+    Window w;
+    w.cb->setChecked(false);
+    sm.LoadForm(&w.form);
+    EXPECT_EQ(w.form.geometry(), QRect(15, 25, 333, 222));
+    EXPECT_TRUE(w.cb->isChecked());
+    EXPECT_TRUE(w.rb1->isChecked());
+    EXPECT_EQ(w.rg->ItemIndex(), 1);
+    EXPECT_EQ(w.pc->currentIndex(), 1);
+    EXPECT_EQ(w.clbItems->Items(), QStringList({"p", "q", "r"}));
+    EXPECT_TRUE(w.clbItems->Checked(2));
+    EXPECT_TRUE(w.clbChecks->Checked(1));
+    EXPECT_EQ(w.eStored->text(), "saved text");
+    EXPECT_TRUE(w.menuItem->isChecked());
+    EXPECT_FALSE(w.action->isChecked());
+    EXPECT_EQ(w.lv->header()->sectionSize(1), 77);
+    EXPECT_EQ(w.se->value(), -3);
+    EXPECT_EQ(w.dtp->date(), QDate(2001, 12, 31));
+    EXPECT_EQ(w.label->font().family(), "Courier");
+    EXPECT_EQ(w.label->font().pointSize(), 14);
+    EXPECT_TRUE(w.label->font().bold());
+    EXPECT_TRUE(w.label->font().strikeOut());
+    EXPECT_FALSE(w.label->font().italic());
+    EXPECT_EQ(w.label->palette().color(QPalette::WindowText), QColor(0x12, 0x34, 0x56));
+}
+
+TEST_F(SettingsManagerTest, MissingSectionResetsControlsButKeepsBoundsItemsAndColumns) {
+    ini().writeString("Other", "x", "1");
+    Window w;
+    w.form.setGeometry(5, 6, 400, 300);
+    w.cb->setChecked(true);
+    w.rb2->setChecked(true);
+    w.action->setChecked(true);
+    w.rg->SetItemIndex(2);
+    w.pc->setCurrentIndex(1);
+    w.clbItems->SetChecked(0, true);
+    w.eStored->setText("gone");
+    w.eNotStored->setText("kept");
+    w.se->setValue(50);
+    w.lv->header()->resizeSection(0, 99);
+    sm.LoadForm(&w.form);
+    EXPECT_EQ(w.form.geometry(), QRect(5, 6, 400, 300));
+    EXPECT_FALSE(w.cb->isChecked());
+    EXPECT_FALSE(w.rb2->isChecked()); // unchecked although auto-exclusive
+    EXPECT_FALSE(w.action->isChecked());
+    EXPECT_EQ(w.rg->ItemIndex(), 0);
+    EXPECT_EQ(w.pc->currentIndex(), 0);
+    EXPECT_EQ(w.clbItems->Items(), QStringList({"x", "y"}));
+    EXPECT_FALSE(w.clbItems->Checked(0));
+    EXPECT_EQ(w.eStored->text(), "");
+    EXPECT_EQ(w.eNotStored->text(), "kept");
+    EXPECT_EQ(w.se->value(), 0);
+    EXPECT_EQ(w.dtp->date(), QDate(1899, 12, 30)); // day 0
+    EXPECT_EQ(w.lv->header()->sectionSize(0), 99);
+}
+
+TEST_F(SettingsManagerTest, BadValuesAreReadAsZeroAndGuardedPerComponent) {
+    Window w;
+    w.form.setGeometry(5, 6, 400, 300);
+    w.lv->header()->resizeSection(0, 41);
+    w.lv->header()->resizeSection(1, 42);
+    w.lv->header()->resizeSection(2, 43);
+    w.clbChecks->SetChecked(0, true);
+    ini().setText("[ftest]\n"
+                  "Left=0x10\nTop=garbage\nWidth=350\n"
+                  ".SECount.Value=12abc\n"
+                  ".RGMode.ItemIndex=0x2\n"
+                  ".PCMain.ActivePage=7\n"
+                  ".LVSR.ColWidth=5,50,60,70,80,90\n"
+                  ".CLBChecks.Checked=\"*.TXT\",new\n"
+                  ".DTPDate.Value=31.02.2020\n"
+                  ".CBSubFolders.Checked=-1\n");
+    sm.LoadForm(&w.form);
+    EXPECT_EQ(w.form.geometry(), QRect(16, 6, 350, 300)); // unreadable and missing bounds kept
+    EXPECT_EQ(w.se->value(), 0);
+    EXPECT_EQ(w.rg->ItemIndex(), 2);
+    EXPECT_EQ(w.pc->currentIndex(), 0);
+    // Widths apply to the columns that exist; the rest of the walk goes on.
+    EXPECT_EQ(w.lv->header()->sectionSize(0), 50);
+    EXPECT_EQ(w.lv->header()->sectionSize(2), 70);
+    EXPECT_EQ(w.clbChecks->Items(), QStringList({"*.htm", "*.txt", "new"}));
+    EXPECT_FALSE(w.clbChecks->Checked(0));
+    EXPECT_TRUE(w.clbChecks->Checked(1));
+    EXPECT_TRUE(w.clbChecks->Checked(2));
+    EXPECT_TRUE(w.cb->isChecked());
+
+    for (const char* bad : {"", "x,1,2", "2,45,oops", "3"}) {
+        w.lv->header()->resizeSection(0, 41);
+        w.lv->header()->resizeSection(1, 42);
+        ini().writeString("FTest", ".LVSR.ColWidth", bad);
+        sm.LoadForm(&w.form);
+        EXPECT_EQ(w.lv->header()->sectionSize(1), 42) << bad;
+    }
+}
+
+TEST_F(SettingsManagerTest, MaximisedWindowKeepsStoredBoundsAndGroupsEndWithOneChecked) {
+    ini().setText("[FTest]\nLeft=1\nTop=2\nWidth=210\nHeight=110\n");
+    Window w;
+    w.form.setWindowState(Qt::WindowMaximized);
+    sm.SaveForm(&w.form);
+    EXPECT_EQ(value("WindowState"), "2");
+    EXPECT_EQ(value("Width"), "210");
+
+    // Both radio buttons stored as checked: the later one in the walk wins.
+    ini().writeString("FTest", ".RB1.Checked", "1");
+    ini().writeString("FTest", ".RB2.Checked", "1");
+    // Exclusive actions: a stored "unchecked" really unchecks.
+    auto* group = new QActionGroup(&w.form);
+    w.action->setActionGroup(group);
+    w.action->setChecked(true);
+    ini().writeString("FTest", ".AToggle.Checked", "0");
+    Window fresh;
+    sm.LoadForm(&w.form);
+    EXPECT_TRUE(w.form.isMaximized());
+    EXPECT_FALSE(w.rb1->isChecked());
+    EXPECT_TRUE(w.rb2->isChecked());
+    EXPECT_FALSE(w.action->isChecked());
+    w.form.setWindowState(Qt::WindowNoState);
+    sm.LoadForm(&fresh.form);
+    EXPECT_EQ(fresh.form.size(), QSize(210, 110));
+}
+
+TEST_F(SettingsManagerTest, OtherWindowsInsideAreNeverEntered) {
+    Window w;
+    auto* docked = make<QWidget>(w.pc->widget(0), "FPDocked");
+    docked->setProperty(kFormProperty, true);
+    auto* dockedCb = make<QCheckBox>(docked, "CBDocked");
+    dockedCb->setChecked(true);
+    sm.SaveForm(&w.form);
+    for (const QString& key : ini().keys("FTest"))
+        EXPECT_FALSE(key.contains("Docked")) << key.toStdString();
+    sm.SaveForm(docked);
+    EXPECT_EQ(ini().readString("FPDocked", ".CBDocked.Checked"), "1");
+}
+
+TEST_F(SettingsManagerTest, FileNameChangesFlushAndReleaseWritesNothing) {
+    ini().writeString("S", "k", "v");
+    sm.SetFileName(path("Brindlewick.ini")); // same name: nothing written
+    EXPECT_FALSE(exists(path("Brindlewick.ini")));
+    sm.SetFileName(path("b.ini"));
+    EXPECT_TRUE(exists(path("Brindlewick.ini")));
+    ini().writeString("S", "k", "v");
+    sm.ReleaseOptionsFile();
+    sm.SetFileName(path("c.ini"));
+    EXPECT_FALSE(exists(path("b.ini")));
+
+}
+
+TEST(CheckedItemsTest, CommaTextBothWays) {
+    TCheckListBox box;
+    box.SetItems({"Alpha", "beta", ""});
+    QStringList list{"stale"};
+    EXPECT_EQ(TSettingsManager::CheckedItemsToCommaText(list, &box), "");
+    EXPECT_TRUE(list.isEmpty());
+    box.SetChecked(2, true);
+    EXPECT_EQ(TSettingsManager::CheckedItemsToCommaText(list, &box), "\"\"");
+    box.SetChecked(2, false);
+
+    TSettingsManager::CommaTextToCheckedItems({"ALPHA", "gamma", "Gamma"}, &box);
+    EXPECT_EQ(box.Items(), QStringList({"Alpha", "beta", "", "gamma"}));
+    EXPECT_EQ(TSettingsManager::CheckedItemsToCommaText(list, &box), "Alpha,gamma");
+    EXPECT_EQ(list, QStringList({"Alpha", "gamma"}));
+}
