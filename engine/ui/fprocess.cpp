@@ -37,6 +37,20 @@ QLabel* boldLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
+class TMHintMemo : public TRERichEdit::THintMemo {
+public:
+    explicit TMHintMemo(QPlainTextEdit* memo) : memo_(memo) {}
+    void SetHint(const std::string& text) override {
+        memo_->setPlainText(ProcessViewText(text));
+        memo_->document()->setModified(false);
+    }
+    bool HintModified() const override { return memo_->document()->isModified(); }
+    std::string Hint() const override { return ProcessViewBytes(memo_->document()->toRawText()); }
+
+private:
+    QPlainTextEdit* memo_;
+};
+
 } // namespace
 
 QString ProcessViewText(const std::string& bytes) {
@@ -90,6 +104,7 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
     MHint->setObjectName(QStringLiteral("MHint"));
     MHint->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     gbLayout->addWidget(MHint);
+    hint_ = std::make_unique<TMHintMemo>(MHint);
     layout->addWidget(GBRT);
 
     PSR = new QWidget(this);

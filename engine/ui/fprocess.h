@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/processcontroller.h"
+#include "engine/rerichedit.h"
 
 class QAction;
 class QComboBox;
@@ -27,6 +28,8 @@ public:
     ~TFProcess() override;
 
     TProcessController& Controller() { return *controller_; }
+    // MHint as the engine's hint memo, for rules that show their replacement.
+    TRERichEdit::THintMemo* HintMemo() { return hint_.get(); }
 
     // Fills the code-page combo once; the default item is selected.
     void FillCodePages(TProcessCodePages* pages);
@@ -103,6 +106,7 @@ private:
     void Guarded(F&& f);
 
     std::unique_ptr<TProcessController> controller_;
+    std::unique_ptr<TRERichEdit::THintMemo> hint_;
     QAction* sepYes_ = nullptr;
     QAction* sepNo_ = nullptr;
     bool filling_ = false;

@@ -219,6 +219,16 @@ TEST_F(FProcessTest, CloseButtonAsksToAbort) {
     EXPECT_TRUE(engine.aborted);
 }
 
+TEST_F(FProcessTest, HintMemoGivesBackTheEditedReplacement) {
+    TRERichEdit::THintMemo* hint = dialog.HintMemo();
+    hint->SetHint("new\r\ntext");
+    EXPECT_FALSE(hint->HintModified());
+    EXPECT_EQ(hint->Hint(), "new\r\ntext");
+    dialog.MHint->appendPlainText(QStringLiteral("!"));
+    EXPECT_TRUE(hint->HintModified());
+    EXPECT_EQ(hint->Hint(), "new\r\ntext\n!");
+}
+
 class TwoPages : public TProcessCodePages {
 public:
     std::vector<Item> Items() const override { return {{"Win-1251", NoConversion}, {"KOI8-R", 9}, {"Automatic", 42}}; }
