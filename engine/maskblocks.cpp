@@ -205,8 +205,13 @@ void TMaskBlock::Parse() {
     case mbkLineGo:
     case mbkLineOfFile:
         Text = ReadQuotedText(inside, pos);
-        if (!Text.empty())
-            Text = bw::encode1251(Kind == mbkOutput ? OutputFolder : InputFolder) + Text;
+        if (!Text.empty()) {
+            // The folder stays a QString: a path may hold characters the
+            // working code page lacks.
+            const QString& folder = Kind == mbkOutput ? OutputFolder : InputFolder;
+            FilePath = folder + bw::decode1251(Text);
+            Text = bw::encode1251(folder) + Text;
+        }
         break;
     }
 }

@@ -92,6 +92,9 @@ public:
     std::int32_t SavedCounter = 0;
     std::int32_t Number1 = 0;
     std::int32_t Number2 = 0;
+    // For output and line-file blocks: the folder in front of the file name
+    // as given (any characters), then the name decoded from Text.
+    QString FilePath;
 
     // The kind of a code of this block's side; -1 when the side has no such code.
     virtual int LookupCode(std::string_view code) const = 0;

@@ -160,26 +160,37 @@ void TProcessController::SetReadOnlyState(bool on) {
 
 // ---- answers
 
-void TProcessController::Yes() { view_.CloseModal(mrYes); }
+// The answers are not offered in edit mode: edits are left by continuing from a
+// position or by undoing them, never by answering about a match they may have moved.
+
+void TProcessController::Yes() {
+    if (!InEditMode()) view_.CloseModal(mrYes);
+}
 
 void TProcessController::YesToFile() {
+    if (InEditMode()) return;
     ProcessAnswers.Include(ansYesToFile);
     Yes();
 }
 
 void TProcessController::YesToAll() {
+    if (InEditMode()) return;
     ProcessAnswers.Include(ansYesToAll);
     view_.CloseModal(mrYesToAll);
 }
 
-void TProcessController::No() { view_.CloseModal(mrNo); }
+void TProcessController::No() {
+    if (!InEditMode()) view_.CloseModal(mrNo);
+}
 
 void TProcessController::NoToFile() {
+    if (InEditMode()) return;
     ProcessAnswers.Include(ansNoToFile);
     No();
 }
 
 void TProcessController::NoToAll() {
+    if (InEditMode()) return;
     ProcessAnswers.Include(ansNoToAll);
     view_.CloseModal(mrNoToAll);
 }
@@ -210,7 +221,6 @@ void TProcessController::PrepareEdit() {
     }
     savedModified_ = engine_.Modified();
     editSnapshot_ = engine_.Text();
-    matchLost_ = false;
     SetReadOnlyState(false);
     SetMode(pmEdit);
     PushCaption();
@@ -244,55 +254,20 @@ void TProcessController::EditAccept() {
 }
 
 // Takes the view's edited text into the engine. An unchanged text keeps the
-// modified flag it had before edit mode.
+// modified flag it had before edit mode. Edits are kept only by continuing from
+// a chosen position, so the match they may have moved is never changed.
 void TProcessController::SyncEdits() {
     std::string edited = view_.ViewText();
     if (edited == editSnapshot_) return;
     engine_.SetText(edited);
     engine_.SetModified(true);
-    AdjustForEdit(editSnapshot_, edited);
     editSnapshot_ = std::move(edited);
-    if (!matchLost_) RefreshView();
-}
-
-// Moves the match and the start position over an edit. The edit is taken as
-// one changed region between the common head and tail of the two texts; a
-// match that the region touches is gone, and the pass resumes after the region.
-void TProcessController::AdjustForEdit(const std::string& before, const std::string& after) {
-    const std::size_t common = std::min(before.size(), after.size());
-    std::size_t head = 0;
-    while (head < common && before[head] == after[head]) ++head;
-    std::size_t tail = 0;
-    while (tail < common - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) ++tail;
-    const int p = static_cast<int>(head);
-    const int oldEnd = static_cast<int>(before.size() - tail);
-    const int newEnd = static_cast<int>(after.size() - tail);
-    const int delta = static_cast<int>(after.size()) - static_cast<int>(before.size());
-
-    const int start = engine_.StartPos();
-    if (start > p && start >= oldEnd)
-        engine_.SetStartPos(start + delta);
-    else if (start > p)
-        engine_.SetStartPos(newEnd);
-
-    const int at = engine_.FoundAt();
-    if (at < 0) return;
-    const int length = engine_.FoundLength();
-    if (at >= oldEnd && !(at == p && length == 0 && oldEnd == p)) {
-        engine_.SetFoundAt(at + delta);
-    } else if (at + length <= p) {
-        // before the edit: stays
-    } else {
-        matchLost_ = true;
-        lostResume_ = newEnd;
-    }
 }
 
 // ---- continuing from elsewhere
 
 void TProcessController::Continue() {
     if (InEditMode()) EditAccept();
-    matchLost_ = false;
     if (engine_.ReportOnly())
         Yes();
     else
@@ -305,7 +280,7 @@ void TProcessController::SetStartFrom(int pos) {
     engine_.SetStartPos(clampPos(pos, engine_.Text().size()));
     if (phase_ == Phase::Replace) engine_.SetDoSettingNewStartPosition(false);
     const int at = engine_.FoundAt();
-    if (at >= 0 && !matchLost_)
+    if (at >= 0)
         repeatGuard_ = {true, at, engine_.FoundLength(), engine_.Text()};
 }
 
@@ -454,21 +429,8 @@ void TProcessController::BeforeReplace(bool& continueAction) {
     }
     bool accepted;
     if (ProcessAnswers.Empty()) {
-        matchLost_ = false;
         const int result = ShowModal();
         view_.PumpMessages();
-        if (result == mrAbort) {
-            continueAction = false;
-            return;
-        }
-        if (matchLost_) {
-            // The user's edits took the match apart: nothing left to change here.
-            matchLost_ = false;
-            engine_.SetStartPos(clampPos(lostResume_, engine_.Text().size()));
-            engine_.SetDoSettingNewStartPosition(false);
-            continueAction = false;
-            return;
-        }
         accepted = result == mrYes || result == mrYesToAll;
     } else {
         accepted = ProcessAnswers.Contains(ansYesToFile) || ProcessAnswers.Contains(ansYesToAll);
@@ -506,7 +468,6 @@ void TProcessController::TextLoaded() {
     backupFile_.clear();
     backupText_.clear();
     repeatGuard_.armed = false;
-    matchLost_ = false;
 }
 
 // A loaded text is copied once, before its first accepted change: a text

@@ -190,7 +190,6 @@ private:
     bool SkipRepeatedMatch();
     void SetStartFrom(int pos);
     void SyncEdits();
-    void AdjustForEdit(const std::string& before, const std::string& after);
     void SetReadOnlyState(bool on);
     void RefreshView();
 
@@ -204,8 +203,6 @@ private:
     // Edit mode.
     bool savedModified_ = false;
     std::string editSnapshot_;
-    bool matchLost_ = false;
-    int lostResume_ = 0;
 
     // The text last backed up, so that one loaded text is copied once.
     bool backedUp_ = false;

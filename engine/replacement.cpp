@@ -84,16 +84,16 @@ void TAMaskBlockR::BuildText() {
                 piece = matchedText(*SearchPattern, block.Number2);
             break;
         case mbkLine:
-            piece = lineFiles().NextLine(bw::decode1251(block.Text), block.Number2);
+            piece = lineFiles().NextLine(block.FilePath, block.Number2);
             break;
         case mbkLineAt:
-            piece = lineFiles().LineAt(bw::decode1251(block.Text), block.Number2);
+            piece = lineFiles().LineAt(block.FilePath, block.Number2);
             break;
         case mbkLineGo:
-            piece = lineFiles().AdvanceLine(bw::decode1251(block.Text), block.Number2);
+            piece = lineFiles().AdvanceLine(block.FilePath, block.Number2);
             break;
         case mbkLineOfFile:
-            piece = lineFiles().LineAt(bw::decode1251(block.Text), RunFileIndex);
+            piece = lineFiles().LineAt(block.FilePath, RunFileIndex);
             break;
         default:
             break;
@@ -126,7 +126,7 @@ void TAMaskBlockR::WriteOutputs() {
         const TMaskBlockR& block = Block(i);
         if (block.Kind != mbkOutput || block.Text.empty())
             continue;
-        const QString path = bw::decode1251(block.Text);
+        const QString path = block.FilePath;
         // A missing folder is made first; asking to retry could never help.
         QDir().mkpath(QFileInfo(path).absolutePath());
         // A file the user gave up on is skipped; the next output is still written.

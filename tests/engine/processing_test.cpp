@@ -218,6 +218,20 @@ TEST_F(Processing, LineBlocksTakeLinesAndDeclinedBuildsGiveTheirCursorsBack) {
     RunFileIndex = 0;
 }
 
+TEST_F(Processing, FoldersOutsideTheWorkingCodePageAreKept) {
+    // Folder names in characters Windows-1251 lacks must not turn into '?'.
+    const QString in = folder() + QString::fromUtf8("\xE8\xBE\x93\xE5\x85\xA5/");
+    const QString out = folder() + QString::fromUtf8("\xE8\xBE\x93\xE5\x87\xBA/");
+    writeFile(QString::fromUtf8("\xE8\xBE\x93\xE5\x85\xA5/names.txt"), "N1\nN2\n");
+    LineFilesInUse lines;
+    TRERichEdit e;
+    e.SetInFolder(in);
+    e.SetOutFolder(out);
+    setRule(e, {"x", false, "[Q1\"names.txt\"][O\"log.txt\"]x[O]", true});
+    EXPECT_EQ(runPass(e, "x x"), "N1x N2x");
+    EXPECT_EQ(readFile(out + "log.txt"), "xx");
+}
+
 TEST_F(Processing, EventsCancelDeclineAndRedirectThePass) {
     // A cancelled pass: no recompilation, no find, no after-event.
     setRule(e, {"a", false, "b"});

@@ -1,0 +1,378 @@
+#include "engine/ui/fprocess.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "platform/cp1251.h"
+#include "platform/error.h"
+#include "platform/prompt.h"
+
+TFProcess* FProcess = nullptr;
+
+namespace {
+
+// The text document makes one line break of CR LF and of a lone CR, so a CR
+// byte is shown as a zero-width space, which keeps its own position.
+constexpr char16_t kCarriageReturn = u'\u200B';
+
+const QColor kMatchColor(0, 128, 0);
+
+QLabel* boldLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return label;
+}
+
+class TMHintMemo : public TRERichEdit::THintMemo {
+public:
+    explicit TMHintMemo(QPlainTextEdit* memo) : memo_(memo) {}
+    void SetHint(const std::string& text) override {
+        memo_->setPlainText(ProcessViewText(text));
+        memo_->document()->setModified(false);
+    }
+    bool HintModified() const override { return memo_->document()->isModified(); }
+    std::string Hint() const override { return ProcessViewBytes(memo_->document()->toRawText()); }
+
+private:
+    QPlainTextEdit* memo_;
+};
+
+} // namespace
+
+QString ProcessViewText(const std::string& bytes) {
+    QString text = bw::decode1251(bytes);
+    text.replace(u'\r', QChar(kCarriageReturn));
+    return text;
+}
+
+std::string ProcessViewBytes(const QString& text) {
+    QString plain = text;
+    for (QChar& c : plain) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u'\n';
+        else if (c == QChar(kCarriageReturn))
+            c = u'\r';
+    }
+    return bw::encode1251(plain);
+}
+
+TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
+    : QDialog(parent), controller_(std::make_unique<TProcessController>(engine, *this)) {
+    setObjectName(QStringLiteral("FProcess"));
+    setWindowTitle(tr("Processing of file"));
+    resize(761, 338);
+    setMinimumSize(580, 105);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->setSpacing(3);
+
+    REProcess = new QPlainTextEdit(this);
+    REProcess->setObjectName(QStringLiteral("REProcess"));
+    REProcess->setLineWrapMode(QPlainTextEdit::NoWrap);
+    REProcess->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    REProcess->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    REProcess->setReadOnly(true);
+    REProcess->setUndoRedoEnabled(false);
+    // The selection stays visible when the text loses the focus.
+    QPalette p = REProcess->palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    REProcess->setPalette(p);
+    layout->addWidget(REProcess, 1);
+
+    GBRT = new QGroupBox(tr("Replace with"), this);
+    GBRT->setObjectName(QStringLiteral("GBRT"));
+    GBRT->setFixedHeight(83);
+    auto* gbLayout = new QVBoxLayout(GBRT);
+    gbLayout->setContentsMargins(3, 3, 3, 3);
+    MHint = new QPlainTextEdit(GBRT);
+    MHint->setObjectName(QStringLiteral("MHint"));
+    MHint->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    gbLayout->addWidget(MHint);
+    hint_ = std::make_unique<TMHintMemo>(MHint);
+    layout->addWidget(GBRT);
+
+    PSR = new QWidget(this);
+    PSR->setObjectName(QStringLiteral("PSR"));
+    PSR->setFixedHeight(33);
+    auto* psrLayout = new QHBoxLayout(PSR);
+    psrLayout->setContentsMargins(0, 0, 0, 0);
+    LAction = boldLabel(tr("Continue ?"), PSR);
+    LAction->setObjectName(QStringLiteral("LAction"));
+    psrLayout->addWidget(LAction);
+    ATBSR = new QToolBar(PSR);
+    ATBSR->setObjectName(QStringLiteral("ATBSR"));
+    ATBSR->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    psrLayout->addWidget(ATBSR, 1);
+    layout->addWidget(PSR);
+
+    using C = TProcessController;
+    AYes = AddAnswer(tr("Ye&s"), &C::Yes);
+    AYesToFile = AddAnswer(tr("&Yes to File"), &C::YesToFile);
+    AYesToAll = AddAnswer(tr("Y&es to All"), &C::YesToAll);
+    sepYes_ = ATBSR->addSeparator();
+    ANo = AddAnswer(tr("&No"), &C::No);
+    ANoToFile = AddAnswer(tr("N&o to File"), &C::NoToFile);
+    ANoToAll = AddAnswer(tr("No &to All"), &C::NoToAll);
+    sepNo_ = ATBSR->addSeparator();
+    AEdit = AddAnswer(tr("E&dit"), &C::Edit);
+    ATBSR->addSeparator();
+    AAbort = new QAction(tr("&Abort"), this);
+    AAbort->setShortcut(QKeySequence::mnemonic(AAbort->text()));
+    connect(AAbort, &QAction::triggered, this, [this] { Guarded([this] { controller_->Abort(); }); });
+    ATBSR->addAction(AAbort);
+    ACCurPos = AddAnswer(tr("&Current position"), &C::ContinueCurPos);
+    ACNextFile = AddAnswer(tr("T&he next file"), &C::ContinueNextFile);
+    ACBegFile = AddAnswer(tr("&Begin of the file"), &C::ContinueBegFile);
+    AYes->setObjectName(QStringLiteral("AYes"));
+    AYesToFile->setObjectName(QStringLiteral("AYesToFile"));
+    AYesToAll->setObjectName(QStringLiteral("AYesToAll"));
+    ANo->setObjectName(QStringLiteral("ANo"));
+    ANoToFile->setObjectName(QStringLiteral("ANoToFile"));
+    ANoToAll->setObjectName(QStringLiteral("ANoToAll"));
+    AEdit->setObjectName(QStringLiteral("AEdit"));
+    AAbort->setObjectName(QStringLiteral("AAbort"));
+    ACCurPos->setObjectName(QStringLiteral("ACCurPos"));
+    ACNextFile->setObjectName(QStringLiteral("ACNextFile"));
+    ACBegFile->setObjectName(QStringLiteral("ACBegFile"));
+
+    PS = new QWidget(this);
+    PS->setObjectName(QStringLiteral("PS"));
+    PS->setFixedHeight(38);
+    auto* psLayout = new QHBoxLayout(PS);
+    psLayout->setContentsMargins(0, 0, 0, 0);
+    LCP = boldLabel(tr("Codepage"), PS);
+    LCP->setObjectName(QStringLiteral("LCP"));
+    psLayout->addWidget(LCP);
+    CBCP = new QComboBox(PS);
+    CBCP->setObjectName(QStringLiteral("CBCP"));
+    CBCP->setEditable(false);
+    psLayout->addWidget(CBCP);
+    psLayout->addStretch(1);
+    BOk = new QPushButton(tr("&Ok"), PS);
+    BOk->setObjectName(QStringLiteral("BOk"));
+    BCancel = new QPushButton(tr("&Cancel"), PS);
+    BCancel->setObjectName(QStringLiteral("BCancel"));
+    psLayout->addWidget(BOk);
+    psLayout->addWidget(BCancel);
+    layout->addWidget(PS);
+    PS->hide();
+
+    connect(BOk, &QPushButton::clicked, this, [this] { Guarded([this] { controller_->OkCancel(true); }); });
+    connect(BCancel, &QPushButton::clicked, this, [this] { Guarded([this] { controller_->OkCancel(false); }); });
+    connect(CBCP, &QComboBox::currentIndexChanged, this, [this] {
+        if (filling_ || !isVisible()) return;
+        Guarded([this] { controller_->CodePageChange(); });
+    });
+
+    // The window sees the keys before its controls do.
+    for (QWidget* w : {static_cast<QWidget*>(REProcess), static_cast<QWidget*>(MHint), static_cast<QWidget*>(CBCP),
+                       static_cast<QWidget*>(BOk), static_cast<QWidget*>(BCancel), static_cast<QWidget*>(ATBSR)})
+        w->installEventFilter(this);
+}
+
+TFProcess::~TFProcess() {
+    if (FProcess == this) FProcess = nullptr;
+}
+
+QAction* TFProcess::AddAnswer(const QString& text, void (TProcessController::*action)()) {
+    auto* a = new QAction(text, this);
+    a->setShortcut(QKeySequence::mnemonic(text));
+    connect(a, &QAction::triggered, this, [this, action] { Guarded([this, action] { (controller_.get()->*action)(); }); });
+    ATBSR->addAction(a);
+    return a;
+}
+
+template <typename F>
+void TFProcess::Guarded(F&& f) {
+    try {
+        f();
+    } catch (const bw::Error& e) {
+        bw::prompt().error(windowTitle(), e.message());
+    } catch (const std::exception& e) {
+        bw::prompt().error(windowTitle(), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TFProcess::FillCodePages(TProcessCodePages* pages) {
+    controller_->CodePages = pages;
+    filling_ = true;
+    CBCP->clear();
+    if (pages) {
+        for (const auto& item : pages->Items()) CBCP->addItem(item.name, item.number);
+        CBCP->setCurrentIndex(pages->DefaultItem());
+    }
+    filling_ = false;
+}
+
+void TFProcess::SetDefaultFont(const QFont& font, const QColor& color) {
+    REProcess->setFont(font);
+    QPalette p = REProcess->palette();
+    p.setColor(QPalette::Text, color);
+    REProcess->setPalette(p);
+}
+
+// ---- keys
+
+bool TFProcess::HandleKey(QKeyEvent* event) {
+    using K = TProcessController::Key;
+    K key;
+    const bool keypad = event->modifiers() & Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        key = K::Enter;
+        break;
+    case Qt::Key_Plus:
+        if (!keypad) return false;
+        key = K::Add;
+        break;
+    case Qt::Key_Minus:
+        if (!keypad) return false;
+        key = K::Subtract;
+        break;
+    case Qt::Key_Delete:
+        key = K::Delete;
+        break;
+    default:
+        return false;
+    }
+    const Qt::KeyboardModifiers m = event->modifiers();
+    bool consumed = false;
+    Guarded([&] {
+        consumed = controller_->KeyDown(key, m & Qt::ControlModifier, m & Qt::ShiftModifier, m & Qt::AltModifier);
+    });
+    return consumed;
+}
+
+bool TFProcess::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent*>(event))) return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFProcess::keyPressEvent(QKeyEvent* event) {
+    if (HandleKey(event)) return;
+    QDialog::keyPressEvent(event);
+}
+
+void TFProcess::reject() {
+    bool close = false;
+    Guarded([&] { close = controller_->CloseQuery(mrCancel); });
+    if (close) done(mrCancel);
+}
+
+// ---- TProcessView
+
+int TFProcess::ShowModal() {
+    return exec();
+}
+
+void TFProcess::CloseModal(int result) {
+    if (isVisible()) done(result);
+}
+
+bool TFProcess::IsShown() const {
+    return isVisible();
+}
+
+void TFProcess::PumpMessages() {
+    QCoreApplication::processEvents();
+}
+
+QString TFProcess::Caption() const {
+    return windowTitle();
+}
+
+void TFProcess::SetCaption(const QString& caption) {
+    setWindowTitle(caption);
+}
+
+void TFProcess::ApplyLayout(const TProcessLayout& l) {
+    ACCurPos->setVisible(l.continueActions);
+    ACBegFile->setVisible(l.continueActions);
+    ACNextFile->setVisible(l.continueActions);
+    for (QAction* a : {AYes, AYesToFile, AYesToAll, sepYes_, AAbort}) a->setVisible(l.yesActions);
+    for (QAction* a : {ANo, ANoToFile, ANoToAll, sepNo_}) a->setVisible(l.noActions);
+    LAction->setText(l.question);
+    PS->setVisible(l.selectPanel);
+    PSR->setVisible(!l.selectPanel);
+    GBRT->setVisible(l.replaceBox);
+    ATBSR->adjustSize();
+    PSR->updateGeometry();
+}
+
+void TFProcess::SetEditCaption(const QString& caption) {
+    AEdit->setText(caption);
+    AEdit->setShortcut(QKeySequence::mnemonic(caption));
+}
+
+void TFProcess::SetReadOnly(bool on) {
+    REProcess->setReadOnly(on);
+    REProcess->setUndoRedoEnabled(!on);
+}
+
+void TFProcess::ShowText(const std::string& bytes, int markStart, int markLength) {
+    REProcess->setPlainText(ProcessViewText(bytes));
+    QList<QTextEdit::ExtraSelection> marks;
+    if (markLength > 0) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(REProcess->document());
+        mark.cursor.setPosition(markStart);
+        mark.cursor.setPosition(markStart + markLength, QTextCursor::KeepAnchor);
+        mark.format.setForeground(kMatchColor);
+        marks.append(mark);
+    }
+    REProcess->setExtraSelections(marks);
+    SetSelection(markStart, markLength);
+}
+
+void TFProcess::ClearText() {
+    REProcess->clear();
+    REProcess->setExtraSelections({});
+}
+
+std::string TFProcess::ViewText() const {
+    return ProcessViewBytes(REProcess->document()->toRawText());
+}
+
+int TFProcess::SelStart() const {
+    return REProcess->textCursor().selectionStart();
+}
+
+int TFProcess::SelLength() const {
+    const QTextCursor c = REProcess->textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void TFProcess::SetSelection(int start, int length) {
+    const int end = REProcess->document()->characterCount() - 1;
+    QTextCursor c(REProcess->document());
+    c.setPosition(std::clamp(start, 0, end));
+    c.setPosition(std::clamp(start + length, 0, end), QTextCursor::KeepAnchor);
+    REProcess->setTextCursor(c);
+    REProcess->ensureCursorVisible();
+}
+
+void TFProcess::FocusText() {
+    REProcess->setFocus();
+}
+
+int TFProcess::CodePageNumber() const {
+    const QVariant v = CBCP->currentData();
+    return v.isValid() ? v.toInt() : TProcessCodePages::NoConversion;
+}
