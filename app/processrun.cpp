@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/processcontroller.h"
+#include "engine/processengine.h"
 #include "engine/processstate.h"
 #include "engine/textfiles.h"
 #include "platform/appdirs.h"
@@ -17,16 +18,11 @@
 #include "services/fileroutines.h"
 
 const std::vector<TSearchCodePage>& SearchCodePages() {
+    // The processing window's code-page list is the same table.
     static const std::vector<TSearchCodePage> list = [] {
         std::vector<TSearchCodePage> items;
-        const auto name = [](int id) {
-            const std::string_view n = CodePageNames[std::size_t(id)];
-            return QString::fromLatin1(n.data(), qsizetype(n.size()));
-        };
-        items.push_back({name(cpWin1251), kNoConversion});
-        for (int row = 0; row < ConversionCount; ++row)
-            if (Conversions[std::size_t(row)].Target == cpWin1251)
-                items.push_back({name(Conversions[std::size_t(row)].Source), row});
+        for (const TProcessCodePages::Item& item : TConversionCodePages().Items())
+            items.push_back({item.name, item.number});
         return items;
     }();
     return list;

@@ -11,10 +11,9 @@
 #include "app/conversionscheme.h"
 #include "app/report.h"
 #include "engine/codepages.h"
+#include "engine/processcontroller.h"
 #include "engine/srinfo.h"
 
-class TProcessController;
-class TProcessView;
 
 // The pages of the main window a run may show.
 enum class TRunPage { None, InFiles, SR, Report, Convert };
@@ -26,7 +25,7 @@ struct TSearchCodePage {
     QString Name;
     int Row;
 };
-inline constexpr int kNoConversion = 65535;
+inline constexpr int kNoConversion = TProcessCodePages::NoConversion;
 
 // The list the rule dialog offers: "Win-1251" first, then the source of every
 // conversion row into Win-1251, in table order.

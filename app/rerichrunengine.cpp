@@ -33,8 +33,3 @@ void TRERichEditRunEngine::SetSearchOptions(bool matchCase, bool wholeWord) {
 }
 
 void TRERichEditRunEngine::SetRunFileIndex(int index) { RunFileIndex = index; }
-
-void TRERichEditRunEngine::Bind(TProcessController& controller) {
-    engine_.OnBeforeReplace = [&controller](TRERichEdit&, bool& go) { controller.BeforeReplace(go); };
-    engine_.OnAfterFound = [&controller](TRERichEdit&) { controller.AfterFound(); };
-}

@@ -3,11 +3,10 @@
 #include <memory>
 
 #include "app/processrun.h"
-#include "engine/processcontroller.h"
 #include "engine/rerichedit.h"
 
-// The engine as the processing run and the processing window see it.
-class TRERichEditRunEngine : public TRunEngine, public TProcessEngine {
+// The engine as the processing run sees it.
+class TRERichEditRunEngine : public TRunEngine {
 public:
     // Owns an engine of its own (headless runs).
     TRERichEditRunEngine();
@@ -15,8 +14,6 @@ public:
     explicit TRERichEditRunEngine(TRERichEdit& engine) : engine_(engine) {}
 
     TRERichEdit& Engine() { return engine_; }
-    // Lets the processing window answer the engine's events.
-    void Bind(TProcessController& controller);
     // The processing window's replacement box, shown when a rule asks for hints.
     TRERichEdit::THintMemo* Hint = nullptr;
 
@@ -47,18 +44,6 @@ public:
     void ClearAbort() override { engine_.ActionMode.amAbort = false; }
     void SetRunFileIndex(int index) override;
 
-    // The processing window's side.
-    void SetText(const std::string& bytes) override { engine_.SetText(bytes); }
-    int StartPos() const override { return engine_.StartPos; }
-    void SetStartPos(int pos) override { engine_.StartPos = pos; }
-    int FoundAt() const override { return engine_.FoundAt; }
-    void SetFoundAt(int pos) override { engine_.FoundAt = pos; }
-    int FoundLength() const override { return engine_.FoundLength; }
-    void SetDoSettingNewStartPosition(bool on) override { engine_.DoSettingNewStartPosition = on; }
-    bool ReportOnly() const override { return engine_.ActionMode.OnFoundActionType == ofatDontChange; }
-    void SetAbort() override { engine_.ActionMode.amAbort = true; }
-    void MarkFound() override { engine_.MarkFound(); }
-    void UncountFind() override { --engine_.Counters.PassCounters.PassFinds; }
 
 private:
     std::unique_ptr<TRERichEdit> own_;

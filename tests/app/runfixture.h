@@ -13,6 +13,7 @@
 
 #include "app/processrun.h"
 #include "app/rerichrunengine.h"
+#include "engine/processengine.h"
 #include "engine/processstate.h"
 #include "engine/processcontroller.h"
 #include "platform/error.h"
@@ -169,7 +170,7 @@ protected:
         ProcessModes.Clear();
         ProcessAnswers.Clear();
         view.controller = &controller;
-        engine.Bind(controller);
+        ConnectProcessWindow(engine.Engine(), controller);
         controller.MakeBackup = [this](const QString& p) { return run.BackupOnce(p); };
         controller.GetText = texts;
     }
@@ -185,8 +186,9 @@ protected:
     TextSource source = FakeTexts(); // where the texts come from
     TextSource texts = [this](const QString& key) { return source(key); };
     TRERichEditRunEngine engine;
+    TREProcessEngine processEngine{engine.Engine()};
     ScriptedView view;
-    TProcessController controller{engine, view};
+    TProcessController controller{processEngine, view};
     TControllerProcessWindow window{controller, view};
     FakeHost host;
     TMyGauge gauge{host, texts};
