@@ -184,7 +184,7 @@ bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)
         [[maybe_unused]] const int rc = ::fchown(tmp.handle(), target.ownerId(), target.groupId());
     }
 
-    if (!write(tmp) || !tmp.flush() || ::fsync(tmp.handle()) != 0)
+    if (!write(tmp) || !tmp.flush())
         return fail();
     if (!tmp.setPermissions(perms))
         return fail();
