@@ -17,26 +17,6 @@
 #include "platform/prompt.h"
 #include "services/fileroutines.h"
 
-const std::vector<TSearchCodePage>& SearchCodePages() {
-    // The processing window's code-page list is the same table.
-    static const std::vector<TSearchCodePage> list = [] {
-        std::vector<TSearchCodePage> items;
-        for (const TProcessCodePages::Item& item : TConversionCodePages().Items())
-            items.push_back({item.name, item.number});
-        return items;
-    }();
-    return list;
-}
-
-bool SearchCodePageRow(const QString& name, int& row) {
-    for (const TSearchCodePage& item : SearchCodePages())
-        if (item.Name.compare(name, Qt::CaseInsensitive) == 0) {
-            row = item.Row;
-            return true;
-        }
-    return false;
-}
-
 void TControllerProcessWindow::Hide() {
     if (view_.IsShown())
         view_.CloseModal(mrCancel);

@@ -18,21 +18,7 @@
 // The pages of the main window a run may show.
 enum class TRunPage { None, InFiles, SR, Report, Convert };
 
-// One item of the list of code pages a rule searches in: the name stored in
-// rules and the conversion row that brings that code page into the working
-// one (kNoConversion for the working code page itself).
-struct TSearchCodePage {
-    QString Name;
-    int Row;
-};
-inline constexpr int kNoConversion = TProcessCodePages::NoConversion;
 
-// The list the rule dialog offers: "Win-1251" first, then the source of every
-// conversion row into Win-1251, in table order.
-const std::vector<TSearchCodePage>& SearchCodePages();
-// The row of a code-page name (letter case ignored); false when the name is
-// not in the list.
-bool SearchCodePageRow(const QString& name, int& row);
 
 // What the run needs of the main window. Each part is small so the main
 // window, and tests, can give it from wherever it lives.

@@ -154,3 +154,26 @@ TCodePageId DetectCodePage(std::string_view text, int sampleSize) {
         return cpWin1251;
     return static_cast<TCodePageId>(best);
 }
+
+const std::vector<TSearchCodePage>& SearchCodePages() {
+    static const std::vector<TSearchCodePage> list = [] {
+        const auto name = [](int id) {
+            return QString::fromLatin1(CodePageNames[id].data(), static_cast<qsizetype>(CodePageNames[id].size()));
+        };
+        std::vector<TSearchCodePage> items{{name(cpWin1251), kNoConversion}};
+        for (int row = 0; row < ConversionCount; ++row)
+            if (Conversions[row].Target == cpWin1251)
+                items.push_back({name(Conversions[row].Source), row});
+        return items;
+    }();
+    return list;
+}
+
+bool SearchCodePageRow(const QString& name, int& row) {
+    for (const TSearchCodePage& item : SearchCodePages())
+        if (item.Name.compare(name, Qt::CaseInsensitive) == 0) {
+            row = item.Row;
+            return true;
+        }
+    return false;
+}

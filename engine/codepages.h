@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum TCodePageId : int {
     cpWin1251 = 0,
@@ -113,3 +114,17 @@ TCodePageId DetectCodePage(std::string_view text, int sampleSize);
 inline TCodePageId DetectCodePage(std::string_view text, const TConversionContext& ctx) {
     return DetectCodePage(text, ctx.DetectSampleSize);
 }
+
+// The code pages a rule searches in, as the rule dialog's list offers them:
+// "Win-1251" first with kNoConversion, then the source of every row that
+// converts into Win-1251, in table order, with that row. The one table that
+// maps the code-page names stored in rules to conversion rows.
+inline constexpr int kNoConversion = 65535;
+struct TSearchCodePage {
+    QString Name;
+    int Row;
+};
+const std::vector<TSearchCodePage>& SearchCodePages();
+// The row of a code-page name (letter case ignored); false when the name is
+// not in the list.
+bool SearchCodePageRow(const QString& name, int& row);

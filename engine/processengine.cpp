@@ -1,5 +1,7 @@
 #include "engine/processengine.h"
 
+static_assert(TProcessCodePages::NoConversion == kNoConversion);
+
 void ConnectProcessWindow(TRERichEdit& engine, TProcessController& window) {
     engine.OnBeforeReplace = [&window](TRERichEdit&, bool& continueAction) { window.BeforeReplace(continueAction); };
     engine.OnAfterFound = [&window](TRERichEdit&) { window.AfterFound(); };
@@ -7,14 +9,9 @@ void ConnectProcessWindow(TRERichEdit& engine, TProcessController& window) {
 }
 
 std::vector<TProcessCodePages::Item> TConversionCodePages::Items() const {
-    std::vector<Item> items{{QString::fromLatin1(CodePageNames[cpWin1251].data(),
-                                                 static_cast<qsizetype>(CodePageNames[cpWin1251].size())),
-                             NoConversion}};
-    for (int row = 0; row < ConversionCount; ++row) {
-        if (Conversions[row].Target != cpWin1251) continue;
-        const std::string_view name = CodePageNames[Conversions[row].Source];
-        items.push_back({QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())), row});
-    }
+    std::vector<Item> items;
+    for (const TSearchCodePage& page : SearchCodePages())
+        items.push_back({page.Name, page.Row});
     return items;
 }
 

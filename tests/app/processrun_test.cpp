@@ -326,22 +326,6 @@ TEST_F(ProcessRunTest, ARenameThatFailsIsReported) {
     EXPECT_EQ(report.Lines().filter(old + ": not renamed: ").size(), 1) << report.Text().toStdString();
 }
 
-TEST(SearchCodePages, TheRuleDialogsListWithItsConversionRows) {
-    QStringList names;
-    QList<int> rows;
-    for (const TSearchCodePage& item : SearchCodePages()) {
-        names << item.Name;
-        rows << item.Row;
-    }
-    EXPECT_EQ(names, (QStringList{"Win-1251", "866", "KOI8-R", "ISO 8859-5", "Macintosh", "Unicode (UCS-2)", "UTF-8",
-                                  "Automatic"}));
-    EXPECT_EQ(rows, (QList<int>{kNoConversion, 0, 13, 19, 25, 30, 36, 43}));
-    int row = -1;
-    EXPECT_TRUE(SearchCodePageRow("koi8-r", row));
-    EXPECT_EQ(row, 13);
-    EXPECT_FALSE(SearchCodePageRow("KOI8", row));
-}
-
 TEST_F(ProcessRunTest, AnErrorInsideAPassIsShownAndTheRunReturnsToIdle) {
     const QString a = AddFile("a.txt", "x");
     TSRInfo rule = ReplaceRule("x", "[Q\"missing.txt\"]");

@@ -1,5 +1,7 @@
 #include "engine/codepages.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -265,4 +267,20 @@ TEST(DetectCodePage, TiesGoToTheWorkingPage) {
     EXPECT_EQ(ConvertText("plain", 43, ctx), "plain");
     EXPECT_EQ(ctx.ConversionLog, "Win-1251 -> Win-1251,");
     EXPECT_EQ(ctx.ReverseConversion, -1);
+}
+
+TEST(SearchCodePages, TheRuleDialogsListWithItsConversionRows) {
+    QStringList names;
+    QList<int> rows;
+    for (const TSearchCodePage& item : SearchCodePages()) {
+        names << item.Name;
+        rows << item.Row;
+    }
+    EXPECT_EQ(names, (QStringList{"Win-1251", "866", "KOI8-R", "ISO 8859-5", "Macintosh", "Unicode (UCS-2)", "UTF-8",
+                                  "Automatic"}));
+    EXPECT_EQ(rows, (QList<int>{kNoConversion, 0, 13, 19, 25, 30, 36, 43}));
+    int row = -1;
+    EXPECT_TRUE(SearchCodePageRow("koi8-r", row));
+    EXPECT_EQ(row, 13);
+    EXPECT_FALSE(SearchCodePageRow("KOI8", row));
 }
