@@ -115,15 +115,26 @@ void TProcessRun::AfterRun() {
 }
 
 void TProcessRun::AStartExecute() {
-    p_.Window.AutoSave();
-    if (!CanStart())
+    // The steps before the run are guarded too: nothing leaves the action.
+    try {
+        p_.Window.AutoSave();
+        if (!CanStart())
+            return;
+    } catch (const bw::Error& e) {
+        FilesToProcess.clear();
+        ShowMessage(e.message());
         return;
+    } catch (const std::exception& e) {
+        FilesToProcess.clear();
+        ShowMessage(QString::fromLocal8Bit(e.what()));
+        return;
+    }
     const TRunOptions options = p_.Window.Options();
     p_.Window.ShowPage(TRunPage::Report);
-    BeforeRun();
     state_ = TState::Running;
     p_.Window.SetRunning(true);
     try {
+        BeforeRun();
         TRunEngine& engine = p_.Engine;
         if (options.SR) {
             CarriedYesToAll = false;

@@ -414,14 +414,26 @@ bool TProcessController::KeyDown(Key key, bool ctrl, bool shift, bool alt) {
 
 // ---- engine events
 
+namespace {
+
+// Sets a value for the length of a scope and puts the old one back after it.
+template <typename T>
+class ScopedValue {
+public:
+    ScopedValue(T& target, T value) : target_(target), saved_(target) { target_ = value; }
+    ~ScopedValue() { target_ = saved_; }
+    ScopedValue(const ScopedValue&) = delete;
+    ScopedValue& operator=(const ScopedValue&) = delete;
+
+private:
+    T& target_;
+    T saved_;
+};
+
+} // namespace
+
 void TProcessController::BeforeReplace(bool& continueAction) {
-    const Phase previous = phase_;
-    phase_ = Phase::Replace;
-    struct Restore {
-        Phase& p;
-        Phase v;
-        ~Restore() { p = v; }
-    } restore{phase_, previous};
+    const ScopedValue<Phase> phase(phase_, Phase::Replace);
 
     if (SkipRepeatedMatch()) {
         continueAction = false;
@@ -440,13 +452,7 @@ void TProcessController::BeforeReplace(bool& continueAction) {
 }
 
 void TProcessController::AfterFound() {
-    const Phase previous = phase_;
-    phase_ = Phase::Found;
-    struct Restore {
-        Phase& p;
-        Phase v;
-        ~Restore() { p = v; }
-    } restore{phase_, previous};
+    const ScopedValue<Phase> phase(phase_, Phase::Found);
 
     if (SkipRepeatedMatch()) return;
     if (!engine_.ReportOnly()) return;

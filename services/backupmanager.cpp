@@ -62,7 +62,10 @@ QString TBackupManager::NextBackupName(const QString& path) {
         relative.remove(1, 1);
     while (relative.startsWith(QLatin1Char('/')))
         relative.remove(0, 1);
-    const QString base = backupFolder_ + relative;
+    // A store whose folder was never set uses the fallback: the copies never
+    // land relative to the working folder.
+    const QString folder = backupFolder_.isEmpty() ? FallbackFolder() : backupFolder_;
+    const QString base = folder + relative;
 
     if (maxBackupCount_ <= 0) {
         bw::prompt().ask(QStringLiteral("Error"), QStringLiteral("Can't renumber backup files"), bw::Buttons::Ok,

@@ -341,3 +341,18 @@ TEST_F(ProcessRunTest, AnErrorInsideAPassIsShownAndTheRunReturnsToIdle) {
     EXPECT_EQ(TextFilesCache, nullptr);
     EXPECT_EQ(view.caption, ""); // the caption pushed for the file was popped
 }
+
+// What fails before the run begins (saving the project, reading the file tree)
+// is shown as a message; nothing runs and nothing leaves the action.
+TEST_F(ProcessRunTest, AnErrorBeforeTheRunIsShownNotThrown) {
+    const QString a = AddFile("a.txt", "x");
+    AddRule(ReplaceRule("x", "y"));
+    host.onAutoSave = [] { throw bw::Error(QStringLiteral("project not saved")); };
+    EXPECT_NO_THROW(run.AStartExecute());
+    ASSERT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(prompt.asked()[0].text, "project not saved");
+    EXPECT_EQ(readFile(a), "x");
+    EXPECT_FALSE(run.Running());
+    EXPECT_FALSE(host.running);
+    EXPECT_TRUE(run.FilesToProcess.isEmpty());
+}

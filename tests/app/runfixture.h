@@ -106,12 +106,17 @@ public:
     bool selectedStep = false; // a source and a target are selected on the conversion page
     TRunOptions options;
     std::function<void()> onPump;
+    std::function<void()> onAutoSave;
     QStringList pages;
     int stepsShown = 0;
     QString title = "Brindlewick";
     bool running = false;
 
     TRunOptions Options() const override { return options; }
+    void AutoSave() override {
+        if (onAutoSave)
+            onAutoSave();
+    }
     void ShowPage(TRunPage page) override { pages << QString::number(int(page)); }
     bool PageVisible(TRunPage page) const override { return page != TRunPage::Convert || options.Convert; }
     void SetRunning(bool on) override { running = on; }

@@ -138,6 +138,21 @@ TEST_F(BackupManagerTest, NoCountMeansNoCopy) {
     EXPECT_EQ(prompt.asked()[0].caption, "Error");
 }
 
+// A store whose folder was never set copies into the fallback folder, never
+// relative to the working folder (from "/" that would put the copy beside its file).
+TEST_F(BackupManagerTest, NoFolderSetCopiesIntoTheFallback) {
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QStringLiteral("/")));
+    TBackupManager fresh;
+    fresh.SetMaxBackupCount(2);
+    const bool made = fresh.MakeBackup(source);
+    QDir::setCurrent(previous);
+    ASSERT_TRUE(made);
+    const QString inFallback = TBackupManager::FallbackFolder() + QDir::cleanPath(source).mid(1) + ".000";
+    EXPECT_EQ(readFile(inFallback), "v0");
+    EXPECT_FALSE(exists(QDir::cleanPath(source) + ".000"));
+}
+
 TEST_F(BackupManagerTest, BackupNameMapsBackOnlyForNumberedCopies) {
     const QString folder = bm.BackupFolder();
     struct Case {
