@@ -483,10 +483,20 @@ bool TProcessController::EnsureBackup() {
     if (!MakeBackup) return true;
     if (engine_.Modified()) return true;
     const QString file = engine_.FileName();
-    if (backedUp_ && backupFile_ == file && backupText_ == engine_.Text()) return true;
+    if (backedUp_ && backupFile_ == file) {
+        // Asked once per match under a standing yes: only a text that is new
+        // since the copy is compared byte for byte.
+        const std::uint64_t version = engine_.TextVersion();
+        if (version == backupVersion_) return true;
+        if (backupText_ == engine_.Text()) {
+            backupVersion_ = version;
+            return true;
+        }
+    }
     if (!MakeBackup(file)) return false;
     backedUp_ = true;
     backupFile_ = file;
     backupText_ = engine_.Text();
+    backupVersion_ = engine_.TextVersion();
     return true;
 }

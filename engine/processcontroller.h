@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@ public:
     virtual bool Modified() const = 0;
     virtual void SetModified(bool on) = 0;
     virtual QString FileName() const = 0;
+    // Changes whenever the text does; equal versions mean the same text.
+    virtual std::uint64_t TextVersion() const = 0;
 
     virtual int StartPos() const = 0;
     virtual void SetStartPos(int pos) = 0;
@@ -208,6 +211,7 @@ private:
     bool backedUp_ = false;
     QString backupFile_;
     std::string backupText_;
+    std::uint64_t backupVersion_ = 0;
 
     // The match shown when the user chose to continue from elsewhere; found
     // again in the same text, it is passed over instead of being reported again.

@@ -16,6 +16,7 @@ public:
     bool Modified() const override { return engine_.Modified(); }
     void SetModified(bool on) override { engine_.SetModified(on); }
     QString FileName() const override { return engine_.FileName; }
+    std::uint64_t TextVersion() const override { return engine_.TextVersion(); }
     int StartPos() const override { return engine_.StartPos; }
     void SetStartPos(int pos) override { engine_.StartPos = pos; }
     int FoundAt() const override { return engine_.FoundAt; }

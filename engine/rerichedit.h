@@ -38,6 +38,8 @@ public:
     // search results are dropped when the text changes.
     const std::string& Text() const { SettlePass(); return FText; }
     std::int32_t TextLength() const { SettlePass(); return static_cast<std::int32_t>(FText.size()); }
+    // Changes whenever the text does: equal versions mean the same text.
+    std::uint64_t TextVersion() const { SettlePass(); return FTextVersion; }
     void SetText(std::string text);
     // Replaces length bytes at pos (both clamped to the text) by the given bytes.
     void ReplaceText(std::int32_t pos, std::int32_t length, std::string_view with);

@@ -28,9 +28,16 @@ public:
     int passFinds = 0;
     int passReplacements = 0;
     TProcessController* window = nullptr;
+    // Accepted changes leave the text as it is (writing to a file).
+    bool keepsText = false;
+    mutable int textReads = 0;
 
-    const std::string& Text() const override { return text; }
+    const std::string& Text() const override {
+        ++textReads;
+        return text;
+    }
     void SetText(const std::string& bytes) override { text = bytes; }
+    std::uint64_t TextVersion() const override { return std::hash<std::string>{}(text); }
     bool Modified() const override { return modified; }
     void SetModified(bool on) override { modified = on; }
     QString FileName() const override { return fileName; }
@@ -68,6 +75,10 @@ public:
                 window->BeforeReplace(go);
                 if (go) {
                     ++passReplacements;
+                    if (keepsText) {
+                        Advance();
+                        continue;
+                    }
                     text.replace(foundAt, foundLength, target);
                     modified = true;
                     startPos = foundAt + static_cast<int>(target.size());
@@ -557,6 +568,20 @@ TEST_F(ProcessControllerTest, ContinueNeverRepeatsAMatchNorLeaksItsFlag) {
     RunRule(false);
     EXPECT_EQ(Marks(), (std::vector<int>{0, 2}));
     EXPECT_EQ(engine.passFinds, 2);
+}
+
+TEST_F(ProcessControllerTest, AStandingYesOverAnUnchangedTextDoesNotReadItPerMatch) {
+    // Writing every match to a file leaves the text unchanged: after its one
+    // copy the text must not be compared again for each match.
+    engine.keepsText = true;
+    std::string text;
+    for (int i = 0; i < 500; ++i) text += "a ";
+    engine.Load(text);
+    engine.textReads = 0;
+    RunRule(true, false);
+    EXPECT_EQ(engine.passReplacements, 500);
+    EXPECT_EQ(backups.size(), 1u);
+    EXPECT_LT(engine.textReads, 10);
 }
 
 TEST_F(ProcessControllerTest, BackupsOncePerLoadedTextHoweverAccepted) {

@@ -14,6 +14,8 @@
 #include "engine/ui/fprocess.h"
 #include "platform/prompt.h"
 
+#include <functional>
+
 namespace {
 
 class StillEngine : public TProcessEngine {
@@ -26,6 +28,7 @@ public:
     bool aborted = false;
     const std::string& Text() const override { return text; }
     void SetText(const std::string& bytes) override { text = bytes; }
+    std::uint64_t TextVersion() const override { return std::hash<std::string>{}(text); }
     bool Modified() const override { return modified; }
     void SetModified(bool on) override { modified = on; }
     QString FileName() const override { return QStringLiteral("/data/page.htm"); }
