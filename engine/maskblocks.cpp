@@ -69,7 +69,7 @@ int FindCharOfSet(std::string_view text, const TCharSet& set, int pos) {
 
 std::string ReadCharsOfSet(std::string_view text, const TCharSet& set, int& pos) {
     const int start = pos;
-    if (pos < 1)
+    if (pos < 1 || pos > static_cast<int>(text.size()))
         return {};
     while (pos <= static_cast<int>(text.size()) && set.test(byteIndex(text[static_cast<std::size_t>(pos - 1)])))
         ++pos;

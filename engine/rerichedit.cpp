@@ -244,7 +244,7 @@ std::int32_t TRERichEdit::MaskedFind(std::int32_t start) {
             Y.FoundPos = cut(Pos(X.FoundPos) + (X.Number1 > 0 ? Pos(X.Number1) + 1 : 0));
             break;
         case mbkFileBegin:
-            if (X.FoundPos > 0)
+            if (static_cast<std::size_t>(X.FoundPos) > TextBegin())
                 return -1;
             LastFindLength = 0;
             Y.FoundPos = X.FoundPos;

@@ -256,6 +256,9 @@ private:
             const_cast<TRERichEdit*>(this)->FlushPass();
     }
     void FlushPass();
+    // Where the current text begins in FText: past the changed part when
+    // the changes so far left nothing before the unprocessed part.
+    std::size_t TextBegin() const { return FPassPending && FPassOut.empty() ? FPassFrom : 0; }
     void DropPass();
     void EmitChange(std::size_t keepUpTo, std::string_view insert, std::size_t resumeAt);
 

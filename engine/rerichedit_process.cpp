@@ -185,9 +185,14 @@ void TRERichEdit::EmitChange(std::size_t keepUpTo, std::string_view insert, std:
     FPassFrom = resumeAt;
     // The byte before the unprocessed part is what a line start or a word
     // boundary at its first position is judged by: keep it the current one.
-    if (FPassFrom > 0 && !FPassOut.empty() && FText[FPassFrom - 1] != FPassOut.back()) {
-        FText[FPassFrom - 1] = FPassOut.back();
-        ++FTextVersion;
+    // With nothing before it, the part starts the text, and a line feed is
+    // judged as the start is.
+    if (FPassFrom > 0) {
+        const char before = FPassOut.empty() ? '\n' : FPassOut.back();
+        if (FText[FPassFrom - 1] != before) {
+            FText[FPassFrom - 1] = before;
+            ++FTextVersion;
+        }
     }
 }
 

@@ -83,6 +83,9 @@ TEST(TextReaders, QuotedTextCharSetsAndLists) {
     pos = 4;
     EXPECT_EQ(ReadCharsOfSet("a12", digits, pos), "");
     EXPECT_EQ(pos, 4);
+    pos = 9; // past the end: nothing to read, nothing thrown
+    EXPECT_EQ(ReadCharsOfSet("a12", digits, pos), "");
+    EXPECT_EQ(pos, 9);
 
     EXPECT_EQ(IndexOfText("lew", {"OB", "LEU", "LEW"}), 2);
     EXPECT_EQ(IndexOfText("LE", {"OB", "LEU", "LEW"}), -1);

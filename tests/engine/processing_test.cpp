@@ -84,6 +84,10 @@ TEST(ProcessAll, EachActionChangesTheTextAndMovesOn) {
         // Case-insensitive literal; a replacement of another length in the middle.
         {{"AN", false, "<>", false, ofatReplace, 0}, "bAnana!", "b<><>a!", 2, 2, 5},
         {{"x[D]y", true, "[1I]", true}, "x12y x3y xy x444y", "1 2 xy 3", 3, 3, 8},
+        // Deleting from the very start leaves the rest at the start of the text.
+        {{"[LB]a", true, "", false, ofatDelete}, "aa\naa", "\n", 4, 4, 1},
+        {{"[FB]a", true, "", false, ofatDelete}, "aab", "b", 2, 2, 0},
+        {{"a[D b]", true, "", false, ofatDelete, stWholeWord | stMatchCase}, "a ba b", "", 2, 2, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text + " / " + c.rule.search);
