@@ -231,8 +231,19 @@ void TProcessRun::PrepareRule(const TSRInfo& rule) {
 }
 
 void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
-    if (!QFileInfo(fileName).isFile() || !LoadFileToString(fileName, CurrentFileText))
+    // A missing file is passed over in silence (the list may be older than
+    // the folder); one that is there but cannot be taken says so.
+    const QFileInfo info(fileName);
+    if (!info.isFile())
         return;
+    if (static_cast<std::uint64_t>(info.size()) > TRERichEdit::kMaxTextLength) {
+        ReportUnreadableFile(report, p_.Texts, fileName, true);
+        return;
+    }
+    if (!LoadFileToString(fileName, CurrentFileText)) {
+        ReportUnreadableFile(report, p_.Texts, fileName, false);
+        return;
+    }
     QString f = fileName; // the file's name as later rules see it (a rule may rename it)
     TRunEngine& engine = p_.Engine;
     engine.ResetPassCounters();

@@ -61,6 +61,14 @@ void ReportFileLine(TReport& report, const TReportOptions& options, const TextSo
                                  {p, facts.CodePage}));
 }
 
+void ReportUnreadableFile(TReport& report, const TextSource& texts, const QString& path, bool tooLarge) {
+    report.Append(bw::format(tooLarge ? TextOr(texts, QStringLiteral("szFileTooLarge"),
+                                               QStringLiteral("%s: the file is too large to be searched; it was skipped"))
+                                      : TextOr(texts, QStringLiteral("szFileNotRead"),
+                                               QStringLiteral("%s: the file could not be read; it was skipped")),
+                             {path}));
+}
+
 void ReportUnknownCodePage(TReport& report, const TextSource& texts, const QString& path,
                            const QString& codePage) {
     report.Append(bw::format(TextOr(texts, QStringLiteral("szUnknownCodePage"),

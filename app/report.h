@@ -72,6 +72,10 @@ struct TFileLineFacts {
 void ReportFileLine(TReport& report, const TReportOptions& options, const TextSource& texts,
                     const TFileLineFacts& facts);
 
+// A line for a file of the list that exists but could not be read, or is
+// longer than the engine can hold.
+void ReportUnreadableFile(TReport& report, const TextSource& texts, const QString& path, bool tooLarge);
+
 // A line for a code-page name the code-page table does not know.
 void ReportUnknownCodePage(TReport& report, const TextSource& texts, const QString& path,
                            const QString& codePage);

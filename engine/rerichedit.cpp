@@ -1,5 +1,7 @@
 #include "engine/rerichedit.h"
 
+#include "platform/error.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -31,7 +33,15 @@ TRERichEdit::TRERichEdit() {
 
 TRERichEdit::~TRERichEdit() = default;
 
+void TRERichEdit::CheckLength(std::size_t length) {
+    if (length > kMaxTextLength)
+        throw bw::Error(QStringLiteral("The text would be %1 bytes long; the engine holds texts of up to %2 bytes.")
+                            .arg(length)
+                            .arg(kMaxTextLength));
+}
+
 void TRERichEdit::SetText(std::string text) {
+    CheckLength(text.size());
     DropPass();
     FText = std::move(text);
     ++FTextVersion;
@@ -39,8 +49,9 @@ void TRERichEdit::SetText(std::string text) {
 
 void TRERichEdit::ReplaceText(std::int32_t pos, std::int32_t length, std::string_view with) {
     SettlePass();
-    FModified = true;
     const auto [begin, end] = rangeOf(pos, length, FText.size());
+    CheckLength(FText.size() - (end - std::min(begin, end)) + with.size());
+    FModified = true;
     FText.replace(std::min(begin, FText.size()), end - std::min(begin, end), with);
     ++FTextVersion;
 }

@@ -34,6 +34,9 @@ public:
     TRERichEdit(const TRERichEdit&) = delete;
     TRERichEdit& operator=(const TRERichEdit&) = delete;
 
+    // Positions are 32-bit: the longest text the engine holds.
+    static constexpr std::size_t kMaxTextLength = 0x7FFFFFFF;
+
     // --- Text buffer. Every change goes through these, so that remembered
     // search results are dropped when the text changes.
     const std::string& Text() const { SettlePass(); return FText; }
@@ -43,6 +46,8 @@ public:
     void SetText(std::string text);
     // Replaces length bytes at pos (both clamped to the text) by the given bytes.
     void ReplaceText(std::int32_t pos, std::int32_t length, std::string_view with);
+    // Raises an error when a text of this length would not fit the positions.
+    static void CheckLength(std::size_t length);
 
     // --- Patterns.
     TSRManager SRManager;

@@ -174,6 +174,8 @@ void TRERichEdit::DropPass() {
 // Takes FText from FPassFrom up to keepUpTo into the processed part, adds
 // insert, and goes on at resumeAt (positions in FText).
 void TRERichEdit::EmitChange(std::size_t keepUpTo, std::string_view insert, std::size_t resumeAt) {
+    CheckLength((FPassPending ? FPassOut.size() : 0) + (keepUpTo - (FPassPending ? FPassFrom : 0)) + insert.size() +
+                (FText.size() - resumeAt));
     if (!FPassPending) {
         FPassOut.clear();
         FPassOut.reserve(FText.size() + FText.size() / 8 + insert.size());

@@ -2,6 +2,10 @@
 
 #include "engine/codepages.h"
 #include "engine/textfiles.h"
+#include "services/fileroutines.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include "tests/app/runfixture.h"
 
 using namespace bw::test;
@@ -210,6 +214,28 @@ TEST_F(ProcessRunTest, UnknownCodePageIsSkippedWithALine) {
     EXPECT_EQ(readFile(a), "y");
     EXPECT_EQ(report.Lines().mid(6),
               (QStringList{a + ": code page \"CP-XYZ\" is unknown, the rule skipped it", "changed " + a + " C1 F1"}));
+}
+
+TEST_F(ProcessRunTest, FilesThatCannotBeTakenAreSkippedWithALine) {
+    // Longer than positions can reach: a sparse file, never read.
+    const QString big = AddFile("big.txt", "");
+    ASSERT_TRUE(QFile::resize(big, qint64(TRERichEdit::kMaxTextLength) + 1));
+    // Exists as a file but gives a read error.
+    const QString unreadable = "/proc/self/mem";
+    std::string probe;
+    const bool canTestUnreadable = QFileInfo(unreadable).isFile() && !LoadFileToString(unreadable, probe);
+    if (canTestUnreadable)
+        host.files << unreadable;
+    const QString a = AddFile("a.txt", "x");
+    AddRule(ReplaceRule("x", "y"));
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), "y");
+    const QStringList lines = report.Lines();
+    EXPECT_TRUE(lines.contains(big + ": the file is too large to be searched; it was skipped")) << report.Text().toStdString();
+    if (canTestUnreadable) {
+        EXPECT_TRUE(lines.contains(unreadable + ": the file could not be read; it was skipped"));
+    }
+    EXPECT_EQ(QFileInfo(big).size(), qint64(TRERichEdit::kMaxTextLength) + 1);
 }
 
 TEST_F(ProcessRunTest, ASaveGivenUpIsReportedAsNotSavedAndAsksToStop) {
