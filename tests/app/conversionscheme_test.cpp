@@ -55,11 +55,9 @@ TEST(TConversionScheme, RemoveKeepsASensibleSelection) {
 
     s.SetSelected(-1);
     s.RemoveSelected(); // nothing selected: nothing goes
-    EXPECT_EQ(s.Count(), 2);
-
     EXPECT_FALSE(s.AddStep(49));
     EXPECT_FALSE(s.AddStep(-1));
-    EXPECT_EQ(s.Caption(0), "866 -> Macintosh");
+    EXPECT_EQ(s.Count(), 2);
     s.Clear();
     EXPECT_TRUE(s.IsEmpty());
     EXPECT_EQ(s.Selected(), -1);
@@ -92,44 +90,40 @@ TEST(TConversionScheme, ProjectBlockRoundTripsAndAppends) {
     EXPECT_TRUE(v.IsEmpty());
 }
 
-class ConvertFileTest : public bw::test::TempDirTest {};
+class ConvertFileTest : public bw::test::TempDirTest {
+protected:
+    bool Convert(int from, int to, const QString& file) {
+        TConversionScheme s;
+        s.AddStep(FindConversion(from, to));
+        return s.ConvertFile(file, report, SchemeTexts());
+    }
+    TReport report;
+};
 
 TEST_F(ConvertFileTest, ConvertsSavesAndReportsOnlyAfterTheSave) {
-    TConversionScheme s;
-    s.AddStep(FindConversion(cpWin1251, cpKOI8R));
     const QString path = writeFile("a.txt", "\xC0\xE0 ok");
-    TReport report;
-    EXPECT_TRUE(s.ConvertFile(path, report, SchemeTexts()));
+    EXPECT_TRUE(Convert(cpWin1251, cpKOI8R, path));
     EXPECT_EQ(readFile(path), "\xE1\xC1 ok");
     EXPECT_EQ(report.Lines(), QStringList{"converted " + path + ": Win-1251 -> KOI8-R"});
-
-    // A missing file: nothing converted, nothing reported.
-    EXPECT_FALSE(s.ConvertFile(path + ".none", report, SchemeTexts()));
+    EXPECT_FALSE(Convert(cpWin1251, cpKOI8R, path + ".none")); // a missing file: nothing converted, nothing said
     EXPECT_EQ(report.Count(), 1);
 }
 
 TEST_F(ConvertFileTest, LossyConversionLeavesTheFileAndSaysSo) {
-    TConversionScheme s;
-    s.AddStep(FindConversion(cpUTF8, cpWin1251));
     const std::string chinese = "\xE4\xB8\xAD ok"; // a character Windows-1251 lacks
     const QString path = writeFile("u.txt", chinese);
-    TReport report;
-    EXPECT_FALSE(s.ConvertFile(path, report, SchemeTexts()));
+    EXPECT_FALSE(Convert(cpUTF8, cpWin1251, path));
     EXPECT_EQ(readFile(path), chinese);
     ASSERT_EQ(report.Count(), 1);
     EXPECT_TRUE(report[0].contains("not converted")) << report[0].toStdString();
 }
 
 TEST_F(ConvertFileTest, SaveGivenUpGivesAFailureLineNotAConvertedLine) {
-    // A file that reads but cannot be written, even by root.
-    const QString file = "/proc/version";
+    const QString file = "/proc/version"; // reads, but cannot be written, even by root
     if (!QFile::exists(file))
         GTEST_SKIP() << "needs a read-only file system";
-    TConversionScheme s;
-    s.AddStep(FindConversion(cpWin1251, cp866));
     prompt.push(bw::Answer::No); // do not try the save again
-    TReport report;
-    EXPECT_FALSE(s.ConvertFile(file, report, SchemeTexts()));
+    EXPECT_FALSE(Convert(cpWin1251, cp866, file));
     ASSERT_EQ(report.Count(), 1);
     EXPECT_TRUE(report[0].contains("could not be saved")) << report[0].toStdString();
     EXPECT_EQ(prompt.asked().size(), 1u);

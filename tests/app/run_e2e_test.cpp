@@ -44,19 +44,14 @@ protected:
     TBackupManager backupStore;
 };
 
-TSRInfo Masked(TSRInfo rule) {
-    rule.Source.sbAS = true;
-    rule.Target.tbAS = true;
-    return rule;
-}
-
 } // namespace
 
 TEST_F(RunEndToEnd, PatternRuleWithAnswersReportAndBackups) {
     const QString a = AddFile("site/a.htm", "id=1 id=22\r\nid=333\r\n");
     const QString b = AddFile("site/b.htm", "id=4\nid=5\n");
     const QString c = AddFile("site/c.htm", "nothing here\n");
-    host.rules.emplace_back(true, Masked(ReplaceRule("id=[D1]", "ID:[1B]", "Win-1251", true)));
+    AddRule(ReplaceRule("id=[D1]", "ID:[1B]", "Win-1251", true));
+    host.rules[0].second.Source.sbAS = host.rules[0].second.Target.tbAS = true;
     // a: No, then Yes to File; b: Yes, then No.
     view.script = {Answer(&TProcessController::No), Answer(&TProcessController::YesToFile),
                    Answer(&TProcessController::Yes), Answer(&TProcessController::No)};
@@ -86,8 +81,7 @@ TEST_F(RunEndToEnd, CodePagesAutomaticAndSavedBack) {
     const QString koi = AddFile("koi.txt", encode(text1251, cpKOI8R));
     const QString utf = AddFile("utf.txt", "\xEF\xBB\xBF" + encode(text1251, cpUTF8)); // with a byte-order mark
     const QString win = AddFile("win.txt", text1251);
-    host.rules.emplace_back(true, ReplaceRule(bw::decode1251("\xEC\xE8\xF0"), bw::decode1251("\xCC\xC8\xD0"),
-                                              "Automatic"));
+    AddRule(ReplaceRule(bw::decode1251("\xEC\xE8\xF0"), bw::decode1251("\xCC\xC8\xD0"), "Automatic"));
     run.AStartExecute();
     EXPECT_EQ(readFile(koi), encode(expected1251, cpKOI8R));
     EXPECT_EQ(readFile(utf), "\xEF\xBB\xBF" + encode(expected1251, cpUTF8));
@@ -96,48 +90,19 @@ TEST_F(RunEndToEnd, CodePagesAutomaticAndSavedBack) {
     EXPECT_EQ(Copies(), (QStringList{"koi.txt.000", "utf.txt.000", "win.txt.000"}));
 }
 
-TEST_F(RunEndToEnd, ACompileErrorStopsWithTheCompilersMessage) {
-    AddFile("a.txt", "x");
-    host.rules.emplace_back(true, Masked(ReplaceRule("[D", "y")));
-    run.AStartExecute();
-    ASSERT_EQ(prompt.asked().size(), 2u);
-    EXPECT_TRUE(prompt.asked()[0].text.startsWith(T("szCheckSourceText"))) << prompt.asked()[0].text.toStdString();
-    EXPECT_GT(prompt.asked()[0].text.size(), T("szCheckSourceText").size());
-    EXPECT_EQ(prompt.asked()[1].text, bw::format(T("szCantDoPreparing"), {0}) + " " + T("szAbortOperation"));
-    EXPECT_EQ(readFile(path("a.txt")), "x");
-}
-
-TEST_F(RunEndToEnd, RussianTextsStopAndConversionPass) {
+// The conversion pass in Russian: the file is copied first, then converted,
+// with the translated line.
+TEST_F(RunEndToEnd, ConversionPassInRussian) {
     langs.SetCurrentLang(1);
-    for (int i = 0; i < 3; ++i)
-        AddFile(QString("f%1.txt").arg(i), "\xC0 x");
-    host.rules.emplace_back(true, ReplaceRule("x", "y"));
+    const QString f = AddFile("f.txt", "\xC0 x");
+    host.options.SR = false;
     host.options.Convert = true;
     host.scheme.AddStep(FindConversion(cpWin1251, cp866));
-    int pumps = 0;
-    host.onPump = [&] {
-        if (++pumps == 3) {
-            prompt.push(bw::Answer::Yes);
-            run.AStopExecute();
-        }
-    };
     run.AStartExecute();
-    ASSERT_EQ(prompt.asked().size(), 1u);
-    EXPECT_EQ(prompt.asked()[0].caption, T("szConfirmation"));
-    EXPECT_EQ(readFile(path("f0.txt")), "\xC0 y"); // stopped before the conversion pass converted anything
-    EXPECT_EQ(readFile(path("f1.txt")), "\xC0 x");
-    EXPECT_EQ(report.Lines().mid(0, 2), (QStringList{T("szReport"), bw::format(T("szProcessed"), {0, 3})}));
-    EXPECT_NE(T("szReport"), QString("Report"));
-
-    // A run without Stop converts every file, one line each, after its copy.
-    host.onPump = nullptr;
-    host.rules.clear();
-    host.options.SR = false;
-    host.files = {path("f1.txt")};
-    run.AStartExecute();
-    EXPECT_EQ(readFile(path("f1.txt")), "\x80 x");
-    EXPECT_EQ(report.Lines().last(), bw::format(T("szConvertedFile"), {path("f1.txt"), "Win-1251 -> 866"}));
-    EXPECT_TRUE(Copies().contains("f1.txt.000"));
+    EXPECT_EQ(readFile(f), "\x80 x");
+    EXPECT_EQ(report.Lines().mid(0, 2), (QStringList{T("szReport"), bw::format(T("szProcessed"), {1, 1})}));
+    EXPECT_EQ(report.Lines().last(), bw::format(T("szConvertedFile"), {f, "Win-1251 -> 866"}));
+    EXPECT_EQ(Copies(), QStringList{"f.txt.000"});
 }
 
 TEST_F(RunEndToEnd, TheRunsOwnLinesAreTranslatedInEveryLanguage) {

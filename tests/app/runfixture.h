@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "engine/processengine.h"
 #include "engine/processstate.h"
 #include "engine/processcontroller.h"
+#include "engine/textfiles.h"
 #include "platform/error.h"
 #include "tests/support/testutil.h"
 
@@ -25,26 +27,14 @@ namespace bw::test {
 // Keys left out give the empty text (the run's own lines then use English).
 inline TextSource FakeTexts() {
     static const QMap<QString, QString> texts{
-        {"szFoundFile", "found %s %d"},
-        {"szChangedFile", "changed %s C%d F%d"},
-        {"szNotChangedFile1", "nothing %s %d"},
-        {"szNotChangedFile2", "declined %s %d"},
-        {"szReport", "REPORT"},
-        {"szReportPlus", "PLUS"},
-        {"szProcessed", "processed %d of %d"},
-        {"szChanged", "changed files %d of %d"},
-        {"szChanging", "changes %d of %d"},
-        {"szFoundFiles", "files with finds %d"},
-        {"szFoundEnterings", "finds %d"},
-        {"szConvertedFile", "converted %s (%s)"},
-        {"szAbortOp", "Stop?"},
-        {"szCantDoPreparing", "rule %d failed."},
-        {"szAbortOperation", "Stopped."},
-        {"szCheckSourceText", "Search text: "},
-        {"szNoTransformation", "No scheme"},
-        {"szFProcessing", "Processing"},
-        {"szProcessing", "Working"},
-    };
+        {"szFoundFile", "found %s %d"}, {"szChangedFile", "changed %s C%d F%d"},
+        {"szNotChangedFile1", "nothing %s %d"}, {"szNotChangedFile2", "declined %s %d"},
+        {"szReport", "REPORT"}, {"szReportPlus", "PLUS"}, {"szProcessed", "processed %d of %d"},
+        {"szChanged", "changed files %d of %d"}, {"szChanging", "changes %d of %d"},
+        {"szFoundFiles", "files with finds %d"}, {"szFoundEnterings", "finds %d"},
+        {"szConvertedFile", "converted %s (%s)"}, {"szAbortOp", "Stop?"}, {"szCantDoPreparing", "rule %d failed."},
+        {"szAbortOperation", "Stopped."}, {"szCheckSourceText", "Search text: "}, {"szNoTransformation", "No scheme"},
+        {"szFProcessing", "Processing"}, {"szProcessing", "Working"}};
     return [](const QString& key) { return texts.value(key); };
 }
 
@@ -132,10 +122,7 @@ public:
     bool Checked(int row) const override { return rules[std::size_t(row)].first; }
     const TSRInfo& Rule(int row) const override { return rules[std::size_t(row)].second; }
     bool HasCheckedRules() override {
-        for (const auto& r : rules)
-            if (r.first)
-                return true;
-        return false;
+        return std::any_of(rules.begin(), rules.end(), [](const auto& r) { return r.first; });
     }
     void DeleteAll() override { rules.clear(); }
 
@@ -149,7 +136,7 @@ public:
     void SetGaugeVisible(bool) override {}
 };
 
-// A replace rule over the given code pages.
+// A replace rule over the given code pages; an empty target makes it a find.
 inline TSRInfo ReplaceRule(const QString& search, const QString& target, const QString& codePages = "Win-1251",
                            bool confirm = false) {
     TSRInfo r;
@@ -157,14 +144,7 @@ inline TSRInfo ReplaceRule(const QString& search, const QString& target, const Q
     r.Source.ssCLBCP = codePages;
     r.Target.tsText = target;
     r.Target.tbConfirmReplace = confirm;
-    r.SearchActionType = ofatReplace;
-    return r;
-}
-
-inline TSRInfo FindRule(const QString& search, const QString& codePages = "Win-1251") {
-    TSRInfo r;
-    r.Source.ssText = search;
-    r.Source.ssCLBCP = codePages;
+    r.SearchActionType = target.isEmpty() ? ofatDontChange : ofatReplace;
     return r;
 }
 
@@ -187,6 +167,13 @@ protected:
         return p;
     }
     void AddRule(const TSRInfo& rule, bool checked = true) { host.rules.emplace_back(checked, rule); }
+    // After a run, however it ended: nothing is left running or cached.
+    void ExpectIdle() {
+        EXPECT_FALSE(run.Running());
+        EXPECT_FALSE(host.running);
+        EXPECT_TRUE(run.FilesToProcess.isEmpty());
+        EXPECT_EQ(TextFilesCache, nullptr);
+    }
 
     TextSource source = FakeTexts(); // where the texts come from
     TextSource texts = [this](const QString& key) { return source(key); };
