@@ -5,58 +5,36 @@
 
 using bw::format;
 
-TEST(Format, FillsPlaceholders) {
-    struct Case {
+TEST(Format, FillsWhatFitsAndLeavesTheRestAsWritten) {
+    const struct Case {
         QString fmt;
         QVariantList args;
         QString expected;
     } cases[] = {
-        {"File %s not found", {QString("a.txt")}, "File a.txt not found"},
         {"%d of %d", {3, 10}, "3 of 10"},
-        {"%d", {-42}, "-42"},
-        {"%d", {qint64(-9'000'000'000LL)}, "-9000000000"},
         {"%d", {std::numeric_limits<qint64>::min()}, "-9223372036854775808"},
         {"%u", {-1}, "4294967295"},
         {"%u", {qint64(-1)}, "18446744073709551615"},
-        {"%x", {255}, "FF"},
         {"%x", {-1}, "FFFFFFFF"},
         {"%.4x", {26}, "001A"},
         {"%5d|%-5d|", {42, 42}, "   42|42   |"},
         {"%.3d", {-7}, "-007"},
-        {"%6.3d", {7}, "   007"},
-        {"%.2s", {QString("abcdef")}, "ab"},
         {"%-6.2s|", {QString("abcdef")}, "ab    |"},
-        {"%*d", {4, 7}, "   7"},
         {"%-*d|", {3, 7}, "7  |"},
         {"%1:s %0:s %s", {"a", "b"}, "b a b"},
-        {"%0:s-%0:s", {"x"}, "x-x"},
         {"100%% sure", {}, "100% sure"},
         {"%S %D", {"up", 5}, "up 5"},
         {"%s", {QByteArray("\xcf\xf0\xe8")}, QString::fromUtf8("При")},
         {"%s", {QVariant::fromValue(std::string("\xe0"))}, QString::fromUtf8("а")},
         {"%s and %s", {12, 2.5}, "12 and 2.5"},
         {"no placeholders", {1, 2}, "no placeholders"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(format(c.fmt, c.args), c.expected) << c.fmt.toStdString();
-}
-
-TEST(Format, MismatchesLeaveThePlaceholderAsWritten) {
-    struct Case {
-        QString fmt;
-        QVariantList args;
-        QString expected;
-    } cases[] = {
+        // Placeholders that do not fit their arguments stay as written.
         {"%s and %s", {"one"}, "one and %s"},
-        {"%d files", {}, "%d files"},
         {"%d then %s", {"text", "next"}, "%d then next"}, // a wrong kind still takes its argument
-        {"%x", {1.5}, "%x"},
         {"%d", {true}, "%d"},
-        {"%5:s", {"a"}, "%5:s"},
         {"%5:s %s", {"a"}, "%5:s %s"},
-        {"%f %s", {1.5, "b"}, "%f b"},  // a type not filled still takes its argument
-        {"50% off", {}, "50% off"},   // 'o' is no type
-        {"%k %s", {"z"}, "%k z"},
+        {"%f %s", {1.5, "b"}, "%f b"}, // a type not filled still takes its argument
+        {"%k %s", {"z"}, "%k z"},      // 'k' is no type
         {"trailing %", {}, "trailing %"},
         {"cut %-5", {"a"}, "cut %-5"},
         {"cut %1:", {"a"}, "cut %1:"},
