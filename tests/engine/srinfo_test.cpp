@@ -4,26 +4,14 @@
 
 namespace {
 
+// Every field away from its default; texts that need both quoting levels.
 TSRInfo fullRule(TOnFoundActionType action) {
-    TSRInfo r;
-    r.Source.ssText = QString::fromUtf8("line one\r\nстрока; \"two\"");
-    r.Source.sbAS = true;
-    r.Source.ssCLBCP = "Win-1251,\"KOI8-R\"";
-    r.Source.sbCaseSensitive = true;
-    r.Source.sbWholeWords = true;
-    r.Source.sbIgnoreMode = true;
-    r.Source.sbSaveCP = false;
-    r.Source.sbStopCPChange = false;
-    r.Source.siCharCount = -17;
-    r.SearchActionType = action;
-    r.Target.tsText = "[1I];x";
-    r.Target.tbAS = true;
-    r.Target.tbConfirmReplace = false;
-    r.Target.tbShowHint = false;
-    r.Target.tbRepeat = true;
-    r.Target.InFolder = "/in dir/";
-    r.Target.OutFolder = "/out/";
-    return r;
+    return {.Source = {.ssText = QString::fromUtf8("line one\r\nстрока; \"two\""), .sbAS = true,
+                       .ssCLBCP = "Win-1251,\"KOI8-R\"", .sbCaseSensitive = true, .sbWholeWords = true,
+                       .sbIgnoreMode = true, .sbSaveCP = false, .sbStopCPChange = false, .siCharCount = -17},
+            .Target = {.tsText = "[1I];x", .tbAS = true, .tbConfirmReplace = false, .tbShowHint = false,
+                       .tbRepeat = true, .InFolder = "/in dir/", .OutFolder = "/out/"},
+            .SearchActionType = action};
 }
 
 TEST(RuleText, WritesKeysInOrderAndLeavesEmptyValuesOut) {
@@ -56,87 +44,67 @@ TEST(RuleText, RoundTripsEveryAction) {
         // Actions below replace carry no target half: the new rule keeps its defaults.
         EXPECT_EQ(read.Target, a >= ofatReplace ? original.Target : TTargetInfo());
     }
-}
 
-TEST(RuleText, CharactersMissingFromTheCodePageComeBackAsQuestionMarks) {
-    TSRInfo r;
+    // Characters the code page lacks come back as '?'; the euro sign is in the page.
+    TSRInfo r, read;
     r.Source.ssText = QString::fromUtf8("a€中b");
-    TSRInfo read;
     TextToRule(read, RuleToText(r));
-    EXPECT_EQ(read.Source.ssText, QString::fromUtf8("a€?b")); // the euro sign is in the page
+    EXPECT_EQ(read.Source.ssText, QString::fromUtf8("a€?b"));
 }
 
 TEST(RuleText, ReadingStopsAtTheFirstUnreadableValue) {
-    struct Case {
-        const char* text;
-        TSRInfo expected;
-    };
     TSRInfo base;
     base.Source.ssText = "old";
     base.Source.siCharCount = 5;
     base.Target.tsText = "keep";
-
-    auto with = [&](auto change) {
+    const auto with = [&base](auto change) {
         TSRInfo r = base;
-        change(r);
+        change(r.Source);
         return r;
     };
-    const std::vector<Case> cases = {
+    const std::pair<const char*, TSRInfo> cases[] = {
         {"", base},
         // Missing sbAS ends the reading right after ssText (here set to empty).
-        {"bTarget=-1", with([](TSRInfo& r) { r.Source.ssText = ""; })},
-        {"ssText=q;sbAS=yes;sbCaseSensitive=-1", with([](TSRInfo& r) { r.Source.ssText = "q"; })},
+        {"bTarget=-1", with([](TSourceInfo& s) { s.ssText = ""; })},
+        {"ssText=q;sbAS=yes;sbCaseSensitive=-1", with([](TSourceInfo& s) { s.ssText = "q"; })},
         // Words and any non-zero number read as Booleans; key names ignore case.
         {"SSTEXT=q;SBAS=TRUE;sbcasesensitive=7;sbWholeWords=False;sbIgnoreMode=0;sbSaveCP=0;"
          "sbStopCPChange=-1;siCharCount=x",
-         with([](TSRInfo& r) {
-             r.Source.ssText = "q";
-             r.Source.sbAS = true;
-             r.Source.sbCaseSensitive = true;
-             r.Source.sbSaveCP = false;
-         })},
+         with([](TSourceInfo& s) { s.ssText = "q", s.sbAS = s.sbCaseSensitive = true, s.sbSaveCP = false; })},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+    for (const auto& [text, expected] : cases) {
+        SCOPED_TRACE(text);
         TSRInfo r = base;
-        TextToRule(r, c.text);
-        EXPECT_EQ(r, c.expected);
+        TextToRule(r, text);
+        EXPECT_EQ(r, expected);
     }
 }
 
 TEST(RuleText, LegacyKeysAndActionRange) {
     const std::string head = "ssText=s;sbAS=0;sbCaseSensitive=0;sbWholeWords=0;sbIgnoreMode=0;"
                              "sbSaveCP=-1;sbStopCPChange=-1;siCharCount=0;";
-    struct Case {
-        std::string tail;
-        TOnFoundActionType action;
-        QString tsText;
-        QString outFolder;
-    };
-    const std::vector<Case> cases = {
-        {"bTarget=-1;tsText=t;tbAS=0;tbConfirmReplace=0;tbShowHint=0;tbRepeat=0", ofatReplace, "t", ""},
+    const std::string flags = ";tbAS=0;tbConfirmReplace=0;tbShowHint=0;tbRepeat=0";
+    // the rest of the text, and the action, target text and output folder read
+    const std::tuple<std::string, TOnFoundActionType, QString, QString> cases[] = {
+        {"bTarget=-1;tsText=t" + flags, ofatReplace, "t", ""},
         {"bTarget=0;tsText=t", ofatDontChange, "keep", ""},
-        {"SearchActionType=5;tsText=t;tbAS=0;tbConfirmReplace=0;tbShowHint=0;tbRepeat=0;FolderForOutput=f",
-         ofatWriteToFile, "t", "f"},
-        {"SearchActionType=2;tsText=t;tbAS=0;tbConfirmReplace=0;tbShowHint=0;tbRepeat=0;OutFolder=o;"
-         "FolderForOutput=f",
-         ofatReplace, "t", "o"},
+        {"SearchActionType=5;tsText=t" + flags + ";FolderForOutput=f", ofatWriteToFile, "t", "f"},
+        {"SearchActionType=2;tsText=t" + flags + ";OutFolder=o;FolderForOutput=f", ofatReplace, "t", "o"},
         // An action above the known ones is unreadable: bTarget decides, else nothing changes.
-        {"SearchActionType=7;bTarget=-1;tsText=t;tbAS=0;tbConfirmReplace=0;tbShowHint=0;tbRepeat=0",
-         ofatReplace, "t", ""},
+        {"SearchActionType=7;bTarget=-1;tsText=t" + flags, ofatReplace, "t", ""},
         {"SearchActionType=258;tsText=t", ofatInsertAfter, "keep", ""},
         {"SearchActionType=-1;tsText=t", ofatInsertAfter, "keep", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.tail);
+    for (const auto& [tail, action, tsText, outFolder] : cases) {
+        SCOPED_TRACE(tail);
         TSRInfo r;
-        r.SearchActionType = ofatInsertAfter;
         r.Target.tsText = "keep";
-        TextToRule(r, head + c.tail);
+        r.SearchActionType = ofatInsertAfter;
+        TextToRule(r, head + tail);
         EXPECT_EQ(r.Source.ssText, "s");
-        EXPECT_EQ(r.SearchActionType, c.action);
-        EXPECT_EQ(r.Target.tsText, c.tsText);
-        EXPECT_EQ(r.Target.OutFolder, c.outFolder);
+        EXPECT_EQ(r.SearchActionType, action);
+        EXPECT_EQ(r.Target.tsText, tsText);
+        EXPECT_EQ(r.Target.OutFolder, outFolder);
     }
 }
 
