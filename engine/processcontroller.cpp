@@ -151,6 +151,7 @@ void TProcessController::RefreshView() {
         view_.ShowText(engine_.Text(), at, engine_.FoundLength());
     else
         view_.ShowText(engine_.Text(), 0, 0);
+    view_.ShowMarked(engine_.MarkedRanges());
 }
 
 void TProcessController::SetReadOnlyState(bool on) {

@@ -39,6 +39,8 @@ public:
     // Ends the pass and the run.
     virtual void SetAbort() = 0;
     virtual void MarkFound() = 0;
+    // What the current pass marked (earlier matches and their changes).
+    virtual TMarkedRanges MarkedRanges() const { return {}; }
     virtual void ResetPassCounters() = 0;
     // Takes back one find of the pass counters.
     virtual void UncountFind() = 0;
@@ -94,6 +96,8 @@ public:
 
     // Fills the text view with the bytes, one character per byte, and marks a range.
     virtual void ShowText(const std::string& bytes, int markStart, int markLength) = 0;
+    // Adds the marking colour to more ranges of the text shown.
+    virtual void ShowMarked(const TMarkedRanges&) {}
     virtual void ClearText() = 0;
     // The text of the view as bytes (differs from the engine's only in edit mode).
     virtual std::string ViewText() const = 0;

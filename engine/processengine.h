@@ -26,6 +26,7 @@ public:
     bool ReportOnly() const override { return engine_.ActionMode.OnFoundActionType == ofatDontChange; }
     void SetAbort() override { engine_.ActionMode.amAbort = true; }
     void MarkFound() override { engine_.MarkFound(); }
+    TMarkedRanges MarkedRanges() const override { return engine_.MarkedRanges; }
     void ResetPassCounters() override { engine_.ResetPassCounters(); }
     void UncountFind() override { --engine_.Counters.PassCounters.PassFinds; }
 

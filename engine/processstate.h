@@ -2,9 +2,14 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // State of the processing window shared across the program: what the window is
 // doing, the standing answers of the user, and the texts it hands to callers.
+
+// Ranges of a text shown in the marking colour: start and length.
+using TMarkedRanges = std::vector<std::pair<std::int32_t, std::int32_t>>;
 
 enum TProcessMode { pmSelect, pmView, pmFind, pmReplace, pmEdit };
 enum TProcessAnswer { ansYesToFile, ansYesToAll, ansNoToFile, ansNoToAll };

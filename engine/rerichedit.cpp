@@ -43,6 +43,7 @@ void TRERichEdit::CheckLength(std::size_t length) {
 void TRERichEdit::SetText(std::string text) {
     CheckLength(text.size());
     DropPass();
+    MarkedRanges.clear();
     FText = std::move(text);
     ++FTextVersion;
 }
@@ -52,6 +53,7 @@ void TRERichEdit::ReplaceText(std::int32_t pos, std::int32_t length, std::string
     const auto [begin, end] = rangeOf(pos, length, FText.size());
     CheckLength(FText.size() - (end - std::min(begin, end)) + with.size());
     FModified = true;
+    MarkedRanges.clear();
     FText.replace(std::min(begin, FText.size()), end - std::min(begin, end), with);
     ++FTextVersion;
 }

@@ -7,6 +7,7 @@
 // line. This half holds the text buffer, the patterns and the finds.
 
 #include "engine/maskblocks.h"
+#include "engine/processstate.h"
 #include "engine/richeditoptions.h"
 #include "engine/srinfo.h"
 #include "engine/srmanager.h"
@@ -104,6 +105,9 @@ private:
     void PrepareMemos();
 
     std::string FText;
+    // Adds the match to MarkedRanges; it stays open for Apply to widen.
+    void RememberMark();
+    bool FMarkOpen = false;
     std::uint64_t FTextVersion = 0;
     std::uint64_t FConfigVersion = 0;
     std::vector<BlockMemo> FMemos;
@@ -203,6 +207,11 @@ public:
     std::int32_t SelLength = 0;
     bool SelMarked = false;    // the selection shows in the marking colour
     std::string SelText();
+    // What the current pass marked, in positions of the current text: each
+    // match reported or changed, widened to the text that took its place. Emptied when a
+    // pass starts or the text is set or edited; at most kMaxMarkedRanges.
+    TMarkedRanges MarkedRanges;
+    static constexpr std::size_t kMaxMarkedRanges = 10000;
     // Selects the match and marks it; SelectFound only selects it.
     void MarkFound();
     void SelectFound();

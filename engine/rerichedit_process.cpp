@@ -111,6 +111,12 @@ void TRERichEdit::MarkFound() {
     SelMarked = true;
 }
 
+void TRERichEdit::RememberMark() {
+    FMarkOpen = MarkedRanges.size() < kMaxMarkedRanges;
+    if (FMarkOpen)
+        MarkedRanges.emplace_back(FoundAt, FoundLength);
+}
+
 // ---------------------------------------------------------------------------
 // Loading and saving
 
@@ -220,6 +226,8 @@ void TRERichEdit::RecompileForPass() {
 
 void TRERichEdit::ProcessAll() {
     FPassChangedText = false;
+    MarkedRanges.clear();
+    FMarkOpen = false;
     FRenameError.clear();
     bool continueAction = true;
     if (OnBeforeProcessAll)
@@ -328,6 +336,8 @@ void TRERichEdit::FindNext(void (TRERichEdit::*handler)()) {
 
 void TRERichEdit::AfterFound() {
     MarkFound();
+    RememberMark();
+    FMarkOpen = false;
     AdvanceStart();
     if (OnAfterFound)
         OnAfterFound(*this);
@@ -355,6 +365,7 @@ void TRERichEdit::Replace() {
         OnBeforeReplace(*this, continueAction);
     if (continueAction) {
         MarkFound();
+        RememberMark();
         Apply();
     } else {
         target.RestoreCounters();
@@ -422,6 +433,14 @@ void TRERichEdit::Apply() {
         break;
     default:
         break;
+    }
+    if (FMarkOpen) {
+        // The text that took the match's place shows in its colour.
+        if (action == ofatDelete || action == ofatReplace)
+            MarkedRanges.back().second = static_cast<std::int32_t>(inserted);
+        else if (action == ofatInsertBefore || action == ofatInsertAfter)
+            MarkedRanges.back().second = static_cast<std::int32_t>(inserted + length);
+        FMarkOpen = false;
     }
     if (counted)
         ++Counters.PassCounters.PassReplacements;

@@ -341,6 +341,22 @@ void TFProcess::ShowText(const std::string& bytes, int markStart, int markLength
     SetSelection(markStart, markLength);
 }
 
+void TFProcess::ShowMarked(const TMarkedRanges& ranges) {
+    QList<QTextEdit::ExtraSelection> marks = REProcess->extraSelections();
+    const int size = REProcess->document()->characterCount() - 1;
+    for (const auto& [start, length] : ranges) {
+        if (length <= 0 || start < 0 || start + length > size)
+            continue;
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(REProcess->document());
+        mark.cursor.setPosition(start);
+        mark.cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        mark.format.setForeground(kMatchColor);
+        marks.append(mark);
+    }
+    REProcess->setExtraSelections(marks);
+}
+
 void TFProcess::ClearText() {
     REProcess->clear();
     REProcess->setExtraSelections({});

@@ -83,6 +83,7 @@ public:
     void SetEditCaption(const QString& caption) override;
     void SetReadOnly(bool on) override;
     void ShowText(const std::string& bytes, int markStart, int markLength) override;
+    void ShowMarked(const TMarkedRanges& ranges) override;
     void ClearText() override;
     std::string ViewText() const override;
     int SelStart() const override;

@@ -50,6 +50,8 @@ TEST_F(EngineWindowTest, AnswersChangeTheText) {
     EXPECT_EQ(engine.Counters.PassCounters.PassFinds, 4);
     EXPECT_EQ(engine.Counters.PassCounters.PassReplacements, 3);
     EXPECT_EQ(view.Marks(), (std::vector<int>{0, 3, 6}));
+    // Earlier changes keep the marking colour while later matches are shown.
+    EXPECT_EQ(view.showings[2].marked, (TMarkedRanges{{0, 1}}));
     EXPECT_EQ(backups, 1);
 }
 

@@ -95,11 +95,13 @@ public:
     struct Showing {
         int markStart;
         bool readOnly;
+        TMarkedRanges marked;
     };
     using Step = std::function<void()>;
 
     std::deque<Step> steps;
     std::vector<Showing> showings;
+    TMarkedRanges marked;
     int result = mrNone, selStart = 0, selLength = 0, markStart = -1;
     int codePage = TProcessCodePages::NoConversion;
     bool shown = false, readOnly = false;
@@ -110,7 +112,7 @@ public:
     int ShowModal() override {
         shown = true;
         result = mrNone;
-        showings.push_back({markStart, readOnly});
+        showings.push_back({markStart, readOnly, marked});
         if (steps.empty()) {
             ADD_FAILURE() << "the window was shown more often than scripted";
             result = mrAbort;
@@ -133,7 +135,9 @@ public:
     void ApplyLayout(const TProcessLayout& l) override { layout = l; }
     void SetEditCaption(const QString& c) override { editCaption = c; }
     void SetReadOnly(bool on) override { readOnly = on; }
+    void ShowMarked(const TMarkedRanges& ranges) override { marked = ranges; }
     void ShowText(const std::string& bytes, int start, int length) override {
+        marked.clear();
         viewText = bytes;
         markStart = selStart = start;
         selLength = length;

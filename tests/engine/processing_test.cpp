@@ -103,6 +103,37 @@ TEST(ProcessAll, EachActionChangesTheTextAndMovesOn) {
     }
 }
 
+
+TEST(ProcessAll, MarkedRangesCoverEachMatchOrTheTextThatTookItsPlace) {
+    // rule, the pieces of the result shown in the marking colour
+    const std::pair<Rule, std::vector<std::string>> cases[] = {
+        {{"a", false, "XY"}, {"XY", "XY"}},
+        {{"a", false, "", false, ofatDelete}, {"", ""}},
+        {{"a", false, "<", false, ofatInsertBefore}, {"<a", "<a"}},
+        {{"a", false, ">", false, ofatInsertAfter}, {"a>", "a>"}},
+        {{"a", false, "X", false, ofatWriteToFile}, {"a", "a"}},
+        {{"a", false, "", false, ofatDontChange}, {"a", "a"}},
+    };
+    for (const auto& [rule, pieces] : cases) {
+        SCOPED_TRACE(int(rule.action));
+        TRERichEdit e;
+        setRule(e, rule);
+        const std::string result = runPass(e, "a b a");
+        ASSERT_EQ(e.MarkedRanges.size(), pieces.size());
+        for (std::size_t k = 0; k < pieces.size(); ++k)
+            EXPECT_EQ(result.substr(e.MarkedRanges[k].first, e.MarkedRanges[k].second), pieces[k]);
+        // A new text or a new pass starts without marks.
+        e.LoadFromString("b");
+        EXPECT_TRUE(e.MarkedRanges.empty());
+    }
+    // A declined change is not marked.
+    TRERichEdit e;
+    setRule(e, {"a", false, "XY"});
+    int asked = 0;
+    e.OnBeforeReplace = [&](TRERichEdit&, bool& go) { go = ++asked == 2; };
+    EXPECT_EQ(runPass(e, "a b a"), "a b XY");
+    EXPECT_EQ(e.MarkedRanges, (TMarkedRanges{{4, 2}}));
+}
 TEST(ProcessAll, DeclinedChangeLeavesNoTrace) {
     TRERichEdit e;
     setRule(e, {"x", false, "[1I3]", true});

@@ -103,6 +103,9 @@ TEST_F(FProcessTest, TextShownOneCharacterPerByte) {
     dialog.ShowText("ab\r\ncd\r\nef", 8, 2);
     EXPECT_EQ(dialog.REProcess->textCursor().selectedText(), QStringLiteral("ef"));
     EXPECT_EQ(dialog.REProcess->extraSelections().size(), 1);
+    // Earlier marks join the match; a range past the text is passed over.
+    dialog.ShowMarked({{0, 2}, {4, 2}, {9, 5}});
+    EXPECT_EQ(dialog.REProcess->extraSelections().size(), 3);
 }
 
 // The answer keys reach the controller before the text, which shows the match
