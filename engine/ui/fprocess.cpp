@@ -122,34 +122,24 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
     layout->addWidget(PSR);
 
     using C = TProcessController;
-    AYes = AddAnswer(tr("Ye&s"), &C::Yes);
-    AYesToFile = AddAnswer(tr("&Yes to File"), &C::YesToFile);
-    AYesToAll = AddAnswer(tr("Y&es to All"), &C::YesToAll);
+    AYes = AddAnswer(QStringLiteral("AYes"), tr("Ye&s"), &C::Yes);
+    AYesToFile = AddAnswer(QStringLiteral("AYesToFile"), tr("&Yes to File"), &C::YesToFile);
+    AYesToAll = AddAnswer(QStringLiteral("AYesToAll"), tr("Y&es to All"), &C::YesToAll);
     sepYes_ = ATBSR->addSeparator();
-    ANo = AddAnswer(tr("&No"), &C::No);
-    ANoToFile = AddAnswer(tr("N&o to File"), &C::NoToFile);
-    ANoToAll = AddAnswer(tr("No &to All"), &C::NoToAll);
+    ANo = AddAnswer(QStringLiteral("ANo"), tr("&No"), &C::No);
+    ANoToFile = AddAnswer(QStringLiteral("ANoToFile"), tr("N&o to File"), &C::NoToFile);
+    ANoToAll = AddAnswer(QStringLiteral("ANoToAll"), tr("No &to All"), &C::NoToAll);
     sepNo_ = ATBSR->addSeparator();
-    AEdit = AddAnswer(tr("E&dit"), &C::Edit);
+    AEdit = AddAnswer(QStringLiteral("AEdit"), tr("E&dit"), &C::Edit);
     ATBSR->addSeparator();
     AAbort = new QAction(tr("&Abort"), this);
     AAbort->setShortcut(QKeySequence::mnemonic(AAbort->text()));
     connect(AAbort, &QAction::triggered, this, [this] { Guarded([this] { controller_->Abort(); }); });
     ATBSR->addAction(AAbort);
-    ACCurPos = AddAnswer(tr("&Current position"), &C::ContinueCurPos);
-    ACNextFile = AddAnswer(tr("T&he next file"), &C::ContinueNextFile);
-    ACBegFile = AddAnswer(tr("&Begin of the file"), &C::ContinueBegFile);
-    AYes->setObjectName(QStringLiteral("AYes"));
-    AYesToFile->setObjectName(QStringLiteral("AYesToFile"));
-    AYesToAll->setObjectName(QStringLiteral("AYesToAll"));
-    ANo->setObjectName(QStringLiteral("ANo"));
-    ANoToFile->setObjectName(QStringLiteral("ANoToFile"));
-    ANoToAll->setObjectName(QStringLiteral("ANoToAll"));
-    AEdit->setObjectName(QStringLiteral("AEdit"));
+    ACCurPos = AddAnswer(QStringLiteral("ACCurPos"), tr("&Current position"), &C::ContinueCurPos);
+    ACNextFile = AddAnswer(QStringLiteral("ACNextFile"), tr("T&he next file"), &C::ContinueNextFile);
+    ACBegFile = AddAnswer(QStringLiteral("ACBegFile"), tr("&Begin of the file"), &C::ContinueBegFile);
     AAbort->setObjectName(QStringLiteral("AAbort"));
-    ACCurPos->setObjectName(QStringLiteral("ACCurPos"));
-    ACNextFile->setObjectName(QStringLiteral("ACNextFile"));
-    ACBegFile->setObjectName(QStringLiteral("ACBegFile"));
 
     PS = new QWidget(this);
     PS->setObjectName(QStringLiteral("PS"));
@@ -190,8 +180,9 @@ TFProcess::~TFProcess() {
     if (FProcess == this) FProcess = nullptr;
 }
 
-QAction* TFProcess::AddAnswer(const QString& text, void (TProcessController::*action)()) {
+QAction* TFProcess::AddAnswer(const QString& name, const QString& text, void (TProcessController::*action)()) {
     auto* a = new QAction(text, this);
+    a->setObjectName(name);
     a->setShortcut(QKeySequence::mnemonic(text));
     connect(a, &QAction::triggered, this, [this, action] { Guarded([this, action] { (controller_.get()->*action)(); }); });
     ATBSR->addAction(a);
@@ -326,22 +317,7 @@ void TFProcess::SetReadOnly(bool on) {
     REProcess->setUndoRedoEnabled(!on);
 }
 
-void TFProcess::ShowText(const std::string& bytes, int markStart, int markLength) {
-    REProcess->setPlainText(ProcessViewText(bytes));
-    QList<QTextEdit::ExtraSelection> marks;
-    if (markLength > 0) {
-        QTextEdit::ExtraSelection mark;
-        mark.cursor = QTextCursor(REProcess->document());
-        mark.cursor.setPosition(markStart);
-        mark.cursor.setPosition(markStart + markLength, QTextCursor::KeepAnchor);
-        mark.format.setForeground(kMatchColor);
-        marks.append(mark);
-    }
-    REProcess->setExtraSelections(marks);
-    SetSelection(markStart, markLength);
-}
-
-void TFProcess::ShowMarked(const TMarkedRanges& ranges) {
+void TFProcess::AddMarks(const TMarkedRanges& ranges) {
     QList<QTextEdit::ExtraSelection> marks = REProcess->extraSelections();
     const int size = REProcess->document()->characterCount() - 1;
     for (const auto& [start, length] : ranges) {
@@ -356,6 +332,15 @@ void TFProcess::ShowMarked(const TMarkedRanges& ranges) {
     }
     REProcess->setExtraSelections(marks);
 }
+
+void TFProcess::ShowText(const std::string& bytes, int markStart, int markLength) {
+    REProcess->setPlainText(ProcessViewText(bytes));
+    REProcess->setExtraSelections({});
+    AddMarks({{markStart, markLength}});
+    SetSelection(markStart, markLength);
+}
+
+void TFProcess::ShowMarked(const TMarkedRanges& ranges) { AddMarks(ranges); }
 
 void TFProcess::ClearText() {
     REProcess->clear();

@@ -100,7 +100,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QAction* AddAnswer(const QString& text, void (TProcessController::*action)());
+    QAction* AddAnswer(const QString& name, const QString& text, void (TProcessController::*action)());
+    // Adds the marking colour to the ranges that lie within the text shown.
+    void AddMarks(const TMarkedRanges& ranges);
     bool HandleKey(QKeyEvent* event);
     // Runs a user action; whatever it throws is shown, never passed on.
     template <typename F>
