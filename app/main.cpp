@@ -2,6 +2,7 @@
 #include <QMainWindow>
 
 #include "platform/prompt.h"
+#include "platform/ui/chooser.h"
 #include "platform/ui/messagebox.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
 
     bw::MessageBoxPrompt messageBoxes;
     bw::setPrompt(&messageBoxes);
+    bw::DialogChooser dialogs;
+    bw::setChooser(&dialogs);
 
     QMainWindow mainWindow;
     mainWindow.setObjectName(QStringLiteral("FMain"));

@@ -36,4 +36,16 @@ Answer ScriptedPrompt::ask(const QString& caption, const QString& text, Buttons 
     return a;
 }
 
+std::optional<QString> ScriptedPrompt::askText(const QString& caption, const QString& label, const QString& initial) {
+    (void)initial;
+    asked_.push_back({caption, label, Buttons::Ok, Icon::Question});
+    if (texts_.empty())
+        return std::nullopt;
+    const TextAnswer t = texts_.front();
+    texts_.pop_front();
+    if (!t.given)
+        return std::nullopt;
+    return t.text;
+}
+
 } // namespace bw

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace bw {
@@ -28,6 +29,12 @@ public:
     Answer abortRetryIgnore(const QString& caption, const QString& text, Icon icon = Icon::Warning) {
         return ask(caption, text, Buttons::AbortRetryIgnore, icon);
     }
+    // A one-line text question: the text typed, or nothing when the user cancelled.
+    // A prompt that cannot ask for text answers as if cancelled.
+    virtual std::optional<QString> askText(const QString& caption, const QString& label, const QString& initial) {
+        (void)caption, (void)label, (void)initial;
+        return std::nullopt;
+    }
 };
 
 // The prompt in use. Until one is installed, a scripted prompt with an empty
@@ -50,16 +57,25 @@ public:
     explicit ScriptedPrompt(std::initializer_list<Answer> answers) : answers_(answers) {}
 
     void push(Answer a) { answers_.push_back(a); }
+    // Queues the answer to the next text question; nothing means Cancel.
+    void pushText(std::optional<QString> text) { texts_.push_back({text.has_value(), text.value_or(QString())}); }
     // Given when the script has run out: Ok for a message, No for Yes/No, Abort for Abort/Retry/Ignore.
     static Answer fallback(Buttons buttons);
 
     Answer ask(const QString& caption, const QString& text, Buttons buttons, Icon icon) override;
+    // Answers from the text queue; Cancel once it has run out. Recorded in asked() with Buttons::Ok.
+    std::optional<QString> askText(const QString& caption, const QString& label, const QString& initial) override;
 
     const std::vector<Question>& asked() const { return asked_; }
     std::size_t remaining() const { return answers_.size(); }
 
 private:
     std::deque<Answer> answers_;
+    struct TextAnswer {
+        bool given;
+        QString text;
+    };
+    std::deque<TextAnswer> texts_;
     std::vector<Question> asked_;
 };
 

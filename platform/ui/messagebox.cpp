@@ -1,5 +1,6 @@
 #include "platform/ui/messagebox.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace bw {
@@ -31,6 +32,14 @@ Answer MessageBoxPrompt::ask(const QString& caption, const QString& text, Button
     case QMessageBox::Ignore: return Answer::Ignore;
     default: return ScriptedPrompt::fallback(buttons);
     }
+}
+
+std::optional<QString> MessageBoxPrompt::askText(const QString& caption, const QString& label, const QString& initial) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(nullptr, caption, label, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
 }
 
 } // namespace bw
