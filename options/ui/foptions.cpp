@@ -17,13 +17,17 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QFileInfo>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
 
 #include "engine/processstate.h"
+#include "options/ui/fabout.h"
 #include "options/ui/optionshost.h"
+#include "options/updatecheck.h"
+#include "options/version.h"
 #include "platform/appdirs.h"
 #include "platform/inifile.h"
 #include "platform/prompt.h"
@@ -139,6 +143,9 @@ TFOptions::TFOptions(TDMDataModule& dm, QWidget* parent) : QDialog(parent), dm_(
 
     cycle_ = std::make_unique<TOptionsCycle>(static_cast<TOptionsCycleEnv&>(*this), *dm_.BackupManager, *dm_.LangManager);
     cycle_->FormCreate();
+    LPage->setText(ReadNewsAddress(bw::homeDir() + QStringLiteral("Brindlewick.url")));
+    LPage->installEventFilter(this);
+    connect(BCheckNow, &QPushButton::clicked, this, [this] { BCheckNowClick(); });
 }
 
 TFOptions::~TFOptions() {
@@ -287,7 +294,7 @@ QWidget* TFOptions::buildInternet() {
     auto* pageRow = new QHBoxLayout;
     pageRow->addWidget(named(new QLabel(tr("WWW:"), page), "LWWW"));
     LPage = named(new QLabel(page), "LPage");
-    LPage->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LPage->setTextFormat(Qt::PlainText);
     LPage->setCursor(Qt::PointingHandCursor);
     pageRow->addWidget(LPage, 1);
     layout->addLayout(pageRow);
@@ -315,6 +322,36 @@ int TFOptions::ShowOptions() {
 }
 
 void TFOptions::reject() { ACancelExecute(); }
+
+bool TFOptions::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == LPage && event->type() == QEvent::MouseButtonDblClick) {
+        LPageDblClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFOptions::CheckNewVersion(bool showNoNews) {
+    if (UpdateThread) {
+        bw::prompt().information(QCoreApplication::applicationName(), dm_.LangManager->GetText(QStringLiteral("szAlreadyInChecking")));
+        return;
+    }
+    TUpdateRequest request;
+    request.ShowNoNews = showNoNews;
+    request.Address = LPage->text();
+    request.ProxyServer = EProxyServer->text();
+    request.ProxyPort = TUpdateRequest::PortFromText(EProxyPort->text());
+    request.ProxyUserName = EProxyUserName->text();
+    request.ProxyPassword = EProxyPassword->text();
+    request.Version = AppVersion;
+    // Owned by the dialog so that closing the program ends it with the windows.
+    auto* check = new TUpdateThread(request, dm_.LangManager, this);
+    check->OnGoToSite = [this] { LPageDblClick(); };
+    UpdateThread = check;
+    check->Execute();
+}
+
+void TFOptions::LPageDblClick() { OpenAddress(LPage->text()); }
 
 void TFOptions::keyPressEvent(QKeyEvent* event) {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&

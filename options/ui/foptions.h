@@ -48,6 +48,14 @@ public:
     void SelectBackupFolderBClick();
     void BSelectProjectFolderClick();
 
+    // The new-version check: one at a time; showNoNews also says when there is none.
+    void CheckNewVersion(bool showNoNews);
+    // The silent check at start-up.
+    void AutoCheckNewVersion() { CheckNewVersion(false); }
+    void BCheckNowClick() { CheckNewVersion(true); }
+    // Opens the news page.
+    void LPageDblClick();
+
     QToolBar* TBOptions = nullptr;
     QTabWidget* PCOptions = nullptr;
     QCheckBox* CBOpenLastProject = nullptr;
@@ -97,6 +105,7 @@ public slots:
 protected:
     // Enter applies wherever the focus is.
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildGeneral();

@@ -18,6 +18,9 @@
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
 #include "options/ui/optionshost.h"
+#include "options/updatecheck.h"
+#include "options/version.h"
+#include "tests/options/localserver.h"
 #include "platform/appdirs.h"
 #include "platform/inifile.h"
 #include "platform/ui/chooser.h"
@@ -297,6 +300,52 @@ TEST_F(FOptionsTest, PicturesAndAccessKeys) {
         test::saveScreen(o, QStringLiteral("options_min_%1").arg(lang));
         o.hide();
     }
+}
+
+TEST_F(FOptionsTest, CheckNowAgainstALocalServer) {
+    test::LocalServer server;
+    server.defaultResponse =
+        test::LocalServer::response(200, "<!---NEWS--->\xC2\xE5\xF0\xF1\xE8\xFF\x20" "999.0 Release build 1<");
+    writeFile("Brindlewick.url", server.url().toStdString() + "\nignored\n");
+    Program p(host);
+    TFOptions& o = *p.options;
+    EXPECT_EQ(o.LPage->text(), server.url());
+
+    // Two quick clicks: the second is told a check runs.
+    prompt.push(Answer::Ok);
+    prompt.push(Answer::Yes);
+    o.BCheckNow->click();
+    o.BCheckNow->click();
+    ASSERT_TRUE(test::waitUntil([] { return UpdateThread == nullptr; }));
+    ASSERT_EQ(prompt.asked().size(), 2u);
+    EXPECT_EQ(prompt.asked()[0].text, p.dm->LangManager->GetText("szAlreadyInChecking"));
+    EXPECT_EQ(prompt.asked()[1].text, p.dm->LangManager->GetText("szGotoSite"));
+    ASSERT_EQ(choose.opened().size(), 1u);
+    EXPECT_EQ(choose.opened()[0], QUrl(server.url()));
+
+    // The same version at start-up says nothing.
+    server.defaultResponse = test::LocalServer::response(200, "<!---NEWS--->\xC2\xE5\xF0\xF1\xE8\xFF\x20" + AppVersion.toUtf8() + "<");
+    o.AutoCheckNewVersion();
+    ASSERT_TRUE(test::waitUntil([] { return UpdateThread == nullptr; }));
+    EXPECT_EQ(prompt.asked().size(), 2u);
+    EXPECT_EQ(server.requests.size(), 2);
+
+    // Closing the program while a check waits for an answer ends it with the windows.
+    server.defaultResponse.clear();
+    o.BCheckNow->click();
+    EXPECT_NE(UpdateThread, nullptr);
+}
+
+TEST_F(FOptionsTest, AnAddressFileNamingAProgramIsNeverRun) {
+    writeFile("Brindlewick.url", "/usr/bin/xterm\n");
+    Program p(host);
+    TFOptions& o = *p.options;
+    EXPECT_EQ(o.LPage->text(), "/usr/bin/xterm");
+    o.BCheckNow->click();
+    EXPECT_EQ(UpdateThread, nullptr);
+    o.LPageDblClick();
+    EXPECT_TRUE(choose.opened().empty());
+    EXPECT_TRUE(prompt.asked().empty());
 }
 
 } // namespace
