@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "options/ui/guarded.h"
 #include "platform/prompt.h"
 #include "services/backupmanager.h"
 
@@ -55,15 +56,6 @@ private:
 QString cleanFolder(const QString& path) { return QDir::cleanPath(QDir::fromNativeSeparators(path)); }
 
 } // namespace
-
-template <typename F>
-void TFBackupManager::guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        bw::prompt().error(QCoreApplication::applicationName(), QString::fromUtf8(e.what()));
-    }
-}
 
 TFBackupManager::TFBackupManager(TBackupManager& store, const TLangManager* langs, QWidget* parent)
     : QMainWindow(parent), browser_(store, langs) {
@@ -144,21 +136,16 @@ TFBackupManager::TFBackupManager(TBackupManager& store, const TLangManager* lang
         if (model_ && proxy_ && ShellTreeView->model() == proxy_)
             ShellChangeNotifier->addPath(model_->filePath(proxy_->mapToSource(index)));
     });
-    ShellTreeView->OnStartDrag = [this] {
-        if (!CBDragAsRestore->isChecked())
-            return false;
-        ARestore->trigger();
-        return true;
-    };
+    ShellTreeView->OnStartDrag = [this] { return ShellTreeViewStartDrag(); };
 
     empty_ = new QStandardItemModel(this);
     ShellTreeView->setModel(empty_);
 
-    connect(ARefresh, &QAction::triggered, this, [this] { guarded([this] { ARefreshExecute(); }); });
-    connect(ARefreshIfNeeded, &QAction::triggered, this, [this] { guarded([this] { ARefreshIfNeededExecute(); }); });
-    connect(ARestore, &QAction::triggered, this, [this] { guarded([this] { ARestoreExecute(); }); });
-    connect(ADelete, &QAction::triggered, this, [this] { guarded([this] { ADeleteExecute(); }); });
-    connect(ADeleteAll, &QAction::triggered, this, [this] { guarded([this] { ADeleteAllExecute(); }); });
+    connect(ARefresh, &QAction::triggered, this, [this] { bw::runGuarded([this] { ARefreshExecute(); }); });
+    connect(ARefreshIfNeeded, &QAction::triggered, this, [this] { bw::runGuarded([this] { ARefreshIfNeededExecute(); }); });
+    connect(ARestore, &QAction::triggered, this, [this] { bw::runGuarded([this] { ARestoreExecute(); }); });
+    connect(ADelete, &QAction::triggered, this, [this] { bw::runGuarded([this] { ADeleteExecute(); }); });
+    connect(ADeleteAll, &QAction::triggered, this, [this] { bw::runGuarded([this] { ADeleteAllExecute(); }); });
     connect(AClose, &QAction::triggered, this, [this] { ACloseExecute(); });
     // The options panel follows the toggle.
     connect(AOptions, &QAction::toggled, POptions, &QWidget::setVisible);
@@ -272,6 +259,13 @@ void TFBackupManager::ADeleteAllExecute() {
     SelectPath(browser_.Root());
     browser_.DeleteAll();
     AMBackupUpdate();
+}
+
+bool TFBackupManager::ShellTreeViewStartDrag() {
+    if (!CBDragAsRestore->isChecked())
+        return false;
+    ARestore->trigger();
+    return true;
 }
 
 void TFBackupManager::ACloseExecute() { hide(); }

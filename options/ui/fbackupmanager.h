@@ -56,6 +56,8 @@ public:
     void ACloseExecute();
     // Enables the actions for the selection.
     void AMBackupUpdate();
+    // A drag started in the tree: restores instead when the option says so.
+    bool ShellTreeViewStartDrag();
 
     TShellTreeView* ShellTreeView = nullptr;
     QFileSystemWatcher* ShellChangeNotifier = nullptr;
@@ -80,8 +82,6 @@ protected:
 private:
     void ShellChangeNotifierChange();
     QModelIndex indexOf(const QString& path) const;
-    template <typename F>
-    void guarded(F&& f);
 
     TBackupBrowser browser_;
     QFileSystemModel* model_ = nullptr;

@@ -30,6 +30,7 @@
 #include "options/version.h"
 #include "platform/appdirs.h"
 #include "platform/inifile.h"
+#include "options/ui/guarded.h"
 #include "platform/prompt.h"
 #include "platform/ui/chooser.h"
 #include "services/ui/components.h"
@@ -65,15 +66,6 @@ QLineEdit* storedEdit(const char* name, QWidget* parent) {
 
 } // namespace
 
-template <typename F>
-void TFOptions::guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        bw::prompt().error(QCoreApplication::applicationName(), QString::fromUtf8(e.what()));
-    }
-}
-
 TFOptions::TFOptions(TDMDataModule& dm, QWidget* parent) : QDialog(parent), dm_(dm) {
     setObjectName(QStringLiteral("FOptions"));
     setWindowTitle(tr("Options"));
@@ -100,8 +92,16 @@ TFOptions::TFOptions(TDMDataModule& dm, QWidget* parent) : QDialog(parent), dm_(
     ACancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     AApply->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     ACancel->setShortcut(QKeySequence(Qt::Key_Escape));
-    for (QAction* a : {AOLoad, AOSave, AOSaveAs, AOLoadDefault})
-        a->setShortcut(QKeySequence::mnemonic(a->text()));
+    // The toolbar's text actions answer to their access keys, also once translated.
+    for (QAction* a : {AOLoad, AOSave, AOSaveAs, AOLoadDefault}) {
+        auto follow = [a] {
+            const QKeySequence key = QKeySequence::mnemonic(a->text());
+            if (a->shortcut() != key)
+                a->setShortcut(key);
+        };
+        follow();
+        connect(a, &QAction::changed, a, follow);
+    }
     for (QAction* a : {AApply, ACancel, ASetAllFont, AOLoad, AOSave, AOSaveAs, AOLoadDefault}) {
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
@@ -178,6 +178,16 @@ QWidget* TFOptions::buildGeneral() {
     saveLayout->addWidget(CBSaveProject);
     grid->addWidget(gbSave, 1, 0);
 
+    auto* gbFont = named(new QGroupBox(tr("Font"), page), "GBFont");
+    auto* fontLayout = new QHBoxLayout(gbFont);
+    LExample = named(new QLabel(tr("Example"), gbFont), "LExample");
+    SetComponentTag(LExample, 1);
+    LExample->setFont(QApplication::font());
+    BBSelFont = button(tr("C&hange"), "BBSelFont", gbFont);
+    fontLayout->addWidget(LExample, 1);
+    fontLayout->addWidget(BBSelFont);
+    grid->addWidget(gbFont, 2, 0);
+
     auto* gbAfter = named(new QGroupBox(tr("After processing"), page), "GBAfterProcessing");
     auto* afterGrid = new QGridLayout(gbAfter);
     afterGrid->setVerticalSpacing(1);
@@ -206,15 +216,6 @@ QWidget* TFOptions::buildGeneral() {
     RGLang->setTitle(tr("Language"));
     grid->addWidget(RGLang, 0, 2, 2, 1);
 
-    auto* gbFont = named(new QGroupBox(tr("Font"), page), "GBFont");
-    auto* fontLayout = new QHBoxLayout(gbFont);
-    LExample = named(new QLabel(tr("Example"), gbFont), "LExample");
-    SetComponentTag(LExample, 1);
-    LExample->setFont(QApplication::font());
-    BBSelFont = button(tr("C&hange"), "BBSelFont", gbFont);
-    fontLayout->addWidget(LExample, 1);
-    fontLayout->addWidget(BBSelFont);
-    grid->addWidget(gbFont, 2, 0);
     grid->addWidget(new QWidget(page), 2, 2);
     grid->setRowStretch(3, 1);
     grid->setColumnStretch(2, 1);
@@ -363,43 +364,43 @@ void TFOptions::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFOptions::AApplyExecute() {
-    guarded([this] { cycle_->ApplyExecute(); });
+    bw::runGuarded([this] { cycle_->ApplyExecute(); });
 }
 
 void TFOptions::ACancelExecute() {
-    guarded([this] { cycle_->CancelExecute(); });
+    bw::runGuarded([this] { cycle_->CancelExecute(); });
+}
+
+bw::FileRequest TFOptions::iniRequest(const QString& filter) const {
+    bw::FileRequest request;
+    request.filter = filter;
+    request.defaultSuffix = QStringLiteral("ini");
+    request.folder = QFileInfo(SettingsFileName()).absolutePath();
+    return request;
 }
 
 void TFOptions::AOLoadExecute() {
-    guarded([this] {
-        bw::FileRequest request;
-        request.filter = QStringLiteral("Ini files (*.ini)");
-        request.defaultSuffix = QStringLiteral("ini");
-        request.folder = QFileInfo(SettingsFileName()).absolutePath();
-        const QString file = bw::chooser().openFile(request);
+    bw::runGuarded([this] {
+        const QString file = bw::chooser().openFile(iniRequest(QStringLiteral("Ini files (*.ini)")));
         if (!file.isEmpty() && QFileInfo(file).isFile())
             cycle_->LoadExecute(file);
     });
 }
 
 void TFOptions::AOSaveExecute() {
-    guarded([this] { cycle_->OptionsSet(); });
+    bw::runGuarded([this] { cycle_->OptionsSet(); });
 }
 
 void TFOptions::AOSaveAsExecute() {
-    guarded([this] {
-        bw::FileRequest request;
-        request.filter = QStringLiteral("INI files (*.ini)");
-        request.defaultSuffix = QStringLiteral("ini");
-        request.folder = QFileInfo(SettingsFileName()).absolutePath();
-        const QString file = bw::chooser().saveFile(request);
+    bw::runGuarded([this] {
+        const QString file = bw::chooser().saveFile(iniRequest(QStringLiteral("INI files (*.ini)")));
         if (!file.isEmpty())
             cycle_->SaveAsExecute(file);
     });
 }
 
 void TFOptions::AOLoadDefaultExecute() {
-    guarded([this] { cycle_->LoadDefaultExecute(); });
+    bw::runGuarded([this] { cycle_->LoadDefaultExecute(); });
 }
 
 void TFOptions::BBSelFontClick() {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "options/optionscycle.h"
+#include "platform/ui/chooser.h"
 
 class QAction;
 class QCheckBox;
@@ -113,9 +114,8 @@ private:
     QWidget* buildInternet();
     // The text in the current language of an interface text written in the first.
     QString translated(const QString& text) const;
-    // Runs a user action; whatever it throws is shown, never passed on.
-    template <typename F>
-    void guarded(F&& f);
+    // What the settings-file choosers are asked.
+    bw::FileRequest iniRequest(const QString& filter) const;
 
     // TOptionsCycleEnv
     void OpenSettingsFile(const QString& fileName) override;

