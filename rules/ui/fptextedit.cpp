@@ -77,8 +77,9 @@ TFPTextEdit::TFPTextEdit(QWidget* parent, int role) : TFrame(parent) {
 
     ATBTextEdit = new QToolBar(this);
     ATBTextEdit->setObjectName(QStringLiteral("ATBTextEdit"));
-    ATBTextEdit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    ATBTextEdit->setIconSize(QSize(16, 16));
+    // Captions only, so that the access keys show and the bar fits the page's
+    // least width in every language; the icons show in the menus.
+    ATBTextEdit->setToolButtonStyle(Qt::ToolButtonTextOnly);
     layout->addWidget(ATBTextEdit);
 
     auto* body = new QHBoxLayout();
