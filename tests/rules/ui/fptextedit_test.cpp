@@ -377,6 +377,16 @@ TEST_F(LibraryTest, MenusShowTheFoldersOfTheRoleAndOpenTheirFiles) {
     item(search->PMFavorites, "b.txt")->trigger();
     EXPECT_EQ(search->Text(), "rd");
     EXPECT_TRUE(lastMessage().contains("b.txt"));
+    // The next drop reads the folders again.
+    writeFile("Favorites/Source/html/c.txt", "C");
+    open(search->PMFavorites);
+    EXPECT_EQ(captions(search->PMFavorites),
+              (QStringList{"R&&D.txt", "empty", "html", "loop", "-", "Add to library..."}));
+    html = item(search->PMFavorites, "html")->menu();
+    open(html);
+    EXPECT_EQ(captions(html), (QStringList{"a.txt", "c.txt"}));
+    item(html, "c.txt")->trigger();
+    EXPECT_EQ(search->Text(), "C");
 }
 
 TEST_F(LibraryTest, AddingWritesLinesAsksBeforeReplacingAndNeverWritesQuestionMarks) {
