@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QToolBar>
 #include <QToolButton>
@@ -252,22 +251,21 @@ int TFPTextEdit::Role() const { return ComponentTag(this); }
 
 void TFPTextEdit::SetRole(int role) {
     SetComponentTag(this, role);
-    // The folders follow the role.
-    const QString base = QFileInfo(QDir::cleanPath(libraryFolder_)).path();
-    SetLibraryPath(base);
+    SetLibraryPath(libraryBase_); // the folders follow the role
+}
+
+QString TFPTextEdit::PlainText() const {
+    // The raw text keeps no-break spaces, which the plain-text conversion would turn into blanks.
+    QString text = SEText->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 std::string TFPTextEdit::Text() const {
-    QString text = SEText->document()->toRawText();
-    QString out;
-    out.reserve(text.size() + text.size() / 16);
-    for (QChar c : text) {
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n'))
-            out += QLatin1String("\r\n");
-        else
-            out += c;
-    }
-    return EncodeStrict1251(out);
+    QString text = PlainText();
+    text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+    return EncodeStrict1251(text);
 }
 
 void TFPTextEdit::SetText(const std::string& bytes) {
@@ -283,6 +281,7 @@ QList<QList<QAction*>> TFPTextEdit::GetActionLists() const {
 }
 
 void TFPTextEdit::SetLibraryPath(const QString& base) {
+    libraryBase_ = base;
     const TLibraryFolders folders = LibraryFolderNames(base, Role());
     libraryFolder_ = folders.Library;
     wholeRuleFolder_ = folders.WholeRule;
@@ -384,10 +383,7 @@ void TFPTextEdit::ACopyToClipboardExecute() {
         return;
     }
     // The whole text; the caret stays where it is.
-    QString text = SEText->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    QGuiApplication::clipboard()->setText(text);
+    QGuiApplication::clipboard()->setText(PlainText());
 }
 
 // ---- library menus
@@ -514,6 +510,8 @@ void TFPTextEdit::AddToLibraryClick(QAction* item) {
     std::string text;
     if (!wholeRule)
         text = Text();
+    else if (wholeRule_)
+        wholeRule_->GetWholeRule();
     bw::FileRequest request;
     request.title = RulesText(QStringLiteral("szAddToLibrary"));
     request.folder = folder;

@@ -131,6 +131,10 @@ private:
     template <typename F>
     void Guarded(F&& f);
 
+    // The text with "\n" between lines.
+    QString PlainText() const;
+
+    QString libraryBase_;
     QString libraryFolder_;
     QString wholeRuleFolder_;
     TWholeRuleTexts* wholeRule_ = nullptr;

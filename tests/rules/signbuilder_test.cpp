@@ -83,26 +83,4 @@ TEST(SignBuilderTest, SourceModeSwapsSignsTheSideLacks) {
     }
 }
 
-TEST(SignBuilderTest, EnablingFollowsTheSignAndTheSide) {
-    TSignChoice c = with(sgCode, [](auto& s) { s.SetNumber = true; });
-    TSignEnabling e = SignEnabling(c);
-    EXPECT_TRUE(e.CodeBoxes);
-    EXPECT_FALSE(e.SetNumber); // after C a number is the count
-    EXPECT_FALSE(e.NumberBox);
-    EXPECT_FALSE(e.CounterLabels);
-
-    c.Sign = sgMore;
-    e = SignEnabling(c);
-    EXPECT_TRUE(e.MoreBox && e.SetNumber && e.NumberBox);
-    EXPECT_FALSE(e.CodeBoxes || e.LessBox || e.LengthBox || e.BlockBox || e.CounterBoxes);
-
-    c.Search = false;
-    c.Sign = sgCounter;
-    e = SignEnabling(c);
-    EXPECT_TRUE(e.CounterBoxes && e.CounterLabels);
-    EXPECT_FALSE(e.SetNumber);
-    std::vector<bool> allowed(e.Signs.begin(), e.Signs.end());
-    EXPECT_EQ(allowed, (std::vector<bool>{0, 0, 0, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 1}));
-}
-
 } // namespace

@@ -38,16 +38,6 @@ TEST(TextLibraryTest, LinesSplitAtEveryLineEndAndJoinWithCrLf) {
     EXPECT_EQ(TextToLibraryFile("a\r\n"), "a\r\n\r\n");
 }
 
-TEST(TextLibraryTest, FoldersFollowTheRole) {
-    const QString sep = QDir::separator();
-    for (const QString& base : {QStringLiteral("/lib/Favorites"), QStringLiteral("/lib/Favorites/")}) {
-        EXPECT_EQ(LibraryFolderNames(base, 0).Library, "/lib/Favorites/Source" + sep);
-        EXPECT_EQ(LibraryFolderNames(base, 1).Library, "/lib/Favorites/Target" + sep);
-        EXPECT_EQ(LibraryFolderNames(base, 0).WholeRule, "/lib/Favorites/Full" + sep);
-        EXPECT_EQ(LibraryFolderNames(base, 1).WholeRule, "/lib/Favorites/Full" + sep);
-    }
-}
-
 class LibraryFolderTest : public bw::test::TempDirTest {};
 
 TEST_F(LibraryFolderTest, FilesThenFoldersEachSortedWithoutCase) {
@@ -66,24 +56,6 @@ TEST_F(LibraryFolderTest, FilesThenFoldersEachSortedWithoutCase) {
 
     EXPECT_TRUE(ListLibraryFolder(path("missing")).empty());
     EXPECT_TRUE(ListLibraryFolder(path("empty")).empty());
-}
-
-TEST_F(LibraryFolderTest, ReadingAndWritingNameTheFileOnFailure) {
-    const QString file = writeFile("t.txt", "one\ntwo\n");
-    EXPECT_EQ(ReadLibraryText(file), "one\r\ntwo");
-    WriteLibraryText(file, "x\r\ny");
-    EXPECT_EQ(readFile(file), "x\r\ny\r\n");
-
-    try {
-        ReadLibraryText(path("none.txt"));
-        ADD_FAILURE();
-    } catch (const bw::Error& e) {
-        EXPECT_TRUE(e.message().contains(QDir::toNativeSeparators(path("none.txt"))));
-    }
-    // A folder in the way: the save fails (after the retry question is declined).
-    QDir().mkpath(path("dir.txt"));
-    prompt.push(bw::Answer::No);
-    EXPECT_THROW(WriteLibraryText(path("dir.txt"), "x"), bw::Error);
 }
 
 TEST(TextLibraryTest, StrictEncodingNamesTheMissingCharacter) {

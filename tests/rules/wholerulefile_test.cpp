@@ -71,16 +71,6 @@ protected:
     } texts;
 };
 
-TEST_F(FavoriteTest, SaveAndLoadGoThroughBothTexts) {
-    const QString file = path("f.txt");
-    SaveFavorite(file, texts);
-    EXPECT_EQ(readFile(file), header(6, 6) + "keep-skeep-t");
-    texts.rule = {};
-    LoadFavorite(file, texts);
-    EXPECT_EQ(texts.rule, (TWholeRule{"keep-s", "keep-t"}));
-    EXPECT_TRUE(prompt.asked().empty());
-}
-
 TEST_F(FavoriteTest, BadFormatShowsTheMessageAndLoadsWhatIsThere) {
     const QString file = writeFile("plain.txt", header(3, 50) + "abcdef");
     LoadFavorite(file, texts);

@@ -120,6 +120,16 @@ TEST_F(TextPageTest, ToolbarMenusAndShortcutsAreThePagesOwn) {
                                     "I&nsert file/Ctrl+Alt+V/0", "|", "Load from Clip&board/Ctrl+L/1",
                                     "Load from f&ile/Ctrl+Alt+Shift+L/1", "Loa&d file/Ctrl+Alt+L/1", "|",
                                     "&Clear/Ctrl+E/0"}));
+    // Items with an action are that action; a second popup request while the menu is open is ignored.
+    EXPECT_EQ(search->PMEdit->actions().first(), search->ACopyToClipboard);
+    EXPECT_EQ(search->PMEdit->actions().last(), search->AClearText);
+    emit search->SEText->customContextMenuRequested(QPoint(5, 5));
+    ASSERT_TRUE(search->PMEdit->isVisible());
+    const QPoint at = search->PMEdit->pos();
+    emit search->SEText->customContextMenuRequested(QPoint(90, 90));
+    EXPECT_EQ(search->PMEdit->pos(), at);
+    search->PMEdit->hide();
+
     EXPECT_EQ(search->minimumSize(), QSize(600, 200));
     EXPECT_EQ(search->POptions->width(), 262);
     EXPECT_EQ(search->SEText->lineWrapMode(), QPlainTextEdit::NoWrap);
@@ -159,6 +169,10 @@ TEST_F(TextPageTest, ClipboardInsertLoadCopyAndClearThroughKeys) {
 
     key(search->SEText, Qt::Key_E, Qt::ControlModifier);
     EXPECT_EQ(shown(search), "");
+
+    // No-break spaces and lone CRs: the bytes come back as Windows-1251 with CR LF.
+    search->SetText("a\xA0" "b\rc");
+    EXPECT_EQ(search->Text(), "a\xA0" "b\r\nc");
 
     // The target page's keys act on the target page only.
     QApplication::clipboard()->setText(QStringLiteral("T"));
@@ -234,7 +248,7 @@ TEST_F(FromFileTest, OkInsertsOrLoadsTheSelectedFragment) {
     chooser.pushFiles({file});
     whenModal([&](QWidget*) {
         caption = window.windowTitle();
-        window.SetSelection(5, 8); // "one\r\ntwo" and the NUL after it
+        window.SetSelection(5, 10); // "one\r\ntwo", the NUL after it and one more
         window.BOk->click();
     });
     key(search->SEText, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
@@ -430,13 +444,13 @@ TEST_F(LibraryTest, FullFavoritesActOnBothTextsFromEitherPage) {
     EXPECT_EQ(search->Text(), "one");
     EXPECT_EQ(target->Text(), "tw");
 
-    // A plain text file or a short file: the message, and the bytes that are there.
-    writeFile("Favorites/Full/short.txt", "abc");
+    // A character that Windows-1251 lacks, in either text: named, and nothing is written.
+    target->SEText->setPlainText(QString::fromUtf8("\u4e2d"));
+    const std::size_t asked = chooser.requests().size();
     open(search->PMFullFavorites);
-    item(search->PMFullFavorites, "short.txt")->trigger();
-    EXPECT_EQ(lastMessage(), "The file is not a favourite rule of the expected format.");
-    EXPECT_EQ(search->Text(), "");
-    EXPECT_EQ(target->Text(), "");
+    item(search->PMFullFavorites, "Add to library...")->trigger();
+    EXPECT_EQ(chooser.requests().size(), asked);
+    EXPECT_TRUE(lastMessage().contains(QString::fromUtf8("\u4e2d")));
 }
 
 // ---- pictures and access keys
