@@ -420,6 +420,15 @@ TEST_F(LibraryTest, AddingWritesLinesAsksBeforeReplacingAndNeverWritesQuestionMa
     EXPECT_EQ(readFile(file), "x\r\ny\r\n");
     EXPECT_TRUE(lastMessage().contains("new.txt"));
 
+    // A write that fails (a folder in the way) is named, after the retry question is declined.
+    QDir().mkpath(path("Favorites/Target/busy.txt"));
+    chooser.pushSave(path("Favorites/Target/busy.txt"));
+    prompt.push(bw::Answer::Yes); // replace it
+    prompt.push(bw::Answer::No);  // do not try again
+    item(target->PMFavorites, "Add to library...")->trigger();
+    EXPECT_TRUE(lastMessage().contains("busy.txt"));
+    EXPECT_EQ(readFile(file), "x\r\ny\r\n");
+
     target->SEText->setPlainText(QString::fromUtf8("\u4e2d"));
     const std::size_t asked = chooser.requests().size();
     item(target->PMFavorites, "Add to library...")->trigger();
