@@ -29,8 +29,10 @@ constexpr std::size_t kInsertBudget = 1 << 20;
 
 const char kLineFile[] = "lines";
 
+// The text after a naive left-to-right replace-all; count gets the matches.
 std::string naive(const std::string& text, const std::string& needle, const std::string& target,
-                  TOnFoundActionType action) {
+                  TOnFoundActionType action, int& count) {
+    count = 0;
     if (needle.empty())
         return text;
     std::string out;
@@ -47,6 +49,7 @@ std::string naive(const std::string& text, const std::string& needle, const std:
         else // replace, and delete, which puts the (usually empty) target in place
             out += target;
         at = hit + needle.size();
+        ++count;
     }
     out.append(text, at, std::string::npos);
     return out;
@@ -60,8 +63,12 @@ bool staysInScratch(TAMaskBlockR& target) {
         if (b.Kind != mbkOutput && b.Kind != mbkLine && b.Kind != mbkLineAt && b.Kind != mbkLineGo &&
             b.Kind != mbkLineOfFile)
             continue;
-        const std::string& name = b.Text;
-        if (name.find_first_of("/\\:") != std::string::npos || name.find("..") != std::string::npos)
+        if (b.FilePath.isEmpty())
+            continue; // the end of an output block, or a line block without a file
+        if (!b.FilePath.startsWith(scratchDir()))
+            return false;
+        const QString name = b.FilePath.mid(scratchDir().size());
+        if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QLatin1String("..")))
             return false;
     }
     return true;
@@ -135,11 +142,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         BW_FUZZ_CHECK(result.size() <= text.size() + inserted, "result longer than the text and what was inserted");
     if (action == ofatDontChange || action == ofatWriteToFile || action == ofatRenameFile)
         BW_FUZZ_CHECK(result == text, "an action that leaves the text changed it");
+    const auto& passes = e.Counters.PassCounters;
+    BW_FUZZ_CHECK(passes.PassReplacements <= passes.PassFinds, "more changes than finds");
+    if (!lineFileFailed)
+        for (const auto& [from, length] : e.MarkedRanges)
+            BW_FUZZ_CHECK(from >= 0 && length >= 0 && std::size_t(from) + std::size_t(length) <= result.size(),
+                          "a marked range lies outside the text");
 
     const bool plain = !maskedSearch && !maskedTarget && matchCase && !wholeWord && !ignoreMode && !repeat;
     const bool edits = action == ofatReplace || action == ofatDelete || action == ofatInsertBefore ||
                        action == ofatInsertAfter;
-    if (plain && edits && !budgetHit && !lineFileFailed)
-        BW_FUZZ_CHECK(result == naive(text, search, target, action), "plain replace differs from a naive replace-all");
+    if (plain && (edits || action == ofatDontChange) && !budgetHit && !lineFileFailed) {
+        int count = 0;
+        const std::string expected = naive(text, search, target, edits ? action : ofatReplace, count);
+        if (edits)
+            BW_FUZZ_CHECK(result == expected, "plain replace differs from a naive replace-all");
+        BW_FUZZ_CHECK(passes.PassFinds == count, "plain search finds other than a naive count");
+    }
     return 0;
 }
