@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "files/filefilter.h"
@@ -77,7 +78,7 @@ TFFileFilter::TFFileFilter(QWidget* parent) : TFrame(parent) {
 
     CLBMasks = new TCheckListBox(GBFileFilter);
     CLBMasks->setObjectName(QStringLiteral("CLBMasks"));
-    bw::SetComponentTag(CLBMasks, 1);
+    SetComponentTag(CLBMasks, 1);
     // Two columns: items flow down, then into the next column.
     CLBMasks->setFlow(QListView::TopToBottom);
     CLBMasks->setWrapping(true);
@@ -88,7 +89,9 @@ TFFileFilter::TFFileFilter(QWidget* parent) : TFrame(parent) {
                         QStringLiteral("*.INC"), QStringLiteral("*.JS"), QStringLiteral("*.PHP"),
                         QStringLiteral("*.RTF"), QStringLiteral("*.SHTM"), QStringLiteral("*.SHTML"),
                         QStringLiteral("*.TXT")});
-    CLBMasks->setMinimumHeight(96);
+    // Room for the ten default masks in two columns of five.
+    CLBMasks->setMinimumHeight(5 * (CLBMasks->fontMetrics().height() + 6) + 8 +
+                               CLBMasks->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     layout->addWidget(CLBMasks, 1);
 
     CBAttr = checkBox("CBAttr", tr("attributes"), GBFileFilter);
@@ -155,7 +158,7 @@ TFFileFilter::TFFileFilter(QWidget* parent) : TFrame(parent) {
     CheckInterface();
 }
 
-bool TFFileFilter::IsInclude() const { return bw::ComponentTag(this) == 0; }
+bool TFFileFilter::IsInclude() const { return ComponentTag(this) == 0; }
 
 void TFFileFilter::CheckInterface() {
     TFilterPanelChecks checks;

@@ -15,10 +15,10 @@ TFOFiles::TFOFiles(QWidget* parent) : TFrame(parent) {
     Label1->setWordWrap(true);
     FInclude = new TFFileFilter(this);
     FInclude->setObjectName(QStringLiteral("FInclude"));
-    bw::SetComponentTag(FInclude, 0);
+    SetComponentTag(FInclude, 0);
     FExclude = new TFFileFilter(this);
     FExclude->setObjectName(QStringLiteral("FExclude"));
-    bw::SetComponentTag(FExclude, 1);
+    SetComponentTag(FExclude, 1);
     layout->addWidget(Label1, 0, 0, 1, 2);
     layout->addWidget(FInclude, 1, 0);
     layout->addWidget(FExclude, 1, 1);

