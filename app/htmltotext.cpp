@@ -12,7 +12,7 @@ bool HtmlToTextProcess(TInfo info, const TPluginSelection& selection) {
     std::string text;
     if (!LoadFileToString(info.FileName, text))
         return false;
-    text = HtmlToText(text, IsSelected(selection, HtmlPreserveBreaks));
+    text = HtmlToText(std::move(text), IsSelected(selection, HtmlPreserveBreaks));
     if (IsSelected(selection, HtmlSaveAsTxt))
         info.FileName += QStringLiteral(".txt");
     return SaveStringToFile(info.FileName, text);

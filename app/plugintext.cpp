@@ -1,20 +1,28 @@
 #include "app/plugintext.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
 namespace {
 
-// The first CR or LF at or after p, or end.
-inline const char* NextBreak(const char* p, const char* end) {
-    while (p < end) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (c > '\r' || (c != '\r' && c != '\n'))
-            ++p;
-        else
-            break;
-    }
-    return p;
+inline bool IsBreak(unsigned char c) { return c <= '\r' && (c == '\r' || c == '\n'); }
+
+// The results are written from the start of a buffer made ahead, through a
+// local pointer (kept in a register: a member would be reloaded after every
+// byte written), then cut to size. The buffer is the text being read when the
+// output never gets ahead of the reading.
+std::string CutTo(std::string& buffer, const char* w) {
+    buffer.resize(std::size_t(w - buffer.data()));
+    return std::move(buffer);
+}
+
+std::size_t Count(const std::string& text, char c) {
+    std::size_t n = 0;
+    const char* const end = text.data() + text.size();
+    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, c, std::size_t(end - p)))); ++p)
+        ++n;
+    return n;
 }
 
 inline unsigned char Lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
@@ -41,91 +49,95 @@ char EntityChar(std::string_view name) {
 
 } // namespace
 
-std::string ConvertLineBreaks(const std::string& text, bool toLf) {
-    std::string out;
-    out.reserve(toLf ? text.size() : text.size() * 2);
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p < end) {
-        const char* const start = p;
-        p = NextBreak(p, end);
-        out.append(start, std::size_t(p - start));
-        if (p == end)
-            break;
-        if (*p == '\r' && p + 1 < end && p[1] == '\n')
+std::string ConvertLineBreaks(std::string text, bool toLf) {
+    // CR LF output needs at most one more byte per CR or LF; LF output fits in place.
+    std::string room;
+    if (!toLf)
+        room.assign(text.size() + Count(text, '\n') + Count(text, '\r'), '\0');
+    std::string& out = toLf ? text : room;
+    char* w = out.data();
+    const char* const end = text.data() + text.size();
+    for (const char* p = text.data(); p < end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (!IsBreak(c)) {
+            *w++ = char(c);
+            continue;
+        }
+        if (c == '\r' && p + 1 < end && p[1] == '\n')
             ++p;
-        ++p;
-        out.append(toLf ? "\n" : "\r\n", toLf ? 1 : 2);
+        if (!toLf)
+            *w++ = '\r';
+        *w++ = '\n';
     }
-    return out;
+    return CutTo(out, w);
 }
 
-std::string TrimLines(const std::string& text, int mode) {
+std::string TrimLines(std::string text, int mode) {
     if (mode != tmLeft && mode != tmRight)
         return text;
-    std::string out;
-    out.reserve(text.size());
-    const char* p = text.data();
-    const char* const end = p + text.size();
+    char* w = text.data();
+    const char* const end = text.data() + text.size();
     if (mode == tmLeft) {
-        // Each round starts a line: at the start of the text or after an LF.
-        while (p < end) {
-            while (p < end && *p == ' ')
-                ++p;
-            const auto* lf = static_cast<const char*>(std::memchr(p, '\n', std::size_t(end - p)));
-            const char* const stop = lf ? lf + 1 : end;
-            out.append(p, std::size_t(stop - p));
-            p = stop;
+        bool atLineStart = true;
+        for (const char* p = text.data(); p < end; ++p) {
+            const char c = *p;
+            if (c == ' ' && atLineStart)
+                continue;
+            *w++ = c;
+            atLineStart = c == '\n';
         }
-        return out;
+        return CutTo(text, w);
     }
-    while (p < end) {
-        const char* const start = p;
-        p = NextBreak(p, end);
-        if (p == end) {
-            out.append(start, std::size_t(end - start));
-            break;
+    const char* run = nullptr; // start of the spaces not yet written
+    for (const char* p = text.data(); p < end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == ' ') {
+            if (!run)
+                run = p;
+            continue;
         }
-        const char* kept = p;
-        while (kept > start && kept[-1] == ' ')
-            --kept;
-        out.append(start, std::size_t(kept - start));
-        out.push_back(*p++);
+        if (run) {
+            if (!IsBreak(c)) {
+                std::memmove(w, run, std::size_t(p - run));
+                w += p - run;
+            }
+            run = nullptr;
+        }
+        *w++ = char(c);
     }
-    return out;
+    if (run) {
+        std::memmove(w, run, std::size_t(end - run));
+        w += end - run;
+    }
+    return CutTo(text, w);
 }
 
-std::string SqueezeLineBreaks(const std::string& text, int maxRun) {
-    std::string out;
-    out.reserve(text.size());
-    const char* p = text.data();
-    const char* const end = p + text.size();
+std::string SqueezeLineBreaks(std::string text, int maxRun) {
+    char* w = text.data();
+    const char* const end = text.data() + text.size();
     long long lfs = 1;
     long long crs = 1;
-    while (p < end) {
-        const char* const start = p;
-        p = NextBreak(p, end);
-        if (p > start) {
-            out.append(start, std::size_t(p - start));
+    for (const char* p = text.data(); p < end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (!IsBreak(c)) {
+            *w++ = char(c);
             lfs = crs = 0;
+            continue;
         }
-        if (p == end)
-            break;
-        if (*p == '\n')
+        if (c == '\n')
             ++lfs;
         else
             ++crs;
         if (lfs <= maxRun && crs <= maxRun)
-            out.push_back(*p);
-        ++p;
+            *w++ = char(c);
     }
-    return out;
+    return CutTo(text, w);
 }
 
-std::string HtmlToText(const std::string& text, bool preserveBreaks) {
-    // Every rule writes at most as many bytes as it reads ("<br>" gives two).
-    std::string out(text.size(), '\0');
-    char* w = out.data();
+std::string HtmlToText(std::string text, bool preserveBreaks) {
+    // No rule writes more than it has read ("<br>" gives two), so the output
+    // goes over the text itself.
+    char* w = text.data();
     const char* const s = text.data();
     const std::size_t n = text.size();
 
@@ -143,7 +155,7 @@ std::string HtmlToText(const std::string& text, bool preserveBreaks) {
     // as it stands. None of them is a space.
     auto writeAsText = [&](std::size_t from, std::size_t to) {
         if (depth <= 0) {
-            std::memcpy(w, s + from, to - from);
+            std::memmove(w, s + from, to - from);
             w += to - from;
         }
         last = static_cast<unsigned char>(s[to - 1]);
@@ -212,6 +224,5 @@ std::string HtmlToText(const std::string& text, bool preserveBreaks) {
     }
     if (inEntity)
         writeAsText(entityStart, n);
-    out.resize(std::size_t(w - out.data()));
-    return out;
+    return CutTo(text, w);
 }

@@ -12,20 +12,20 @@ const TPluginOption SimpleChangerOperations[SimpleChangerOptionCount] = {
     {"Remove empty lines", " all empty strings were removed"},
 };
 
-std::string ApplySimpleChangerOption(int index, const std::string& text) {
+std::string ApplySimpleChangerOption(int index, std::string text) {
     switch (index) {
     case 0:
-        return ConvertLineBreaks(text, false);
+        return ConvertLineBreaks(std::move(text), false);
     case 1:
-        return ConvertLineBreaks(text, true);
+        return ConvertLineBreaks(std::move(text), true);
     case 2:
-        return TrimLines(text, tmLeft);
+        return TrimLines(std::move(text), tmLeft);
     case 3:
-        return TrimLines(text, tmRight);
+        return TrimLines(std::move(text), tmRight);
     case 4:
-        return SqueezeLineBreaks(text, 2);
+        return SqueezeLineBreaks(std::move(text), 2);
     case 5:
-        return SqueezeLineBreaks(text, 1);
+        return SqueezeLineBreaks(std::move(text), 1);
     default:
         return text;
     }
@@ -38,7 +38,7 @@ bool SimpleChangerProcess(const TInfo& info, const TPluginSelection& selection) 
     for (int i = 0; i < SimpleChangerOptionCount; ++i) {
         if (!IsSelected(selection, i))
             continue;
-        text = ApplySimpleChangerOption(i, text);
+        text = ApplySimpleChangerOption(i, std::move(text));
         if (info.Report)
             info.Report->AddLine(info.FileName + QString::fromLatin1(SimpleChangerOperations[i].Suffix));
     }

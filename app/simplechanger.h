@@ -17,7 +17,7 @@ inline constexpr char SimpleChangerName[] = "Simple Changer";
 inline constexpr char SimpleChangerIniName[] = "SimpleChanger.ini";
 
 // The text after option index's clean-up; an index outside 0 to 5 changes nothing.
-std::string ApplySimpleChangerOption(int index, const std::string& text);
+std::string ApplySimpleChangerOption(int index, std::string text);
 
 // Reads the file, applies each selected option in index order (each followed
 // by its report line), then saves the file, also when nothing changed. False
