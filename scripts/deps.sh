@@ -2,7 +2,7 @@
 # Installs, from Debian's packages, whatever the build and the tests need and
 # the machine lacks. Runs as root (apt-get); does nothing when all is there.
 set -euo pipefail
-packages=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev perl sed)
+packages=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev perl sed dos2unix python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
