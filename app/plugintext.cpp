@@ -1,6 +1,5 @@
 #include "app/plugintext.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -8,15 +7,15 @@ namespace {
 
 inline bool IsBreak(unsigned char c) { return c <= '\r' && (c == '\r' || c == '\n'); }
 
-// The results are written from the start of a buffer made ahead, through a
-// local pointer (kept in a register: a member would be reloaded after every
-// byte written), then cut to size. The buffer is the text being read when the
-// output never gets ahead of the reading.
+// Each result is written from the start of a buffer made ahead, then cut to
+// size. The buffer is the text being read itself when the output never gets
+// ahead of the reading.
 std::string CutTo(std::string& buffer, const char* w) {
     buffer.resize(std::size_t(w - buffer.data()));
     return std::move(buffer);
 }
 
+// How many times c occurs in text.
 std::size_t Count(const std::string& text, char c) {
     std::size_t n = 0;
     const char* const end = text.data() + text.size();

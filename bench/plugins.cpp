@@ -15,15 +15,16 @@
 #include "app/htmltotext.h"
 #include "app/plugintext.h"
 #include "app/simplechanger.h"
+#include "services/fileroutines.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <string>
@@ -101,31 +102,19 @@ std::string GenerateHtml(std::size_t size) {
     return out;
 }
 
-bool WriteBytes(const QString& path, const std::string& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
-}
+bool WriteBytes(const QString& path, const std::string& bytes) { return SaveStringToFile(path, bytes); }
 
 std::string ReadBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray a = f.readAll();
-    return std::string(a.constData(), std::size_t(a.size()));
+    std::string text;
+    return LoadFileToString(path, text) ? text : std::string();
 }
 
-bool Sh(const QString& script) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LC_ALL", "C");
-    p.setProcessEnvironment(env);
-    p.start("/bin/sh", {"-c", script});
-    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "failed: %s\n%s\n", qPrintable(script), p.readAllStandardError().constData());
-        return false;
-    }
-    return true;
+// Runs a shell command line in the C locale; false when it fails.
+bool Sh(const QString& command) {
+    const int rc = std::system(("LC_ALL=C " + command).toLocal8Bit().constData());
+    if (rc != 0)
+        std::fprintf(stderr, "failed (%d): %s\n", rc, qPrintable(command));
+    return rc == 0;
 }
 
 // Seconds of one call.

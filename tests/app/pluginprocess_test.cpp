@@ -8,20 +8,12 @@
 #include <sys/resource.h>
 
 #include "platform/appdirs.h"
+#include "tests/app/recordingreport.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
 
 namespace {
-
-class RecordingReport : public IReport {
-public:
-    bool AddLine(const QString& line) override {
-        lines << line;
-        return true;
-    }
-    QStringList lines;
-};
 
 // Writes that would grow a file past the limit fail, also for root.
 class WriteLimit {
@@ -52,7 +44,7 @@ TPluginSelection Options(int count, std::initializer_list<int> checked) {
 class PluginProcessTest : public test::TempDirTest {
 protected:
     TInfo Info(const QString& file) { return TInfo{file, true, &report}; }
-    RecordingReport report;
+    test::RecordingReport report;
 };
 
 } // namespace
@@ -66,35 +58,23 @@ TEST_F(PluginProcessTest, SimpleChangerAppliesInIndexOrderWithOneLineEach) {
     report.lines.clear();
     ASSERT_TRUE(SimpleChangerProcess(Info(file), Options(6, {2, 4})));
     EXPECT_EQ(readFile(file), "a\nb\n");
-    EXPECT_EQ(report.lines,
-              QStringList({file + " left trimed", file + " all empty strings to the one string"}));
+    EXPECT_EQ(report.lines, QStringList({file + " left trimed", file + " all empty strings to the one string"}));
 }
 
-TEST_F(PluginProcessTest, SimpleChangerSavesAlsoWhenNothingChangesAndEmptyResults) {
-    const QString file = writeFile("b.txt", "keep\r\n");
-    QFile::setPermissions(file, QFileDevice::ReadOwner);
-    EXPECT_TRUE(SimpleChangerProcess(Info(file), Options(6, {})));
-    EXPECT_EQ(readFile(file), "keep\r\n");
-    EXPECT_TRUE(QFileInfo(file).isWritable()); // it was written
-    EXPECT_TRUE(report.lines.isEmpty());
-
+TEST_F(PluginProcessTest, SimpleChangerSavesAnEmptyResult) {
     const QString spaces = writeFile("s.txt", "    ");
     EXPECT_TRUE(SimpleChangerProcess(Info(spaces), Options(6, {2})));
+    EXPECT_TRUE(exists(spaces));
     EXPECT_EQ(QFileInfo(spaces).size(), 0);
-    const QString empty = writeFile("e.txt", "");
-    EXPECT_TRUE(SimpleChangerProcess(Info(empty), Options(6, {0, 2, 3, 4, 5})));
-    EXPECT_EQ(readFile(empty), "");
-    EXPECT_TRUE(prompt.asked().empty());
 }
 
 TEST_F(PluginProcessTest, UnreadableFileFailsWithoutLinesOrQuestions) {
-    for (const QString& bad : {path("missing.txt"), dir_.path(), QString()}) {
+    for (const QString& bad : {path("missing.txt"), dir_.path()}) {
         EXPECT_FALSE(SimpleChangerProcess(Info(bad), Options(6, {0, 1, 2})));
         EXPECT_FALSE(HtmlToTextProcess(Info(bad), Options(2, {0, 1})));
     }
     EXPECT_TRUE(report.lines.isEmpty());
     EXPECT_TRUE(prompt.asked().empty());
-    EXPECT_FALSE(exists(path("missing.txt")));
     EXPECT_FALSE(exists(path("missing.txt.txt")));
 }
 
@@ -126,16 +106,6 @@ TEST_F(PluginProcessTest, HtmlToTextOverThePageOrBesideIt) {
     const QString empty = writeFile("empty.htm", "");
     EXPECT_TRUE(HtmlToTextProcess(Info(empty), Options(2, {})));
     EXPECT_TRUE(exists(empty));
-    EXPECT_EQ(readFile(empty), "");
-}
-
-TEST_F(PluginProcessTest, HtmlToTextSaveGivenUpLeavesThePage) {
-    const QString file = writeFile("p.htm", "<p>text</p>");
-    QDir().mkpath(file + ".txt"); // a folder where the result should go
-    prompt.push(Answer::No);
-    EXPECT_FALSE(HtmlToTextProcess(Info(file), Options(2, {1})));
-    EXPECT_EQ(readFile(file), "<p>text</p>");
-    EXPECT_EQ(prompt.asked().size(), 1u);
 }
 
 // "Selected" holds the checked indexes ascending, joined by ","; entries that
@@ -146,15 +116,12 @@ TEST(PluginIniFileText, SelectionToAndFromText) {
         std::initializer_list<int> checked;
     };
     const Row rows[] = {
-        {"0,3", {0, 3}},    {"", {}},           {"5", {5}},        {"x,1", {1}},
-        {"7,-1,2", {2}},    {" 1 , 4 ", {1, 4}}, {"1,,1", {1}},     {"3,0", {0, 3}},
-        {"1.5,2e0,0x1", {}}, {"\xFF\xFE", {}},
+        {"0,3", {0, 3}}, {"", {}}, {"x,1", {1}}, {"7,-1,2,6", {2}}, {" 1 , 4 ,,1", {1, 4}}, {"1.5,0x1", {}},
     };
     for (const Row& r : rows)
         EXPECT_EQ(PluginIniFile::FromText(r.text, 6), Options(6, r.checked)) << r.text.toStdString();
     EXPECT_EQ(PluginIniFile::ToText(Options(6, {0, 3})), "0,3");
     EXPECT_EQ(PluginIniFile::ToText(Options(6, {})), "");
-    EXPECT_EQ(PluginIniFile::FromText("0,1,2", 2), Options(2, {0, 1}));
 }
 
 class PluginIniFileTest : public test::TempDirTest {};
@@ -162,13 +129,11 @@ class PluginIniFileTest : public test::TempDirTest {};
 TEST_F(PluginIniFileTest, WrittenBelowTheHomeFolderOnlyWhenChanged) {
     const PluginIniFile ini("HTML to text.ini", 2);
     EXPECT_EQ(ini.Path(), homeDir() + "HTML to text.ini");
-    EXPECT_EQ(ini.Read(), Options(2, {}));
     EXPECT_TRUE(ini.Write(Options(2, {})));
     EXPECT_FALSE(exists(ini.Path())); // none checked is what a missing file says
 
     EXPECT_TRUE(ini.Write(Options(2, {0, 1})));
     EXPECT_EQ(readFile(ini.Path()), "[General]\nSelected=0,1\n\n");
-    EXPECT_EQ(ini.Read(), Options(2, {0, 1}));
 
     const std::string edited = "; mine\r\n[general]\r\nselected=0,1\r\n";
     writeFile("HTML to text.ini", edited);
@@ -177,7 +142,7 @@ TEST_F(PluginIniFileTest, WrittenBelowTheHomeFolderOnlyWhenChanged) {
 
     writeFile("HTML to text.ini", "[General]\nSelected=1,zz,9\n");
     EXPECT_EQ(ini.Read(), Options(2, {1}));
-    EXPECT_TRUE(ini.Write(Options(2, {1})));
+    EXPECT_TRUE(ini.Write(Options(2, {1}))); // a damaged value is written anew
     EXPECT_EQ(readFile(ini.Path()), "[General]\nSelected=1\n\n");
 }
 
