@@ -5,7 +5,45 @@
 
 namespace {
 
-inline bool IsBreak(unsigned char c) { return c <= '\r' && (c == '\r' || c == '\n'); }
+// Finds line breaks through memchr, one search per kind of break byte, each
+// found position kept until the reading passes it: linear in the text.
+class BreakFinder {
+public:
+    BreakFinder(const char* begin, const char* end) : end_(end), cr_(Find(begin, '\r')), lf_(Find(begin, '\n')) {}
+
+    // The first CR or LF at or after p (end when none).
+    const char* Next(const char* p) {
+        if (cr_ < p)
+            cr_ = Find(p, '\r');
+        if (lf_ < p)
+            lf_ = Find(p, '\n');
+        return cr_ < lf_ ? cr_ : lf_;
+    }
+
+    // The first LF at or after p (end when none).
+    const char* NextLf(const char* p) {
+        if (lf_ < p)
+            lf_ = Find(p, '\n');
+        return lf_;
+    }
+
+private:
+    const char* Find(const char* p, char c) const {
+        const void* at = std::memchr(p, c, std::size_t(end_ - p));
+        return at ? static_cast<const char*>(at) : end_;
+    }
+
+    const char* end_;
+    const char* cr_;
+    const char* lf_;
+};
+
+// Moves the bytes [from, to) to w (the places may overlap) and returns the end of what was written.
+inline char* Move(char* w, const char* from, const char* to) {
+    if (w != from)
+        std::memmove(w, from, std::size_t(to - from));
+    return w + (to - from);
+}
 
 // Each result is written from the start of a buffer made ahead, then cut to
 // size. The buffer is the text being read itself when the output never gets
@@ -55,14 +93,16 @@ std::string ConvertLineBreaks(std::string text, bool toLf) {
         room.assign(text.size() + Count(text, '\n') + Count(text, '\r'), '\0');
     std::string& out = toLf ? text : room;
     char* w = out.data();
-    const char* const end = text.data() + text.size();
-    for (const char* p = text.data(); p < end; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (!IsBreak(c)) {
-            *w++ = char(c);
-            continue;
-        }
-        if (c == '\r' && p + 1 < end && p[1] == '\n')
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    BreakFinder breaks(p, end);
+    while (p < end) {
+        const char* const b = breaks.Next(p);
+        w = Move(w, p, b);
+        if (b == end)
+            break;
+        p = b + 1;
+        if (*b == '\r' && p < end && *p == '\n')
             ++p;
         if (!toLf)
             *w++ = '\r';
@@ -75,60 +115,59 @@ std::string TrimLines(std::string text, int mode) {
     if (mode != tmLeft && mode != tmRight)
         return text;
     char* w = text.data();
-    const char* const end = text.data() + text.size();
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    BreakFinder breaks(p, end);
     if (mode == tmLeft) {
-        bool atLineStart = true;
-        for (const char* p = text.data(); p < end; ++p) {
-            const char c = *p;
-            if (c == ' ' && atLineStart)
-                continue;
-            *w++ = c;
-            atLineStart = c == '\n';
+        // Each round starts a line: at the start of the text or after an LF.
+        while (p < end) {
+            while (p < end && *p == ' ')
+                ++p;
+            const char* const lf = breaks.NextLf(p);
+            const char* const stop = lf == end ? end : lf + 1;
+            w = Move(w, p, stop);
+            p = stop;
         }
         return CutTo(text, w);
     }
-    const char* run = nullptr; // start of the spaces not yet written
-    for (const char* p = text.data(); p < end; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (c == ' ') {
-            if (!run)
-                run = p;
-            continue;
+    while (p < end) {
+        const char* const b = breaks.Next(p);
+        if (b == end) {
+            w = Move(w, p, end);
+            break;
         }
-        if (run) {
-            if (!IsBreak(c)) {
-                std::memmove(w, run, std::size_t(p - run));
-                w += p - run;
-            }
-            run = nullptr;
-        }
-        *w++ = char(c);
-    }
-    if (run) {
-        std::memmove(w, run, std::size_t(end - run));
-        w += end - run;
+        const char* kept = b;
+        while (kept > p && kept[-1] == ' ')
+            --kept;
+        w = Move(w, p, kept);
+        *w++ = *b;
+        p = b + 1;
     }
     return CutTo(text, w);
 }
 
 std::string SqueezeLineBreaks(std::string text, int maxRun) {
     char* w = text.data();
-    const char* const end = text.data() + text.size();
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    BreakFinder breaks(p, end);
     long long lfs = 1;
     long long crs = 1;
-    for (const char* p = text.data(); p < end; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (!IsBreak(c)) {
-            *w++ = char(c);
+    while (p < end) {
+        const char* const b = breaks.Next(p);
+        if (b > p) {
+            w = Move(w, p, b);
             lfs = crs = 0;
-            continue;
         }
-        if (c == '\n')
+        if (b == end)
+            break;
+        if (*b == '\n')
             ++lfs;
         else
             ++crs;
         if (lfs <= maxRun && crs <= maxRun)
-            *w++ = char(c);
+            *w++ = *b;
+        p = b + 1;
     }
     return CutTo(text, w);
 }
