@@ -99,3 +99,66 @@ TEST(HtmlToText, ReferencesAndAmpersandsThatAreText) {
     for (const Case& c : cases)
         EXPECT_EQ(HtmlToText(c.in, false), c.out);
 }
+
+// The clean-ups against the byte-by-byte rules they follow, over random texts
+// of spaces, line breaks and other bytes.
+TEST(LineCleanUps, AgreeWithTheByteRulesOnRandomTexts) {
+    auto trimLeft = [](const std::string& t) {
+        std::string out;
+        bool atLineStart = true;
+        for (char c : t) {
+            if (c == ' ' && atLineStart)
+                continue;
+            out += c;
+            atLineStart = c == '\n';
+        }
+        return out;
+    };
+    auto trimRight = [](const std::string& t) {
+        std::string out, run;
+        for (char c : t) {
+            if (c == ' ') {
+                run += c;
+                continue;
+            }
+            if (c != '\r' && c != '\n')
+                out += run;
+            run.clear();
+            out += c;
+        }
+        return out + run;
+    };
+    auto squeeze = [](const std::string& t, int maxRun) {
+        std::string out;
+        int lfs = 1, crs = 1;
+        for (char c : t) {
+            if (c == '\n' || c == '\r') {
+                (c == '\n' ? lfs : crs)++;
+                if (lfs <= maxRun && crs <= maxRun)
+                    out += c;
+            } else {
+                lfs = crs = 0;
+                out += c;
+            }
+        }
+        return out;
+    };
+    unsigned seed = 12345;
+    const char alphabet[] = {' ', ' ', '\r', '\n', '\n', 'a', '\t'};
+    for (int round = 0; round < 2000; ++round) {
+        std::string t;
+        seed = seed * 1103515245u + 12345u;
+        const unsigned length = (seed >> 16) % 40;
+        for (unsigned i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            t += alphabet[(seed >> 16) % sizeof alphabet];
+        }
+        ASSERT_EQ(TrimLines(t, tmLeft), trimLeft(t)) << testing::PrintToString(t);
+        ASSERT_EQ(TrimLines(t, tmRight), trimRight(t)) << testing::PrintToString(t);
+        ASSERT_EQ(SqueezeLineBreaks(t, 1), squeeze(t, 1)) << testing::PrintToString(t);
+        ASSERT_EQ(SqueezeLineBreaks(t, 2), squeeze(t, 2)) << testing::PrintToString(t);
+        const std::string lf = ConvertLineBreaks(t, true);
+        ASSERT_EQ(ConvertLineBreaks(t, false), ConvertLineBreaks(lf, false)) << testing::PrintToString(t);
+        ASSERT_EQ(lf.find('\r'), std::string::npos);
+    }
+}
