@@ -386,6 +386,8 @@ void TSettingsManager::CommaTextToCheckedItems(const QStringList& list, TCheckLi
         box->SetChecked(i, false);
     for (const QString& text : list) {
         int index = box->IndexOf(text);
+        if (index < 0 && ComponentTag(box) == kFixedItemsTag)
+            continue;
         if (index < 0)
             index = box->AddItem(text);
         box->SetChecked(index, true);

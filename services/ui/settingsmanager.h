@@ -10,6 +10,10 @@
 class QWidget;
 class TCheckListBox;
 
+// Tag of a check list whose items are fixed by the program (stored checks
+// never add one).
+inline constexpr int kFixedItemsTag = 2;
+
 // Saves and restores the visible state of whole windows in one INI file by
 // walking each window's components; a component's kind (and for edits, labels
 // and check lists its tag) decides what is stored. One section per window,
@@ -49,7 +53,8 @@ public:
     // and returns its comma text.
     static QString CheckedItemsToCommaText(QStringList& list, const TCheckListBox* box);
     // Unchecks every item, then checks the item of each text of list (compared
-    // without regard to case), adding it as a last item when there is none.
+    // without regard to case), adding it as a last item when there is none;
+    // a check list tagged kFixedItemsTag keeps its items and ignores such a text.
     static void CommaTextToCheckedItems(const QStringList& list, TCheckListBox* box);
 
 private:
