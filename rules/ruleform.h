@@ -81,5 +81,5 @@ public:
     // Edits the rule; true when the user confirmed it.
     virtual bool Edit(TSRInfo& rule) = 0;
     // The text form of the last confirmed rule, without its texts.
-    virtual std::string LastRuleText() const = 0;
+    virtual std::string NewRuleText() const = 0;
 };
