@@ -78,9 +78,9 @@ TSRListView::TSRListView(TFPSRManager* page) : QTreeWidget(page), page_(page) {
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
-    setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid palette(mid); border-bottom: 1px solid palette(mid); }"));
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    header()->setMinimumSectionSize(16);
     header()->resizeSection(ColCheck, 20);
     header()->resizeSection(ColSearch, 100);
     header()->resizeSection(ColReplace, 100);
