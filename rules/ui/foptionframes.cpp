@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -25,13 +26,47 @@ W* named(W* widget, const char* name) {
 
 constexpr int kCodePageRows = 4; // two columns of four
 
+// The caption of a check box, wrapped to the frame's width; a click on it
+// clicks the box, its access key takes the focus to the box.
+class TBoxCaption : public QLabel {
+public:
+    TBoxCaption(const QString& text, QCheckBox* box, QWidget* parent) : QLabel(text, parent) {
+        setWordWrap(true);
+        setBuddy(box);
+        setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLabel::mouseReleaseEvent(event);
+        if (buddy() && buddy()->isEnabled())
+            static_cast<QCheckBox*>(buddy())->click();
+    }
+};
+
+// A check box with its caption beside it, wrapping; the caption is named
+// after the box with "L" in front of its name.
+QCheckBox* optionBox(QWidget* parent, QBoxLayout* layout, const char* name, const QString& caption, bool on) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(4);
+    auto* box = named(new QCheckBox(parent), name);
+    box->setChecked(on);
+    auto* label = new TBoxCaption(caption, box, parent);
+    label->setObjectName(QStringLiteral("L") + QString::fromLatin1(name));
+    row->addWidget(box);
+    row->addWidget(label, 1);
+    layout->addLayout(row);
+    return box;
+}
+
 } // namespace
 
 TFOFind::TFOFind(QWidget* parent) : TFrame(parent) {
     setObjectName(QStringLiteral("FOFind"));
     setProperty("helpKeyword", QStringLiteral("OSearch"));
     setProperty("helpContext", 1100);
-    setMinimumSize(232, 185);
+    setMinimumWidth(232);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -46,27 +81,25 @@ TFOFind::TFOFind(QWidget* parent) : TFrame(parent) {
     CLBCP->setUniformItemSizes(true);
     CLBCP->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CLBCP->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    CLBCP->installEventFilter(this);
+    CLBCP->viewport()->installEventFilter(this);
     LCodePages->setBuddy(CLBCP);
     layout->addWidget(CLBCP);
 
-    auto* count = new QHBoxLayout;
     LCharCount = named(new QLabel(tr("Auto&detection of codepage for"), this), "LCharCount");
+    LCharCount->setWordWrap(true);
+    layout->addWidget(LCharCount);
+    auto* count = new QHBoxLayout;
     SECharCount = named(new QSpinBox(this), "SECharCount");
     SECharCount->setRange(0, std::numeric_limits<int>::max());
     SECharCount->setValue(10000);
     LCharCount->setBuddy(SECharCount);
     LChar = named(new QLabel(tr("char"), this), "LChar");
-    count->addWidget(LCharCount);
     count->addWidget(SECharCount, 1);
     count->addWidget(LChar);
     layout->addLayout(count);
 
     auto box = [this, layout](const char* name, const QString& text, bool on) {
-        auto* b = named(new QCheckBox(text, this), name);
-        b->setChecked(on);
-        layout->addWidget(b);
-        return b;
+        return optionBox(this, layout, name, text, on);
     };
     CBSaveCP = box("CBSaveCP", tr("Sa&ve initial codepage within replacing"), true);
     CBStopCPChange = box("CBStopCPChange", tr("First entering stops code&page's selecting"), true);
@@ -84,9 +117,16 @@ void TFOFind::FillCodePages() {
         CLBCP->item(index)->setData(Qt::UserRole, page.Row);
     }
     baseItems_ = CLBCP->count();
-    const int rowHeight = CLBCP->sizeHintForRow(0) > 0 ? CLBCP->sizeHintForRow(0) : fontMetrics().height() + 4;
-    const int scrollBar = CLBCP->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    FitCodePages();
+}
+
+void TFOFind::FitCodePages() {
+    const int indicator = CLBCP->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, CLBCP);
+    const int rowHeight = std::max(CLBCP->fontMetrics().height(), indicator) + 4;
+    // Room for the scroll bar that names beyond the table bring.
+    const int scrollBar = CLBCP->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, CLBCP);
     CLBCP->setFixedHeight(rowHeight * kCodePageRows + 2 * CLBCP->frameWidth() + scrollBar + 2);
+    CLBCP->setGridSize(QSize(std::max(40, (CLBCP->viewport()->width() - 2) / 2), rowHeight));
 }
 
 int TFOFind::ItemRow(int index) const {
@@ -108,27 +148,21 @@ bool TFOFind::AnyCodePageChecked() const {
 
 bool TFOFind::eventFilter(QObject* watched, QEvent* event) {
     // Two columns, whatever the width.
-    if (watched == CLBCP && event->type() == QEvent::Resize) {
-        const int rowHeight = CLBCP->sizeHintForRow(0);
-        if (rowHeight > 0)
-            CLBCP->setGridSize(QSize(std::max(40, CLBCP->viewport()->width() / 2), rowHeight));
-    }
+    if (watched == CLBCP->viewport() && event->type() == QEvent::Resize)
+        FitCodePages();
     return TFrame::eventFilter(watched, event);
 }
 
 TFOReplace::TFOReplace(QWidget* parent) : TFrame(parent) {
     setObjectName(QStringLiteral("FOReplace"));
     setProperty("helpKeyword", QStringLiteral("OReplace"));
-    setMinimumSize(232, 32);
+    setMinimumWidth(232);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
     auto box = [this, layout](const char* name, const QString& text, bool on) {
-        auto* b = named(new QCheckBox(text, this), name);
-        b->setChecked(on);
-        layout->addWidget(b);
-        return b;
+        return optionBox(this, layout, name, text, on);
     };
     CBConfirmReplace = box("CBConfirmReplace", tr("Confirm &replacing"), true);
     CBShowHint = box("CBShowHint", tr("Show hint when replacin&g"), true);

@@ -39,6 +39,8 @@ protected:
 
 private:
     void FillCodePages();
+    // Four rows in two columns, whatever the font and the width.
+    void FitCodePages();
     int baseItems_ = 0;
 };
 
