@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
@@ -454,10 +455,24 @@ void TFPSRManager::MoveSelectedRule(bool up) {
     const int to = list_.MoveRule(from, up);
     if (to < 0)
         return;
-    QTreeWidgetItem* item = LVSR->takeTopLevelItem(from);
-    LVSR->insertTopLevelItem(to, item);
+    // The two rows show each other's rules: nothing else of the list changes.
+    ShowRows(std::min(from, to), std::max(from, to));
     SelectRow(to);
     hintColumn_ = hintRow_ = -1;
+}
+
+void TFPSRManager::ShowRows(int first, int last) {
+    {
+        // The items take the list's values, which the list already has: one
+        // repaint instead of a change signal per cell.
+        const QSignalBlocker quiet(LVSR->model());
+        for (int row = first; row <= last; ++row) {
+            QTreeWidgetItem* item = LVSR->topLevelItem(row);
+            item->setCheckState(ColCheck, list_.Checked(row) ? Qt::Checked : Qt::Unchecked);
+            UpdateRuleItem(row);
+        }
+    }
+    LVSR->viewport()->update();
 }
 
 void TFPSRManager::LVSRDragDrop(const QPoint& pos) {
@@ -469,10 +484,7 @@ void TFPSRManager::LVSRDragDrop(const QPoint& pos) {
     const int to = list_.DropRule(from, target);
     if (to < 0)
         return;
-    if (to != from) {
-        QTreeWidgetItem* item = LVSR->takeTopLevelItem(from);
-        LVSR->insertTopLevelItem(to, item);
-    }
+    ShowRows(std::min(from, to), std::max(from, to));
     SelectRow(to);
     LVSR->setFocus();
     hintColumn_ = hintRow_ = -1;

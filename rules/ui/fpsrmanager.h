@@ -144,6 +144,8 @@ private:
     // Rebuilds every item from the list.
     void FillItems();
     void DeleteRow(int row);
+    // Shows rows first to last from the list again (check marks and cells).
+    void ShowRows(int first, int last);
     void ShowMessage(const QString& text) const;
 
     TSRList list_;
