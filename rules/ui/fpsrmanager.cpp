@@ -236,7 +236,7 @@ TFPSRManager::TFPSRManager(QWidget* parent) : QWidget(parent) {
     });
     connect(LVSR, &QTreeWidget::itemSelectionChanged, this, &TFPSRManager::ALSRManagerUpdate);
 
-    SetColumnCaptions();
+    LVSR->setHeaderLabels({QString(), tr("Search"), tr("Replace"), tr("Options")});
     FormCreate();
     ALSRManagerUpdate();
     if (!FPSRManager)

@@ -97,7 +97,8 @@ public:
     bool LVSRKeyDown(int key);
     void LVSRDblClick();
     void ALSRManagerUpdate();
-    // Column captions in the current language.
+    // Column captions in the current language ("szSearch", "szReplace",
+    // "szProperties"), for the language change.
     void SetColumnCaptions();
 
     void AClearExecute();

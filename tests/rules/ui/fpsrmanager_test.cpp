@@ -93,7 +93,7 @@ TEST_F(FPSRManagerTest, ToolbarMenusAndEnabling) {
 
     QStringList columns;
     for (int i = 0; i < 4; ++i) columns << page.LVSR->headerItem()->text(i);
-    EXPECT_EQ(columns, QStringList({"", "Search", "Replace", "Properties"}));
+    EXPECT_EQ(columns, QStringList({"", "Search", "Replace", "Options"}));
 
     EXPECT_FALSE(page.AEdit->isEnabled());
     EXPECT_FALSE(page.ARemove->isEnabled());
@@ -335,6 +335,7 @@ TEST_F(FPSRManagerTest, ScreensInEnglishAndRussian) {
     langs.lm.SetCurrentLang(1);
     page.Texts = langs.texts();
     page.SetColumnCaptions();
+    EXPECT_EQ(page.LVSR->headerItem()->text(3), QString::fromUtf8("Свойства"));
     QStringList bar;
     for (QAction* a : page.ATBSR->actions() + page.PMList->actions())
         if (!a->isSeparator()) bar << a->text();
