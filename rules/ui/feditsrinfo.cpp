@@ -21,7 +21,7 @@
 #include "platform/prompt.h"
 #include "rules/ui/foptionframes.h"
 #include "rules/ui/fptextedit.h"
-#include "services/ui/datamodule.h"
+#include "rules/ui/rulewindows.h"
 #include "services/ui/settingsmanager.h"
 
 TFEditSRInfo* FEditSRInfo = nullptr;
@@ -175,18 +175,9 @@ void TFEditSRInfo::FormDestroy() {
     texts_.reset();
 }
 
-QString TFEditSRInfo::Text(const char* key) const {
-    const QString k = QString::fromLatin1(key);
-    if (Texts)
-        return RuleMessage(Texts, k);
-    if (DMDataModule && DMDataModule->LangManager)
-        return RuleMessage([](const QString& key) { return DMDataModule->LangManager->GetText(key); }, k);
-    return RuleMessage({}, k);
-}
+QString TFEditSRInfo::Text(const char* key) const { return RuleWindowText(Texts, key); }
 
-void TFEditSRInfo::ShowMessage(const QString& text) const {
-    bw::prompt().information(Text("szApplicationTitle"), text);
-}
+void TFEditSRInfo::ShowMessage(const QString& text) const { ShowRuleMessage(Texts, text); }
 
 bool TFEditSRInfo::Edit(TSRInfo& rule) {
     bool ok = false;

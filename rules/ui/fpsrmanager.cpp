@@ -25,7 +25,7 @@
 #include "rules/rulelistblock.h"
 #include "services/fileroutines.h"
 #include "services/ui/components.h"
-#include "services/ui/datamodule.h"
+#include "rules/ui/rulewindows.h"
 
 TFPSRManager* FPSRManager = nullptr;
 
@@ -253,18 +253,9 @@ void TFPSRManager::FormCreate() { header_ = std::make_unique<TSRHeader>(); }
 
 void TFPSRManager::FormDestroy() { header_.reset(); }
 
-QString TFPSRManager::Text(const char* key) const {
-    const QString k = QString::fromLatin1(key);
-    if (Texts)
-        return RuleMessage(Texts, k);
-    if (DMDataModule && DMDataModule->LangManager)
-        return RuleMessage([](const QString& key) { return DMDataModule->LangManager->GetText(key); }, k);
-    return RuleMessage({}, k);
-}
+QString TFPSRManager::Text(const char* key) const { return RuleWindowText(Texts, key); }
 
-void TFPSRManager::ShowMessage(const QString& text) const {
-    bw::prompt().information(Text("szApplicationTitle"), text);
-}
+void TFPSRManager::ShowMessage(const QString& text) const { ShowRuleMessage(Texts, text); }
 
 template <typename F>
 void TFPSRManager::Guarded(F&& f) {
