@@ -49,12 +49,6 @@ TEST(RuleForm, SavingTakesTheLastRuleTextWithoutTextsAndRoundTrips) {
     EXPECT_EQ(last2, last);
 }
 
-TEST(RuleForm, TargetShowsExceptForDontChangeAndDelete) {
-    const bool shows[] = {true, false, false, true, true, true, true, true};
-    for (int a = -1; a <= ofatRenameFile; ++a)
-        EXPECT_EQ(ActionShowsTarget(a), shows[a + 1]) << a;
-}
-
 TEST(RuleForm, OkChecksInOrder) {
     struct Case {
         const char* name;

