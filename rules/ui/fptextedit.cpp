@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QToolBar>
 #include <QToolButton>
@@ -36,8 +35,9 @@ TRERichEdit* FProcessEngine = nullptr;
 
 namespace {
 
-// Property of a library item: its full path (a folder's ends with a separator).
-constexpr char kPathProperty[] = "libraryPath";
+// Property of a library menu: whether it lists the whole-rule folder. Its items
+// carry their full paths as data (a folder's path ends with a separator).
+constexpr char kWholeRuleProperty[] = "wholeRule";
 
 // CR LF, LF and a lone CR all become one line break of the edit.
 QString normalizeBreaks(QString text) {
@@ -48,6 +48,8 @@ QString normalizeBreaks(QString text) {
 
 // A file name as a menu caption: an ampersand shows as written.
 QString menuCaption(const QString& name) {
+    if (!name.contains(QLatin1Char('&')))
+        return name;
     QString caption = name;
     caption.replace(QLatin1Char('&'), QLatin1String("&&"));
     return caption;
@@ -77,8 +79,9 @@ TFPTextEdit::TFPTextEdit(QWidget* parent, int role) : TFrame(parent) {
 
     ATBTextEdit = new QToolBar(this);
     ATBTextEdit->setObjectName(QStringLiteral("ATBTextEdit"));
-    ATBTextEdit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    ATBTextEdit->setIconSize(QSize(16, 16));
+    // Captions only, so that the access keys show and the bar fits the page's
+    // least width in every language; the icons show in the menus.
+    ATBTextEdit->setToolButtonStyle(Qt::ToolButtonTextOnly);
     layout->addWidget(ATBTextEdit);
 
     auto* body = new QHBoxLayout();
@@ -155,8 +158,10 @@ TFPTextEdit::TFPTextEdit(QWidget* parent, int role) : TFrame(parent) {
     PMFavorites->setObjectName(QStringLiteral("PMFavorites"));
     PMFullFavorites = new QMenu(this);
     PMFullFavorites->setObjectName(QStringLiteral("PMFullFavorites"));
-    for (QMenu* m : {PMFavorites, PMFullFavorites})
+    for (QMenu* m : {PMFavorites, PMFullFavorites}) {
         connect(m, &QMenu::aboutToShow, this, [this, m] { Guarded([this, m] { PMFavoritesPopup(m); }); });
+        WatchLibraryMenu(m);
+    }
 
     BuildPopupMenu();
     connect(SEText, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -246,22 +251,21 @@ int TFPTextEdit::Role() const { return ComponentTag(this); }
 
 void TFPTextEdit::SetRole(int role) {
     SetComponentTag(this, role);
-    // The folders follow the role.
-    const QString base = QFileInfo(QDir::cleanPath(libraryFolder_)).path();
-    SetLibraryPath(base);
+    SetLibraryPath(libraryBase_); // the folders follow the role
+}
+
+QString TFPTextEdit::PlainText() const {
+    // The raw text keeps no-break spaces, which the plain-text conversion would turn into blanks.
+    QString text = SEText->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 std::string TFPTextEdit::Text() const {
-    QString text = SEText->document()->toRawText();
-    QString out;
-    out.reserve(text.size() + text.size() / 16);
-    for (QChar c : text) {
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n'))
-            out += QLatin1String("\r\n");
-        else
-            out += c;
-    }
-    return EncodeStrict1251(out);
+    QString text = PlainText();
+    text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+    return EncodeStrict1251(text);
 }
 
 void TFPTextEdit::SetText(const std::string& bytes) {
@@ -277,6 +281,7 @@ QList<QList<QAction*>> TFPTextEdit::GetActionLists() const {
 }
 
 void TFPTextEdit::SetLibraryPath(const QString& base) {
+    libraryBase_ = base;
     const TLibraryFolders folders = LibraryFolderNames(base, Role());
     libraryFolder_ = folders.Library;
     wholeRuleFolder_ = folders.WholeRule;
@@ -378,10 +383,7 @@ void TFPTextEdit::ACopyToClipboardExecute() {
         return;
     }
     // The whole text; the caret stays where it is.
-    QString text = SEText->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    QGuiApplication::clipboard()->setText(text);
+    QGuiApplication::clipboard()->setText(PlainText());
 }
 
 // ---- library menus
@@ -400,53 +402,97 @@ void TFPTextEdit::PMFavoritesPopup(QMenu* menu) {
     BuildLibraryMenu(menu == PMFullFavorites ? wholeRuleFolder_ : libraryFolder_, menu, menu == PMFullFavorites);
 }
 
-void TFPTextEdit::FillFolderMenu(QMenu* menu, const QString& folder) {
-    // Sub-menus of an earlier drop go with their items.
-    for (QAction* a : menu->actions())
+void TFPTextEdit::DropItems(QMenu* menu, qsizetype from) {
+    const QList<QAction*> items = menu->actions();
+    for (qsizetype i = from; i < items.size(); ++i) {
+        QAction* a = items[i];
+        if (QMenu* sub = a->menu()) {
+            menu->removeAction(a);
+            spareMenus_.push_back(sub);
+        } else {
+            delete a;
+        }
+    }
+}
+
+void TFPTextEdit::FillFolderMenu(QMenu* menu, const QString& folder, bool wholeRule) {
+    // Each drop reads the folder again, but the items of the last drop are
+    // updated in place and its sub-menus reused, and one handler per menu
+    // serves all its items: making menus, actions and connections is what
+    // costs most here. A reused sub-menu is filled again when it opens.
+    menu->setProperty(kWholeRuleProperty, wholeRule);
+    const std::vector<TLibraryEntry> entries = ListLibraryFolder(folder);
+    const QList<QAction*> items = menu->actions();
+    std::size_t n = 0;
+    for (; n < entries.size() && static_cast<qsizetype>(n) < items.size(); ++n) {
+        QAction* a = items[static_cast<qsizetype>(n)];
+        const TLibraryEntry& entry = entries[n];
+        if (a->isSeparator() || (a->menu() != nullptr) != entry.Folder || !a->objectName().isEmpty())
+            break;
+        a->setText(menuCaption(entry.Name));
+        a->setData(entry.Path);
         if (QMenu* sub = a->menu())
-            sub->deleteLater();
-    menu->clear();
-    for (const TLibraryEntry& entry : ListLibraryFolder(folder)) {
+            sub->setProperty(kWholeRuleProperty, wholeRule);
+    }
+    DropItems(menu, static_cast<qsizetype>(n));
+    for (; n < entries.size(); ++n) {
+        const TLibraryEntry& entry = entries[n];
         if (!entry.Folder) {
-            QAction* item = menu->addAction(menuCaption(entry.Name));
-            item->setProperty(kPathProperty, entry.Path);
-            connect(item, &QAction::triggered, this, [this, item] { Guarded([this, item] { LibraryItemClick(item); }); });
+            menu->addAction(menuCaption(entry.Name))->setData(entry.Path);
             continue;
         }
         // A folder is read only when its sub-menu opens.
-        auto* sub = new QMenu(menu);
+        QMenu* sub = nullptr;
+        if (spareMenus_.empty()) {
+            sub = new QMenu(this);
+            connect(sub, &QMenu::aboutToShow, this, [this, sub] {
+                Guarded([&] {
+                    FillFolderMenu(sub, sub->menuAction()->data().toString(),
+                                   sub->property(kWholeRuleProperty).toBool());
+                });
+            });
+            WatchLibraryMenu(sub);
+        } else {
+            sub = spareMenus_.back();
+            spareMenus_.pop_back();
+        }
         sub->setTitle(menuCaption(entry.Name));
-        sub->menuAction()->setProperty(kPathProperty, entry.Path);
+        sub->menuAction()->setData(entry.Path);
+        sub->setProperty(kWholeRuleProperty, wholeRule);
         menu->addMenu(sub);
-        const QString path = entry.Path;
-        connect(sub, &QMenu::aboutToShow, this, [this, sub, path] { Guarded([&] { FillFolderMenu(sub, path); }); });
     }
+}
+
+void TFPTextEdit::WatchLibraryMenu(QMenu* menu) {
+    connect(menu, &QMenu::triggered, this, [this, menu](QAction* item) {
+        // Items of sub-menus report to their own menu.
+        if (item->parent() != menu || item->menu())
+            return;
+        Guarded([&] {
+            if (item->objectName() == QLatin1String("AddToLibrary"))
+                AddToLibraryClick(item);
+            else
+                LibraryItemClick(item);
+        });
+    });
 }
 
 void TFPTextEdit::BuildLibraryMenu(const QString& folder, QMenu* menu, bool wholeRule) {
-    (void)wholeRule; // the menu tells which library an item belongs to
-    FillFolderMenu(menu, folder);
+    FillFolderMenu(menu, folder, wholeRule);
     menu->addSeparator();
     QAction* add = menu->addAction(RulesText(QStringLiteral("szAddToLibrary")));
     add->setObjectName(QStringLiteral("AddToLibrary"));
-    connect(add, &QAction::triggered, this, [this, add] { Guarded([this, add] { AddToLibraryClick(add); }); });
 }
 
-bool TFPTextEdit::IsWholeRuleMenu(const QAction* item) const {
-    for (QObject* p = item ? item->parent() : nullptr; p; p = p->parent()) {
-        if (p == PMFullFavorites)
-            return true;
-        if (p == PMFavorites)
-            return false;
-    }
-    return false;
+bool TFPTextEdit::IsWholeRuleItem(const QAction* item) const {
+    return item->parent() && item->parent()->property(kWholeRuleProperty).toBool();
 }
 
 void TFPTextEdit::LibraryItemClick(QAction* item) {
-    const QString path = item->property(kPathProperty).toString();
+    const QString path = item->data().toString();
     if (path.isEmpty())
         return;
-    if (IsWholeRuleMenu(item)) {
+    if (IsWholeRuleItem(item)) {
         if (wholeRule_)
             LoadFavorite(path, *wholeRule_);
         return;
@@ -455,7 +501,7 @@ void TFPTextEdit::LibraryItemClick(QAction* item) {
 }
 
 void TFPTextEdit::AddToLibraryClick(QAction* item) {
-    const bool wholeRule = IsWholeRuleMenu(item);
+    const bool wholeRule = IsWholeRuleItem(item);
     const QString folder = wholeRule ? wholeRuleFolder_ : libraryFolder_;
     if (!bw::forceDirectories(folder))
         throw bw::Error(bw::format(RulesText(QStringLiteral("szCantCreateDir")), {QDir::toNativeSeparators(folder)}));
@@ -464,6 +510,8 @@ void TFPTextEdit::AddToLibraryClick(QAction* item) {
     std::string text;
     if (!wholeRule)
         text = Text();
+    else if (wholeRule_)
+        wholeRule_->GetWholeRule();
     bw::FileRequest request;
     request.title = RulesText(QStringLiteral("szAddToLibrary"));
     request.folder = folder;

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <string>
+#include <vector>
 
 #include "rules/wholerulefile.h"
 #include "services/ui/components.h"
@@ -118,8 +119,11 @@ private:
     QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut, int tag, int image);
     QAction* MakeMenuItem(const QString& caption, const QKeySequence& shortcut, int tag, void (TFPTextEdit::*handler)(QObject*));
     void BuildPopupMenu();
-    void FillFolderMenu(QMenu* menu, const QString& folder);
-    bool IsWholeRuleMenu(const QAction* item) const;
+    void FillFolderMenu(QMenu* menu, const QString& folder, bool wholeRule);
+    // Removes the items from index `from` on; their sub-menus are kept for reuse.
+    void DropItems(QMenu* menu, qsizetype from);
+    void WatchLibraryMenu(QMenu* menu);
+    bool IsWholeRuleItem(const QAction* item) const;
     // Inserts at the caret (replacing the selection), or replaces the whole text when replace.
     void PutText(const QString& text, bool replace);
     void InsertBytes(const std::string& bytes, bool replace);
@@ -127,9 +131,14 @@ private:
     template <typename F>
     void Guarded(F&& f);
 
+    // The text with "\n" between lines.
+    QString PlainText() const;
+
+    QString libraryBase_;
     QString libraryFolder_;
     QString wholeRuleFolder_;
     TWholeRuleTexts* wholeRule_ = nullptr;
+    std::vector<QMenu*> spareMenus_;
 };
 
 // The two texts of a rule dialog: its search page and its target page.
