@@ -1,5 +1,6 @@
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
@@ -279,6 +280,17 @@ TEST_F(FPSRManagerTest, SaveAndLoadListFiles) {
     // Cancel changes nothing.
     page.ALoadSRList->trigger();
     EXPECT_EQ(page.Count(), 2);
+
+    // A save that cannot replace what is there says so and leaves it, with no part written.
+    QDir().mkpath(path("lists/taken.lsr"));
+    chooser.pushSave(path("lists/taken.lsr"));
+    prompt.push(bw::Answer::Yes); // replace it
+    prompt.push(bw::Answer::No);  // do not try again
+    page.ASaveSRList->trigger();
+    EXPECT_EQ(prompt.remaining(), 0u);
+    EXPECT_TRUE(QFileInfo(path("lists/taken.lsr")).isDir());
+    EXPECT_EQ(QDir(path("lists")).entryList(QDir::Files), QStringList({"mine.lsr"}));
+    EXPECT_EQ(readFile(file), saved);
 }
 
 TEST_F(FPSRManagerTest, ProjectSectionLoadShowsTheRulesReadBeforeTheDamage) {
