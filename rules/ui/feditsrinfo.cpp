@@ -87,6 +87,9 @@ TFEditSRInfo::TFEditSRInfo(QWidget* parent) : QDialog(parent) {
     PTarget->setMinimumHeight(kTargetMinHeight);
     PTarget->resize(PTarget->width(), kTargetHeight);
 
+    // The pages first: Tab goes through them before the buttons.
+    FormCreate();
+
     PButtons = new QWidget(this);
     PButtons->setObjectName(QStringLiteral("PButtons"));
     PButtons->setFixedHeight(34);
@@ -116,7 +119,6 @@ TFEditSRInfo::TFEditSRInfo(QWidget* parent) : QDialog(parent) {
             PTargetEnter();
     });
 
-    FormCreate();
     // Enter in a folder field or on a "..." button never closes the dialog.
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false);

@@ -73,6 +73,19 @@ TEST_F(FEditSRInfoTest, LayoutCodePagesAndSettingsKeys) {
     EXPECT_TRUE(ini.valueExists("FEditSRInfo", ".SourcePage.FOFind.CLBCP.Checked"));
     EXPECT_EQ(ini.readString("FEditSRInfo", ".TargetPage.FOReplace.EOutFolder.Text"), "/out/");
 
+    // Tab follows reading order: search page and its options, target page and its options, then the buttons.
+    QList<QWidget*> chain;
+    for (QWidget* w = dialog.SourcePage->SEText; chain.size() < 200; w = w->nextInFocusChain()) {
+        chain << w;
+        if (w == dialog.BCancel) break;
+    }
+    const QList<QWidget*> order = {dialog.SourcePage->SEText, dialog.FOFind->CLBCP, dialog.FOFind->CBIgnoreMode,
+                                   dialog.TargetPage->SEText, dialog.FOReplace->EOutFolder, dialog.CBAction,
+                                   dialog.BOk, dialog.BCancel};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        EXPECT_LT(chain.indexOf(order[i - 1]), chain.indexOf(order[i])) << i;
+    EXPECT_GE(chain.indexOf(dialog.SourcePage->SEText), 0);
+
     // Every caption of the two frames has its own access key.
     QStringList captions;
     for (QWidget* frame : {static_cast<QWidget*>(dialog.FOFind), static_cast<QWidget*>(dialog.FOReplace)}) {
