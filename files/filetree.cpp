@@ -181,8 +181,8 @@ void TFileVTreeView::Clear() {
     changed_ = true;
 }
 
-bool TFileVTreeView::StorableName(const QString& name) {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+bool TFileVTreeView::StorableName(QStringView name) {
+    if (name.isEmpty() || name == u"." || name == u"..")
         return false;
     const QChar* p = name.constData();
     for (qsizetype i = 0; i < name.size(); ++i) {
@@ -228,43 +228,77 @@ TFileNode* TFileVTreeView::AddNode(TFileNode* parent, const QString& name, std::
     return node;
 }
 
+TFileNode* TFileVTreeView::findChild(TFileNode* parent, QStringView name) const {
+    const TFileNode* p = parent ? parent : &root_;
+    if (p->index_ || p->children_.size() >= kIndexFrom)
+        return FindChild(parent, name.toString());
+    for (const auto& c : p->children_)
+        if (c->Data.Name == name)
+            return c.get();
+    return nullptr;
+}
+
 TFileNode* TFileVTreeView::AddPath(const QString& path, std::int32_t imageIndex, const QString& settings,
                                    std::int32_t stateIndex) {
     if (!path.startsWith(QLatin1Char('/')))
         return nullptr; // relative paths have no place in the tree
-    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    for (const QString& part : parts)
-        if (!StorableName(part)) {
-            noteSkipped(path);
-            return nullptr;
+    // The components, as views into path; empty ones dropped.
+    std::vector<QStringView> parts;
+    const QStringView whole(path);
+    for (qsizetype i = 0; i < whole.size();) {
+        const qsizetype slash = whole.indexOf(QLatin1Char('/'), i);
+        const qsizetype end = slash < 0 ? whole.size() : slash;
+        if (end > i) {
+            const QStringView part = whole.sliced(i, end - i);
+            if (!StorableName(part)) {
+                noteSkipped(path);
+                return nullptr;
+            }
+            parts.push_back(part);
         }
+        i = end + 1;
+    }
     const bool folder = imageIndex == CFolderImageIndex || imageIndex == OFolderImageIndex;
-    if (parts.isEmpty() && !folder)
+    if (parts.empty() && !folder)
         return nullptr;
     Batch batch(*this);
     const QString top = QStringLiteral("/");
-    if (parts.isEmpty())
+    if (parts.empty())
         return AddNode(nullptr, top, imageIndex, stateIndex, settings);
     TFileNode* node = FindChild(nullptr, top);
     if (!node) {
         node = appendChild(nullptr, top);
         node->Data.ImageIndex = CFolderImageIndex;
     }
-    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        TFileNode* child = FindChild(node, parts[i]);
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        TFileNode* child = findChild(node, parts[i]);
         if (!child) {
-            child = appendChild(node, parts[i]);
+            child = appendChild(node, parts[i].toString());
             child->Data.ImageIndex = CFolderImageIndex;
         }
         node = child;
     }
-    return AddNode(node, parts.back(), imageIndex, stateIndex, settings);
+    return AddNode(node, parts.back().toString(), imageIndex, stateIndex, settings);
 }
 
 void TFileVTreeView::AddFileList(const QStringList& paths) {
     Batch batch(*this);
-    for (const QString& p : paths)
-        AddPath(p, 0, QString(), IncludeStateIndex);
+    // Lists hold the files of one folder together: the folder found for one
+    // line serves the next while the text before the last '/' stays the same
+    // (nothing is deleted meanwhile).
+    QStringView lastFolder;
+    TFileNode* folder = nullptr;
+    for (const QString& p : paths) {
+        const qsizetype slash = p.lastIndexOf(QLatin1Char('/'));
+        const QStringView name = QStringView(p).sliced(slash + 1);
+        if (folder && slash > 0 && QStringView(p).first(slash) == lastFolder && StorableName(name)) {
+            AddNode(folder, name.toString(), 0, IncludeStateIndex, QString());
+            continue;
+        }
+        TFileNode* node = AddPath(p, 0, QString(), IncludeStateIndex);
+        folder = node && slash > 0 && !name.isEmpty() ? node->parent_ : nullptr;
+        lastFolder = QStringView(p).first(std::max<qsizetype>(slash, 0));
+    }
 }
 
 void TFileVTreeView::LoadPlainList(const QString& fileName) {

@@ -172,7 +172,7 @@ public:
     void ClearSkippedNames();
 
     // Whether a path component can be a node's name.
-    static bool StorableName(const QString& name);
+    static bool StorableName(QStringView name);
 
 private:
     class Batch;
@@ -180,6 +180,7 @@ private:
     struct ScanItem;
 
     TFileNode* appendChild(TFileNode* parent, const QString& name);
+    TFileNode* findChild(TFileNode* parent, QStringView name) const;
     void deleteNode(TFileNode* node);
     void noteSkipped(const QString& path);
     void scan(TFileNode* node, const QString& folderPath, std::vector<TFileNode*>* scanned);

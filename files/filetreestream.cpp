@@ -12,6 +12,8 @@
 #include <QSet>
 #include <QtEndian>
 
+#include <cstdio>
+#include <cstring>
 #include <unordered_set>
 
 namespace {
@@ -41,18 +43,44 @@ public:
         qToLittleEndian(value, b);
         bytes.append(b, sizeof(T));
     }
-    void putText(const QString& text) {
+    void putText(QStringView text) {
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+#else
         for (QChar c : text)
             put<quint16>(c.unicode());
+#endif
+    }
+    void putNumber(std::int32_t n) {
+        char digits[16];
+        const int len = std::snprintf(digits, sizeof digits, "%d", int(n));
+        for (int i = 0; i < len; ++i)
+            put<quint16>(quint16(digits[i]));
     }
     // Writes the size of the chunk that starts at start, up to the end.
     void patch(qsizetype start) {
         qToLittleEndian<qint32>(qint32(bytes.size() - start - 8), bytes.data() + start + 4);
     }
-    void textChunk(qint32 type, const QString& text) {
-        put<qint32>(type);
+    void captionChunk(const QString& text) {
+        put<qint32>(3);
         put<qint32>(qint32(text.size() * 2));
         putText(text);
+    }
+    // Name, image, mark and settings, each followed by a TAB.
+    void dataChunk(const TFileNodeData& d) {
+        const qsizetype start = bytes.size();
+        put<qint32>(4);
+        put<qint32>(0);
+        const quint16 tab = '\t';
+        putText(d.Name);
+        put<quint16>(tab);
+        putNumber(d.ImageIndex);
+        put<quint16>(tab);
+        putNumber(d.StateIndex);
+        put<quint16>(tab);
+        putText(d.Settings);
+        put<quint16>(tab);
+        patch(start);
     }
 };
 
@@ -73,8 +101,12 @@ public:
     }
     QString text(qsizetype bytes) {
         QString s(bytes / 2, Qt::Uninitialized);
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        std::memcpy(s.data(), p_ + pos_, std::size_t(s.size()) * 2);
+#else
         for (qsizetype i = 0; i < s.size(); ++i)
             s[i] = QChar(qFromLittleEndian<quint16>(p_ + pos_ + 2 * i));
+#endif
         pos_ += bytes;
         return s;
     }
@@ -85,16 +117,35 @@ private:
     qsizetype pos_ = 0;
 };
 
-QString dataText(const TFileNodeData& d) {
-    const QChar tab(u'\t');
-    return d.Name + tab + QString::number(d.ImageIndex) + tab + QString::number(d.StateIndex) + tab + d.Settings +
-           tab;
-}
-
-std::int32_t integerField(const QString& field) {
-    if (auto n = bw::parseInt32(field))
+std::int32_t integerField(QStringView field) {
+    // The common short decimal first; anything else the general way.
+    if (field.size() > 0 && field.size() <= 4) {
+        qsizetype i = field[0] == u'-' ? 1 : 0;
+        std::int32_t v = 0;
+        bool digits = i < field.size();
+        for (; i < field.size() && digits; ++i) {
+            digits = field[i] >= u'0' && field[i] <= u'9';
+            v = v * 10 + (field[i].unicode() - '0');
+        }
+        if (digits)
+            return field[0] == u'-' ? -v : v;
+    }
+    if (auto n = bw::parseInt32(field.toString()))
         return *n;
     throw bw::Error(QStringLiteral("'%1' is not a valid integer value").arg(field));
+}
+
+// Up to four TAB-separated fields, empty ones dropped; how many there were.
+int splitFields(QStringView text, QStringView (&fields)[4]) {
+    int count = 0;
+    for (qsizetype i = 0; i < text.size() && count < 4;) {
+        const qsizetype tab = text.indexOf(u'\t', i);
+        const qsizetype end = tab < 0 ? text.size() : tab;
+        if (end > i)
+            fields[count++] = text.sliced(i, end - i);
+        i = end + 1;
+    }
+    return count;
 }
 
 } // namespace
@@ -133,6 +184,7 @@ void TFileVTreeView::SaveToStream(QIODevice& device) const {
     };
 
     Writer w;
+    w.bytes.reserve(qsizetype(128 * (all ? NodeCount() : kept.size()) + 64));
     w.put<qint32>(0); // the length, patched at the end
     for (char16_t u : kMagic)
         w.put<quint16>(u);
@@ -183,8 +235,8 @@ void TFileVTreeView::SaveToStream(QIODevice& device) const {
         }
         w.patch(f.baseStart);
         if (!f.node->Data.Name.isEmpty())
-            w.textChunk(3, f.node->Data.Name);
-        w.textChunk(4, dataText(f.node->Data));
+            w.captionChunk(f.node->Data.Name);
+        w.dataChunk(f.node->Data);
         w.patch(f.nodeStart);
         stack.pop_back();
     }
@@ -303,16 +355,18 @@ void TFileVTreeView::LoadFromStream(QIODevice& device) {
                 continue; // the children follow the body
             }
             if (type == 4) {
-                const QStringList fields = r.text(size).split(QLatin1Char('\t'), Qt::SkipEmptyParts);
-                if (fields.size() < 3)
+                const QString text = r.text(size);
+                QStringView fields[4];
+                const int count = splitFields(text, fields);
+                if (count < 3)
                     wrongFormat();
                 TFileNodeData& d = f.node->Data;
-                d.Name = fields[0];
+                d.Name = fields[0].toString();
                 d.ImageIndex = integerField(fields[1]);
                 d.StateIndex = integerField(fields[2]);
                 if (d.StateIndex != 1 && d.StateIndex != 2)
                     d.StateIndex = -1;
-                d.Settings = fields.size() > 3 ? fields[3] : QString();
+                d.Settings = count > 3 ? fields[3].toString() : QString();
                 f.hasData = true;
             }
             r.skipTo(chunkEnd); // captions come from the data; other chunks are not ours

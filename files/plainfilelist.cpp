@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace {
 
@@ -17,6 +16,13 @@ namespace {
 
 [[noreturn]] void cannotWrite(const QString& fileName) {
     throw bw::Error(QStringLiteral("The file list %1 cannot be written.").arg(QDir::toNativeSeparators(fileName)));
+}
+
+// An absolute path with nothing to tidy: no empty, "." or ".." component.
+bool plainAbsolute(const QString& path) {
+    if (!path.startsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('/')) || path.contains(u"//"))
+        return false;
+    return !path.contains(u"/./") && !path.contains(u"/../") && !path.endsWith(u"/.") && !path.endsWith(u"/..");
 }
 
 } // namespace
@@ -47,14 +53,13 @@ PlainFileList ReadPlainFileList(const QString& fileName) {
             ++i;
         if (line.isEmpty())
             continue;
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QString path = decoder(line);
-        if (decoder.hasError()) {
+        const QString path = QString::fromUtf8(line);
+        if (!line.isValidUtf8()) {
             if (out.unreadable++ == 0)
                 out.firstUnreadable = path;
             continue;
         }
-        out.paths << QDir::cleanPath(folder.absoluteFilePath(path));
+        out.paths << (plainAbsolute(path) ? path : QDir::cleanPath(folder.absoluteFilePath(path)));
     }
     return out;
 }

@@ -35,7 +35,7 @@ FileEntry entryFrom(const QFileInfo& fi) {
     if (!fi.permission(QFileDevice::WriteOwner))
         e.attributes |= faReadOnly;
     e.size = fi.isDir() ? 0 : fi.size();
-    e.modified = fi.lastModified();
+    e.modified = fi.lastModified().toUTC();
     return e;
 }
 
@@ -152,7 +152,8 @@ std::vector<FileEntry> listFolder(const QString& folder, const QString& pattern,
             if (!(st.st_mode & S_IWUSR))
                 e.attributes |= faReadOnly;
             e.size = S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
-            e.modified = QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1'000'000);
+            e.modified = QDateTime::fromMSecsSinceEpoch(
+                qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1'000'000, Qt::UTC);
         }
         out.push_back(std::move(e));
     }

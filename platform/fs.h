@@ -32,7 +32,7 @@ struct FileEntry {
     QString name;       // name only, no folder
     qint64 size = 0;    // bytes; 0 for folders
     unsigned attributes = 0;
-    QDateTime modified; // local time
+    QDateTime modified; // the instant, in UTC (toLocalTime() to show it)
     // False when the name's bytes are not valid in the host's file-name
     // encoding (UTF-8); name then holds a lossy reading of them.
     bool exactName = true;

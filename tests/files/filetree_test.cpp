@@ -90,6 +90,15 @@ TEST(FileTreePaths, SplitAtSlashesOnly) {
     EXPECT_EQ(tree.FindChild(nullptr, "web"), nullptr);
 }
 
+TEST(FileTreePaths, FileListsAddIncludedFilesInOrder) {
+    TFileVTreeView tree;
+    tree.AddFileList({"/a/b/1", "/a/b/2", "/a//b/3", "/a/c/x", "/a/b/4", "rel/5", "/a/b/6", "/a/b/..", "", "/a/b/2"});
+    EXPECT_EQ(dumpTree(tree), QStringList({"/", "  a", "    b", "      1+", "      2+", "      3+", "      4+", "      6+",
+                                           "    c", "      x+"}));
+    EXPECT_EQ(tree.SkippedNames(), 1);
+    EXPECT_EQ(tree.FirstSkippedName(), "/a/b/..");
+}
+
 TEST(FileTreePaths, MarksAreKeptUnlessANewOneIsGiven) {
     TFileVTreeView tree;
     TFileNode* a = tree.AddPath("/d/a.txt", 0, QString(), 1);
