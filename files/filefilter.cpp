@@ -213,25 +213,10 @@ void TFileFilter::CompileMasks() {
 }
 
 void TFileFilter::Assign(const TFileFilter& source) {
-    if (&source == this)
-        return;
-    IUseMasks = source.IUseMasks;
-    EUseMasks = source.EUseMasks;
-    IAttr = source.IAttr;
-    EAttr = source.EAttr;
-    include_ = source.include_; // already compiled
-    exclude_ = source.exclude_;
-    CheckFirstFor = source.CheckFirstFor;
-    maskDelimiter_ = source.maskDelimiter_;
-    IDate1 = source.IDate1;
-    IDate2 = source.IDate2;
-    EDate1 = source.EDate1;
-    EDate2 = source.EDate2;
-    ISize1 = source.ISize1;
-    ISize2 = source.ISize2;
-    ESize1 = source.ESize1;
-    ESize2 = source.ESize2;
-    Recursive = source.Recursive;
+    // Everything but StrDelimiter; the masks come compiled.
+    const QChar keep = StrDelimiter;
+    *this = source;
+    StrDelimiter = keep;
 }
 
 void TFileFilter::SetAttributes(bool include, bool use, bool readOnly, bool hidden, bool sysFile, bool archive) {

@@ -1,6 +1,6 @@
 #include "files/filetree.h"
 #include "platform/error.h"
-#include "tests/files/treedump.h"
+#include "tests/files/filestest.h"
 #include "tests/support/testutil.h"
 
 #include <QDir>
@@ -11,6 +11,7 @@
 
 using namespace bw;
 using bw::test::dumpTree;
+using bw::test::errorOf;
 
 namespace {
 
@@ -40,15 +41,6 @@ QStringList below(const QStringList& dump, const QString& name) {
         }
     }
     return out;
-}
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
 }
 
 } // namespace

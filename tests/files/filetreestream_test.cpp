@@ -1,6 +1,6 @@
 #include "files/filetree.h"
 #include "platform/error.h"
-#include "tests/files/treedump.h"
+#include "tests/files/filestest.h"
 #include "tests/support/testutil.h"
 
 #include <QBuffer>
@@ -9,6 +9,7 @@
 
 using namespace bw;
 using bw::test::dumpTree;
+using bw::test::errorOf;
 
 namespace {
 
@@ -98,6 +99,13 @@ TEST(FileTreeStream, RoundTripsNamesSettingsMarksAndExpansion) {
     EXPECT_EQ(dumpTree(back), QStringList({"/", "  web>", "    сайт+*", "    it's \"q\".txt-", "  other", "    f+"}));
     EXPECT_EQ(back.FindChild(back.FindChild(back.Top(0), "web"), "сайт")->Data.Settings, tree.FileFilter.Text());
     EXPECT_EQ(save(back), bytes);
+
+    // Marks other than include and exclude read as none; a data text without settings field reads.
+    EXPECT_EQ(load(back, block(record("a\t0\t7\t\t") + record("b\t1\t2"), 2)), QString());
+    EXPECT_EQ(back.Top(0)->Data.StateIndex, -1);
+    EXPECT_EQ(back.Top(1)->Data.StateIndex, 2);
+    EXPECT_TRUE(back.IsFolder(back.Top(1)));
+    EXPECT_TRUE(back.Top(1)->Data.Settings.isEmpty());
 }
 
 class FileTreeStreamDisk : public test::TempDirTest {};

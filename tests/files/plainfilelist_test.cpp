@@ -1,7 +1,7 @@
 #include "files/filetree.h"
 #include "files/plainfilelist.h"
 #include "platform/error.h"
-#include "tests/files/treedump.h"
+#include "tests/files/filestest.h"
 #include "tests/support/testutil.h"
 
 #include <QDir>
@@ -9,19 +9,7 @@
 
 using namespace bw;
 using bw::test::dumpTree;
-
-namespace {
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
-}
-
-} // namespace
+using bw::test::errorOf;
 
 class FileListTest : public test::TempDirTest {};
 

@@ -1,14 +1,26 @@
 #pragma once
 
 #include "files/filetree.h"
+#include "platform/error.h"
 
 #include <QStringList>
+#include <functional>
 #include <ostream>
 
 // Readable QString values in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace bw::test {
+
+// The message of the bw::Error that f throws; empty when it throws none.
+inline QString errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QString();
+}
 
 // The tree as one line per node in tree order: two blanks of indent per
 // level, the name, then "+" include, "-" exclude, "*" for settings, ">" expanded.
