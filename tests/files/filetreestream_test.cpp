@@ -1,11 +1,11 @@
 #include "files/filetree.h"
 #include "platform/error.h"
 #include "tests/files/filestest.h"
+#include "tests/support/sequentialdevice.h"
 #include "tests/support/testutil.h"
 
 #include <QBuffer>
 #include <QtEndian>
-#include <cstring>
 #include <random>
 
 using namespace bw;
@@ -67,26 +67,6 @@ QByteArray block(const QByteArray& nodes, qint32 topCount, const QByteArray& mag
     const QByteArray stream = magic + i32(topCount) + nodes;
     return i32(qint32(stream.size())) + stream;
 }
-
-// Bytes handed out a few at a time, with no size known in advance.
-class Trickle : public QIODevice {
-public:
-    explicit Trickle(QByteArray data) : data_(std::move(data)) { open(QIODevice::ReadOnly); }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* out, qint64 max) override {
-        const qint64 n = std::min<qint64>({max, 7, data_.size() - at_});
-        std::memcpy(out, data_.constData() + at_, std::size_t(n));
-        at_ += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray data_;
-    qint64 at_ = 0;
-};
 
 } // namespace
 
@@ -221,14 +201,14 @@ TEST(FileTreeStream, ReadsFromDevicesOfUnknownSize) {
     tree.AddPath("/a/b", 0, QString(), 1);
     const QByteArray bytes = save(tree);
     TFileVTreeView back;
-    Trickle whole(bytes + "next");
+    test::SequentialDevice whole(bytes + "next", 7);
     back.LoadFromStream(whole);
     EXPECT_EQ(dumpTree(back), dumpTree(tree));
     EXPECT_EQ(whole.readAll(), "next");
 
     QByteArray overstated = bytes;
     qToLittleEndian<qint32>(0x7FFFFFF0, overstated.data());
-    Trickle shortOne(overstated);
+    test::SequentialDevice shortOne(overstated, 7);
     EXPECT_EQ(errorOf([&] { back.LoadFromStream(shortOne); }),
               "Unable to load tree structure, not enough data available.");
     EXPECT_EQ(dumpTree(back), dumpTree(tree));
