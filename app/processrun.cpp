@@ -420,7 +420,7 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
                 } else {
                     CurrentFileText = std::move(text);
                     const TRunCounters before = engine.Counters();
-                    if (SaveStringToFile(f, CurrentFileText)) {
+                    if (p_.Save ? p_.Save(f, CurrentFileText) : SaveStringToFile(f, CurrentFileText)) {
                         facts.Save = TSaveOutcome::Saved;
                         stamp = TakeFileStamp(f);
                         if (unsavedEarlier) {

@@ -182,6 +182,8 @@ public:
         TReport& Report;
         TextSource Texts;
         std::function<bool(const QString& path)> MakeBackup; // the backup store
+        // Saves a changed file; false once the user gave up. Unset: SaveStringToFile.
+        std::function<bool(const QString& path, const std::string& text)> Save = {};
     };
 
     explicit TProcessRun(TParts parts);
