@@ -24,6 +24,7 @@
 #include "engine/rerichedit.h"
 #include "engine/ui/fprocess.h"
 #include "services/ui/formlangmanager.h"
+#include "tests/support/screens.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -155,6 +156,8 @@ TEST(AccessKeys, NoTwoItemsOfAWindowOrMenuShareOne) {
             SCOPED_TRACE(entry.name + QStringLiteral(" in ").toStdString() + lm.LanguageNames()[language].toStdString());
             lm.SetCurrentLang(language);
             ASSERT_EQ(lm.CurrentLang(), language);
+            window.form->resize(window.form->minimumSize());
+            bw::test::saveScreen(*window.form, QStringLiteral("%1_%2_min").arg(entry.name).arg(language));
             for (const auto& [group, captions] : Groups(window.form, lm, entry.changingCaptions)) {
                 EXPECT_FALSE(captions.empty()) << group.toStdString();
                 const QStringList clashes = Clashes(captions);
