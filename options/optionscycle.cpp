@@ -1,0 +1,199 @@
+#include "options/optionscycle.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "engine/processstate.h"
+#include "platform/appdirs.h"
+#include "platform/format.h"
+#include "platform/fs.h"
+#include "platform/inifile.h"
+#include "platform/prompt.h"
+#include "services/backupmanager.h"
+#include "services/fileroutines.h"
+#include "services/langmanager.h"
+
+namespace {
+
+const QString kOptionsSection = QStringLiteral("FOptions");
+const QString kLastRuleSection = QStringLiteral("FEditSRInfo");
+const QString kLastRuleKey = QStringLiteral("LastSRInfo");
+
+bool samePath(const QString& a, const QString& b) {
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
+
+} // namespace
+
+TOptionsCycle::TOptionsCycle(TOptionsCycleEnv& env, TBackupManager& backups, TLangManager& langs)
+    : env_(env), backups_(backups), langs_(langs) {
+    AppDir = bw::appDir();
+    OptionsFileName = bw::homeDir() + QStringLiteral("Brindlewick.ini");
+    ProjectFolder = bw::homeDir() + QStringLiteral("Projects/");
+}
+
+const QStringList& TOptionsCycle::FirstRunIncludeMasks() {
+    static const QStringList masks{"*.TXT", "*.HTM", "*.HTML", "*.SHTML", "*.PHTML", "*.ASP", "*.PHP", "*.JS"};
+    return masks;
+}
+
+const QStringList& TOptionsCycle::FirstRunExcludeMasks() {
+    static const QStringList masks{"*.EXE", "*.BIN", "*.JAR", "*.ARJ", "*.RAR", "*.*ZIP", "*.HA", "*.LHA"};
+    return masks;
+}
+
+QString TOptionsCycle::text(const char* key) const { return langs_.GetText(QLatin1String(key)); }
+
+void TOptionsCycle::FormCreate() {
+    env_.SetProjectFolderText(QDir::toNativeSeparators(bw::homeDir()));
+    langs_.OnTranslated = [this] { LangsOnTranslated(); };
+    langs_.OnLoaded = [this] { LangsOnLoaded(); };
+}
+
+void TOptionsCycle::LoadOptionsFromFile(const QString& fileName) {
+    env_.OpenSettingsFile(fileName);
+    // A file without the options' own section was never written by us: restoring
+    // from it would clear every window, so it is treated as no file at all.
+    if (QFileInfo(fileName).isFile() && bw::IniFile(fileName).sectionExists(kOptionsSection)) {
+        OptionsReset();
+        FirstRun = false;
+        return;
+    }
+    if (FirstRun) {
+        env_.SetBackupDirText(QDir::toNativeSeparators(ProjectFolder + QStringLiteral("Backup")));
+        env_.ApplyFolderDefaults(QDir::toNativeSeparators(QDir::homePath()), FirstRunIncludeMasks(),
+                                 FirstRunExcludeMasks());
+        FirstRun = false;
+    }
+    SetParametersByInterface();
+    OptionsSet();
+}
+
+void TOptionsCycle::restrictToOwner(const QString& fileName) {
+    if (fileName.isEmpty())
+        return;
+    if (!QFileInfo::exists(fileName)) {
+        // Created empty first, so the settings never sit in a file others can read.
+        QFile f(fileName);
+        if (!f.open(QIODevice::WriteOnly))
+            return;
+    }
+    QFile::setPermissions(fileName, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+bool TOptionsCycle::OptionsSet() {
+    env_.SaveWindows();
+    env_.WriteSetting(kLastRuleSection, kLastRuleKey, env_.LastRuleText());
+    const QString file = env_.SettingsFileName();
+    restrictToOwner(file);
+    if (env_.WriteSettingsFile())
+        return true;
+    bw::prompt().error(text("szApplicationTitle"), bw::format(text("szFileNotSaved"), {file}));
+    return false;
+}
+
+void TOptionsCycle::OptionsReset() {
+    env_.LoadWindows();
+    env_.SetLastRuleText(env_.ReadSetting(kLastRuleSection, kLastRuleKey));
+    env_.HandOutFont();
+    SetParametersByInterface();
+}
+
+void TOptionsCycle::RBBackupClick() {
+    const bool on = env_.BackupOn();
+    backups_.Active = on;
+    env_.EnableBackupControls(on);
+}
+
+QString TOptionsCycle::ResolveBackupFolder(const QString& text) {
+    const QString folder = text.trimmed();
+    return folder.isEmpty() ? TBackupManager::FallbackFolder() : folder;
+}
+
+void TOptionsCycle::SetParametersByInterface() {
+    RBBackupClick();
+    backups_.SetBackupFolder(ResolveBackupFolder(env_.BackupDirText()));
+    ProjectFolder = env_.ProjectFolderText();
+    env_.SetBackupDirText(QDir::toNativeSeparators(backups_.BackupFolder()));
+    backups_.SetMaxBackupCount(env_.MaxBackupCountValue());
+    langs_.SetCurrentLang(env_.LanguageIndex());
+}
+
+bool TOptionsCycle::ApplyExecute() {
+    if (env_.BackupOn()) {
+        const QString folder = ResolveBackupFolder(env_.BackupDirText());
+        if (!QFileInfo(folder).isDir()) {
+            const QString question = bw::format(text("szDirNotExist"), {folder}) +
+                                     bw::format(text("szCreateDir"), {folder});
+            if (!bw::prompt().yesNo(text("szApplicationTitle"), question))
+                return false;
+        }
+    }
+    OptionsSet();
+    SetParametersByInterface();
+    env_.CloseDialog(mrOk);
+    return true;
+}
+
+void TOptionsCycle::CancelExecute() {
+    env_.HideDialog();
+    OptionsReset();
+    env_.CloseDialog(mrCancel);
+}
+
+bool TOptionsCycle::LoadExecute(const QString& fileName) {
+    if (fileName.isEmpty())
+        return false;
+    if (!bw::IniFile(fileName).sectionExists(kOptionsSection)) {
+        bw::prompt().error(text("szApplicationTitle"), bw::format(text("szNoOptionsInFile"), {fileName}));
+        return false;
+    }
+    LoadOptionsFromFile(fileName);
+    return true;
+}
+
+bool TOptionsCycle::SaveAsExecute(const QString& fileName) {
+    if (fileName.isEmpty())
+        return false;
+    OptionsSet();
+    const QString file = env_.SettingsFileName();
+    if (samePath(file, fileName))
+        return true;
+    if (!bw::copyFile(file, fileName, true)) {
+        bw::prompt().error(text("szApplicationTitle"), bw::format(text("szFileNotSaved"), {fileName}));
+        return false;
+    }
+    restrictToOwner(fileName);
+    return true;
+}
+
+void TOptionsCycle::LoadDefaultExecute() {
+    if (!bw::prompt().yesNo(text("szConfirmation"), text("szAreyousure")))
+        return;
+    // Nothing may write the settings again on the way out.
+    env_.ReleaseSettingsFile();
+    QFile::remove(OptionsFileName);
+    bw::prompt().information(text("szApplicationTitle"), text("szRestartNeed"));
+    env_.EndProgram();
+}
+
+void TOptionsCycle::LangsOnLoaded() { env_.SetLanguages(langs_.LanguageNames()); }
+
+void TOptionsCycle::LangsOnTranslated() {
+    const QString lang = langs_.LanguageNames().value(langs_.CurrentLang());
+    HelpFile = AppDir + QStringLiteral("Help/") + lang + QStringLiteral("/Brindlewick.html");
+    env_.SetRuleListColumns({text("szSearch"), text("szReplace"), text("szProperties")});
+    env_.SetMenuTitles({text("szFile"), text("szView")});
+    env_.SetActionItems({text("szofatDontChange"), text("szofatDelete"), text("szofatReplace"),
+                         text("szofatInsertBefore"), text("szofatInsertAfter"), text("szofatWriteToFile"),
+                         text("szofatRenameFile")});
+    env_.RealignInFiles();
+}
+
+void TOptionsCycle::SaveToStream(QIODevice& stream) { WriteStreamString(std::string(), stream); }
+
+void TOptionsCycle::LoadFromStream(QIODevice& stream) {
+    std::string ignored;
+    ReadStreamString(stream, ignored);
+}

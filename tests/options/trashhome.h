@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QString>
+
+namespace bw::test {
+
+// Points the user's home and data folder into a test folder for the life of
+// the object, so that the trash is the test's own.
+class TrashHome {
+public:
+    explicit TrashHome(const QString& folder)
+        : home_(qgetenv("HOME")), data_(qgetenv("XDG_DATA_HOME")), folder_(folder + "/user") {
+        QDir().mkpath(folder_ + "/data");
+        qputenv("HOME", folder_.toLocal8Bit());
+        qputenv("XDG_DATA_HOME", (folder_ + "/data").toLocal8Bit());
+    }
+    ~TrashHome() {
+        qputenv("HOME", home_);
+        if (data_.isEmpty())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", data_);
+    }
+    TrashHome(const TrashHome&) = delete;
+    TrashHome& operator=(const TrashHome&) = delete;
+
+    QString trashFolder() const { return folder_ + "/data/Trash/files"; }
+    // Path of the trashed item with this name; empty when none.
+    QString trashed(const QString& name) const {
+        QDirIterator it(trashFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        while (it.hasNext()) {
+            const QString p = it.next();
+            if (it.fileName() == name || it.fileName().startsWith(name + "."))
+                return p;
+        }
+        return QString();
+    }
+    // Makes the trash refuse everything: a file stands where its folder would be.
+    void block() {
+        QDir(folder_ + "/data/Trash").removeRecursively();
+        QFile f(folder_ + "/data/Trash");
+        f.open(QIODevice::WriteOnly);
+    }
+
+private:
+    QByteArray home_;
+    QByteArray data_;
+    QString folder_;
+};
+
+} // namespace bw::test

@@ -1,0 +1,140 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+#include "options/ui/fbackupmanager.h"
+#include "services/backupmanager.h"
+#include "services/ui/datamodule.h"
+#include "tests/options/qtprint.h"
+#include "tests/options/trashhome.h"
+#include "tests/options/ui/uisupport.h"
+#include "tests/support/screens.h"
+#include "tests/support/testutil.h"
+
+using namespace bw;
+
+namespace {
+
+class FBackupManagerTest : public test::TempDirTest {
+protected:
+    FBackupManagerTest() {
+        dm.LangManager->SetLangDir(test::binDir() + "Langs/");
+        dm.LangManager->LoadLanguages();
+        dm.LangManager->SetCurrentLang(0);
+        dm.BackupManager->SetBackupFolder(path("Backup"));
+        dm.BackupManager->SetMaxBackupCount(10);
+        copy = backupOf("work/page.htm", "old text");
+    }
+    // Lets the store copy a file as a run would and returns the copy's path.
+    QString backupOf(const QString& name, const std::string& text) {
+        const QString file = writeFile(name, text);
+        const QString backup = dm.BackupManager->NextBackupName(file);
+        EXPECT_TRUE(dm.BackupManager->CopyToBackup(file, backup));
+        return backup;
+    }
+    // Shows the window and waits until the tree shows the path.
+    bool showing(const QString& p) {
+        if (!window.isVisible())
+            window.show();
+        return test::waitUntil([&] { return window.SelectPath(p); });
+    }
+
+    test::TrashHome trash{dir_.path()};
+    TDMDataModule dm;
+    TFBackupManager window{*dm.BackupManager, dm.LangManager};
+    QString copy;
+};
+
+TEST_F(FBackupManagerTest, ActionsFollowTheSelection) {
+    std::vector<QString> bar;
+    for (QAction* a : window.TBBackup->actions())
+        bar.push_back(a->isSeparator() ? "|" : a->text());
+    EXPECT_EQ(bar, (std::vector<QString>{"R&efresh", "&Restore", "|", "&Options", "|", "Dele&te", "&Delete All", "|",
+                                         "C&lose"}));
+    EXPECT_FALSE(window.ADeleteAll->isEnabled()); // nothing read before the first showing
+
+    ASSERT_TRUE(showing(window.Browser().Root()));
+    EXPECT_FALSE(window.ARestore->isEnabled());
+    EXPECT_TRUE(window.ADelete->isEnabled());
+    EXPECT_TRUE(window.ADeleteAll->isEnabled());
+
+    ASSERT_TRUE(showing(QFileInfo(copy).absolutePath()));
+    EXPECT_FALSE(window.ARestore->isEnabled()); // a folder
+    ASSERT_TRUE(showing(copy));
+    EXPECT_TRUE(window.ARestore->isEnabled());
+
+    window.AOptions->trigger();
+    EXPECT_FALSE(window.POptions->isVisible());
+    window.AOptions->trigger();
+    EXPECT_TRUE(window.POptions->isVisible());
+    test::saveScreen(window, "backupmanager_en");
+
+    window.AClose->trigger();
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(FBackupManagerTest, RestoreByTheToolbarOrByDragging) {
+    writeFile("work/page.htm", "new text");
+    ASSERT_TRUE(showing(copy));
+    window.CBDeleteOnRestore->setChecked(false);
+    prompt.push(Answer::Yes);
+    window.ARestore->trigger();
+    EXPECT_EQ(readFile(path("work/page.htm")), "old text");
+    EXPECT_TRUE(exists(copy));
+
+    const QString second = backupOf("work/other.txt", "x");
+    QFile::remove(path("work/other.txt"));
+    window.CBDeleteOnRestore->setChecked(true);
+    window.CBDragAsRestore->setChecked(true);
+    ASSERT_TRUE(showing(second));
+    ASSERT_TRUE(window.ShellTreeViewStartDrag());
+    EXPECT_EQ(readFile(path("work/other.txt")), "x");
+    EXPECT_FALSE(exists(second));
+}
+
+TEST_F(FBackupManagerTest, ChangesShowOnTheNextShowingAndAVanishedFolderIsHarmless) {
+    ASSERT_TRUE(showing(copy));
+    window.AClose->trigger();
+    const QString later = backupOf("work/late.txt", "late");
+    EXPECT_TRUE(test::waitUntil([&] { return window.Browser().RefreshNeeded; }));
+    ASSERT_TRUE(showing(later));
+    EXPECT_FALSE(window.Browser().RefreshNeeded);
+
+    // The whole folder goes while shown: nothing is left to act on.
+    QDir(window.Browser().Root()).removeRecursively();
+    EXPECT_TRUE(test::waitUntil([&] { return !window.HasNodes(); }));
+    window.ARefresh->trigger();
+    EXPECT_FALSE(window.HasNodes());
+    EXPECT_FALSE(window.ARestore->isEnabled());
+    EXPECT_FALSE(window.ADelete->isEnabled());
+    EXPECT_FALSE(window.ADeleteAll->isEnabled());
+    window.ADeleteAll->trigger();
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+TEST_F(FBackupManagerTest, DeleteAllTakesTheFolderAndTheNextCopyMakesItAgain) {
+    ASSERT_TRUE(showing(copy));
+    prompt.push(Answer::Yes);
+    window.ADeleteAll->trigger();
+    EXPECT_FALSE(QFileInfo::exists(window.Browser().Root()));
+    EXPECT_TRUE(prompt.asked().back().text.contains(QDir::toNativeSeparators(path("Backup"))));
+    backupOf("work/again.txt", "a");
+    EXPECT_TRUE(QFileInfo(window.Browser().Root()).isDir());
+}
+
+TEST_F(FBackupManagerTest, RussianPicture) {
+    dm.LangManager->RegisterForm(&window, 0);
+    dm.LangManager->SetCurrentLang(1);
+    ASSERT_TRUE(showing(copy));
+    EXPECT_EQ(window.windowTitle(), "Резервные копии");
+    EXPECT_EQ(test::sharedAccessKeys(window), QStringList());
+    test::saveScreen(window, "backupmanager_ru");
+    window.resize(window.minimumSize());
+    test::saveScreen(window, "backupmanager_min_ru");
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include "options/updatecheck.h"
+#include "services/langmanager.h"
+#include "tests/options/localserver.h"
+#include "tests/options/qtprint.h"
+#include "tests/support/testutil.h"
+
+using namespace bw;
+
+namespace {
+
+const QByteArray kWord = "\xC2\xE5\xF0\xF1\xE8\xFF\x20";
+
+QByteArray page(const QByteArray& version) { return "<html><!---NEWS---><p>" + kWord + version + "</p></html>"; }
+
+class UpdateCheckTest : public test::TempDirTest {
+protected:
+    UpdateCheckTest() {
+        langs.SetLangDir(test::binDir() + "Langs/");
+        langs.LoadLanguages();
+        langs.SetCurrentLang(0);
+        request.Version = "2.9b1 build 5";
+        request.Address = server.url();
+    }
+    // Runs one check to its end; true when it ended in time.
+    bool check(int timeout = 30000) {
+        bool finished = false;
+        auto* t = new TUpdateThread(request, &langs);
+        t->TransferTimeout = timeout;
+        t->OnGoToSite = [this] { ++wentToSite; };
+        QObject::connect(t, &TUpdateThread::Finished, [&] { finished = true; });
+        UpdateThread = t;
+        t->Execute();
+        QElapsedTimer timer;
+        timer.start();
+        while (!finished && timer.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return finished && UpdateThread == nullptr;
+    }
+
+    TLangManager langs;
+    test::LocalServer server;
+    TUpdateRequest request;
+    int wentToSite = 0;
+};
+
+TEST_F(UpdateCheckTest, AsksOnlyAboutANewerVersion) {
+    struct Case {
+        const char* name;
+        QByteArray response;
+        bool showNoNews;
+        Answer answer;
+        QString asked; // the message key shown, empty for silence
+    };
+    const Case cases[] = {
+        {"newer, Yes", test::LocalServer::response(200, page("2.10 Release build 1")), false, Answer::Yes, "szGotoSite"},
+        {"newer, No", test::LocalServer::response(200, page("2.9b1 build 50")), true, Answer::No, "szGotoSite"},
+        {"equal, Check Now", test::LocalServer::response(200, page("2.9b1 build 5")), true, Answer::None, "szNoNewVersion"},
+        {"equal, at start", test::LocalServer::response(200, page("2.9b1 build 5")), false, Answer::None, ""},
+        {"error status with a page", test::LocalServer::response(404, page("9.0 Release build 1")), true, Answer::None, ""},
+        {"empty page", test::LocalServer::response(200, ""), true, Answer::None, ""},
+        {"no closing <", test::LocalServer::response(200, "<!---NEWS--->" + kWord + "9.0 Release build 1"), true,
+         Answer::None, ""},
+        {"redirected", test::LocalServer::response(302, "", "Location: /moved\r\n"), false, Answer::Yes, "szGotoSite"},
+    };
+    server.byPath["/moved"] = test::LocalServer::response(200, page("3.0 Release build 1"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.defaultResponse = c.response;
+        request.ShowNoNews = c.showNoNews;
+        const std::size_t before = prompt.asked().size();
+        const int sitesBefore = wentToSite;
+        if (c.answer != Answer::None)
+            prompt.push(c.answer);
+        ASSERT_TRUE(check());
+        ASSERT_EQ(prompt.asked().size() - before, c.asked.isEmpty() ? 0u : 1u);
+        if (!c.asked.isEmpty()) {
+            EXPECT_EQ(prompt.asked().back().text, langs.GetText(c.asked));
+        }
+        if (c.asked == "szGotoSite") {
+            EXPECT_EQ(prompt.asked().back().caption, langs.GetText("szConfirmation"));
+        }
+        EXPECT_EQ(wentToSite - sitesBefore, c.answer == Answer::Yes ? 1 : 0);
+    }
+    ASSERT_FALSE(server.requests.isEmpty());
+    EXPECT_TRUE(server.requests.front().contains("User-Agent: Brindlewick/2.9b1 build 5"));
+}
+
+TEST_F(UpdateCheckTest, FailuresAreSilent) {
+    request.ShowNoNews = true;
+    // Nobody listens.
+    {
+        test::LocalServer closed;
+        request.Address = closed.url();
+    }
+    EXPECT_TRUE(check());
+    // A server that accepts and never answers.
+    request.Address = server.url();
+    server.defaultResponse.clear();
+    EXPECT_TRUE(check(300));
+    // Addresses that are no web page are never fetched.
+    const int requests = static_cast<int>(server.requests.size());
+    for (const char* address : {"", "/bin/sh", "file:///etc/passwd", "mailto:a@b.invalid"}) {
+        request.Address = address;
+        EXPECT_TRUE(check()) << address;
+    }
+    EXPECT_EQ(server.requests.size(), requests);
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+TEST_F(UpdateCheckTest, GoesThroughTheProxy) {
+    server.defaultResponse = test::LocalServer::response(200, page("2.9b1 build 5"));
+    request.ShowNoNews = true;
+    request.Address = "http://news.example.invalid/page";
+    request.ProxyServer = "127.0.0.1";
+    request.ProxyPort = server.port();
+    ASSERT_TRUE(check());
+    ASSERT_EQ(server.requests.size(), 1);
+    EXPECT_TRUE(server.requests[0].startsWith("GET http://news.example.invalid/page HTTP/1.1"));
+    EXPECT_EQ(prompt.asked().size(), 1u);
+
+    // A port that is no number is 0: the check fails without a word.
+    request.ProxyPort = TUpdateRequest::PortFromText("abc");
+    ASSERT_TRUE(check());
+    EXPECT_EQ(server.requests.size(), 1);
+    EXPECT_EQ(prompt.asked().size(), 1u);
+}
+
+} // namespace
