@@ -23,6 +23,11 @@
 #include "engine/processengine.h"
 #include "engine/rerichedit.h"
 #include "engine/ui/fprocess.h"
+#include "options/ui/fabout.h"
+#include "options/ui/fbackupmanager.h"
+#include "options/ui/foptions.h"
+#include "services/backupmanager.h"
+#include "services/ui/datamodule.h"
 #include "services/ui/formlangmanager.h"
 #include "tests/support/screens.h"
 #include "tests/support/testutil.h"
@@ -52,9 +57,38 @@ Window MakeFProcess() {
     return {parts, &parts->dialog};
 }
 
+Window MakeFOptions() {
+    struct Parts {
+        TDMDataModule dm;
+        TFOptions dialog{dm};
+    };
+    auto parts = std::make_shared<Parts>();
+    return {parts, &parts->dialog};
+}
+
+Window MakeFBackupManager() {
+    struct Parts {
+        TBackupManager store;
+        TLangManager langs;
+        TFBackupManager window{store, &langs};
+    };
+    auto parts = std::make_shared<Parts>();
+    return {parts, &parts->window};
+}
+
+template <typename T>
+Window Make() {
+    auto window = std::make_shared<T>();
+    return {window, window.get()};
+}
+
 // One line per window.
 const WindowEntry kWindows[] = {
     {"FProcess", MakeFProcess, {{"AEdit", {"szEdit", "szUnEdit"}}}},
+    {"FOptions", MakeFOptions, {}},
+    {"FBackupManager", MakeFBackupManager, {}},
+    {"FAbout", Make<TFAbout>, {}},
+    {"FDonateToAuthor", Make<TFDonateToAuthor>, {}},
 };
 
 // The access key of a caption, lower case; a null character when it has none.
@@ -141,9 +175,9 @@ std::vector<std::pair<QString, Captions>> Groups(QWidget* form, const TLangManag
     return groups;
 }
 
-TEST(AccessKeys, NoTwoItemsOfAWindowOrMenuShareOne) {
-    bw::ScriptedPrompt prompt;
-    bw::ScopedPrompt scoped(prompt);
+using AccessKeys = bw::test::TempDirTest;
+
+TEST_F(AccessKeys, NoTwoItemsOfAWindowOrMenuShareOne) {
     for (const WindowEntry& entry : kWindows) {
         TFormLangManager lm;
         lm.SetLangDir(bw::test::binDir() + "Langs/");
