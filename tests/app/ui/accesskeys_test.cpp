@@ -29,6 +29,7 @@
 #include "services/backupmanager.h"
 #include "services/ui/datamodule.h"
 #include "services/ui/formlangmanager.h"
+#include "tests/options/ui/uisupport.h"
 #include "tests/support/screens.h"
 #include "tests/support/testutil.h"
 
@@ -91,20 +92,6 @@ const WindowEntry kWindows[] = {
     {"FDonateToAuthor", Make<TFDonateToAuthor>, {}},
 };
 
-// The access key of a caption, lower case; a null character when it has none.
-QChar AccessKey(const QString& text) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != u'&')
-            continue;
-        if (text[i + 1] == u'&') {
-            ++i;
-            continue;
-        }
-        return text[i + 1].toLower();
-    }
-    return QChar();
-}
-
 QString CaptionOf(QObject* o) {
     if (auto* a = qobject_cast<QAction*>(o))
         return a->isSeparator() ? QString() : a->text();
@@ -125,7 +112,7 @@ QStringList Clashes(const Captions& captions) {
     QStringList clashes;
     for (std::size_t i = 0; i < captions.size(); ++i)
         for (std::size_t j = i + 1; j < captions.size(); ++j) {
-            const QChar a = AccessKey(captions[i].second), b = AccessKey(captions[j].second);
+            const QChar a = bw::test::accessKey(captions[i].second), b = bw::test::accessKey(captions[j].second);
             if (!a.isNull() && a == b && captions[i].first != captions[j].first)
                 clashes << QStringLiteral("%1 \"%2\" / %3 \"%4\"")
                                .arg(captions[i].first, captions[i].second, captions[j].first, captions[j].second);
