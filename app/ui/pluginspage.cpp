@@ -65,7 +65,7 @@ void TPluginsPage::ShowItems() {
 }
 
 void TPluginsPage::ALinkPluginsExecute() {
-    if (host_.Applying())
+    if (Busy())
         return;
     host_.Link();
     ShowItems();
@@ -94,13 +94,13 @@ void TPluginsPage::CLBPluginsClickCheck() {
 
 void TPluginsPage::AApplyUpdate() {
     if (c_.AApply)
-        c_.AApply->setEnabled(host_.CanApply(TreeHasNodes && TreeHasNodes()));
+        c_.AApply->setEnabled(!Busy() && host_.CanApply(TreeHasNodes && TreeHasNodes()));
 }
 
 void TPluginsPage::AApplyExecute(const TApplyParts& parts) {
     // The checks as the list shows them, whatever changed them last.
     CLBPluginsClickCheck();
-    if (!host_.AnyChecked())
+    if (Busy() || !host_.AnyChecked())
         return;
     host_.Apply(parts);
     AApplyUpdate();

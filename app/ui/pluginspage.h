@@ -37,6 +37,8 @@ public:
 
     // The file tree has a node; Apply waits for one.
     std::function<bool()> TreeHasNodes;
+    // The main window is busy with a run: Apply and Refresh do nothing.
+    std::function<bool()> WindowBusy;
     // The main window's Apply: gives the host what a run needs.
     std::function<void()> OnApply;
 
@@ -49,6 +51,7 @@ public:
     void AApplyExecute(const TApplyParts& parts);
 
 private:
+    bool Busy() const { return host_.Applying() || (WindowBusy && WindowBusy()); }
     // The check list as the host has it.
     void ShowItems();
 
