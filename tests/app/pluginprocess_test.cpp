@@ -5,35 +5,15 @@
 
 #include <QDir>
 #include <QFile>
-#include <csignal>
-#include <sys/resource.h>
 
 #include "platform/appdirs.h"
 #include "tests/app/recordingreport.h"
+#include "tests/services/failures.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
 
 namespace {
-
-// Writes that would grow a file past the limit fail, also for root.
-class WriteLimit {
-public:
-    explicit WriteLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit r{bytes, old_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &r);
-    }
-    ~WriteLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, handler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*handler_)(int) = nullptr;
-};
 
 TPluginSelection Options(int count, std::initializer_list<int> checked) {
     TPluginSelection s(std::size_t(count), false);
@@ -84,7 +64,7 @@ TEST_F(PluginProcessTest, SaveGivenUpFailsKeepsTheFileAndTheLinesWritten) {
     const QString file = writeFile("c.txt", original);
     prompt.push(Answer::No);
     {
-        WriteLimit limit(32);
+        test::FileSizeLimit limit(32);
         EXPECT_FALSE(SimpleChangerProcess(Info(file), Options(6, {0, 3})));
     }
     EXPECT_EQ(readFile(file), original);
