@@ -1,7 +1,8 @@
 #include "app/htmltotext.h"
 
+#include "app/pluginfile.h"
 #include "app/plugintext.h"
-#include "services/fileroutines.h"
+#include "services/filestamp.h"
 
 const TPluginOption HtmlToTextOptions[HtmlToTextOptionCount] = {
     {"Preserve line breaks", ""},
@@ -10,10 +11,12 @@ const TPluginOption HtmlToTextOptions[HtmlToTextOptionCount] = {
 
 bool HtmlToTextProcess(TInfo info, const TPluginSelection& selection) {
     std::string text;
-    if (!LoadFileToString(info.FileName, text))
+    TFileStamp stamp;
+    if (!LoadFileStamped(info.FileName, text, stamp))
         return false;
     text = HtmlToText(std::move(text), IsSelected(selection, HtmlPreserveBreaks));
+    const QString page = info.FileName;
     if (IsSelected(selection, HtmlSaveAsTxt))
         info.FileName += QStringLiteral(".txt");
-    return SaveStringToFile(info.FileName, text);
+    return SavePluginResult(page, stamp, info.FileName, text, info.Report);
 }

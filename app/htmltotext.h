@@ -14,6 +14,8 @@ inline constexpr char HtmlToTextName[] = "HTML to text";
 inline constexpr char HtmlToTextIniName[] = "HTML to text.ini";
 
 // Reads the file, converts it and saves the result over it, or under its name
-// with ".txt" appended (the page itself then stays as it was). Writes no
-// report lines. False when the file could not be read or the result not saved.
+// with ".txt" appended (the page itself then stays as it was). Nothing is
+// saved when the page changed after it was read. Writes no report lines but
+// the one that says so. False when the file could not be read or the result
+// not saved.
 bool HtmlToTextProcess(TInfo info, const TPluginSelection& selection);

@@ -1,7 +1,8 @@
 #include "app/simplechanger.h"
 
+#include "app/pluginfile.h"
 #include "app/plugintext.h"
-#include "services/fileroutines.h"
+#include "services/filestamp.h"
 
 const TPluginOption SimpleChangerOperations[SimpleChangerOptionCount] = {
     {"Replace Unix-like string delimiter with Windows-like one (#10 -> #13#10)", " #10 -> #13#10"},
@@ -33,7 +34,8 @@ std::string ApplySimpleChangerOption(int index, std::string text) {
 
 bool SimpleChangerProcess(const TInfo& info, const TPluginSelection& selection) {
     std::string text;
-    if (!LoadFileToString(info.FileName, text))
+    TFileStamp stamp;
+    if (!LoadFileStamped(info.FileName, text, stamp))
         return false;
     for (int i = 0; i < SimpleChangerOptionCount; ++i) {
         if (!IsSelected(selection, i))
@@ -42,5 +44,5 @@ bool SimpleChangerProcess(const TInfo& info, const TPluginSelection& selection) 
         if (info.Report)
             info.Report->AddLine(info.FileName + QString::fromLatin1(SimpleChangerOperations[i].Suffix));
     }
-    return SaveStringToFile(info.FileName, text);
+    return SavePluginResult(info.FileName, stamp, info.FileName, text, info.Report);
 }

@@ -20,6 +20,7 @@ inline constexpr char SimpleChangerIniName[] = "SimpleChanger.ini";
 std::string ApplySimpleChangerOption(int index, std::string text);
 
 // Reads the file, applies each selected option in index order (each followed
-// by its report line), then saves the file, also when nothing changed. False
-// when the file could not be read (no line written) or not saved.
+// by its report line), then saves the file, also when nothing changed, but
+// not when another program changed it after it was read (a line says so).
+// False when the file could not be read (no line written) or not saved.
 bool SimpleChangerProcess(const TInfo& info, const TPluginSelection& selection);

@@ -1,38 +1,19 @@
 #include "app/htmltotext.h"
+#include "app/pluginfile.h"
 #include "app/pluginoptions.h"
 #include "app/simplechanger.h"
 
 #include <QDir>
 #include <QFile>
-#include <csignal>
-#include <sys/resource.h>
 
 #include "platform/appdirs.h"
 #include "tests/app/recordingreport.h"
+#include "tests/services/failures.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
 
 namespace {
-
-// Writes that would grow a file past the limit fail, also for root.
-class WriteLimit {
-public:
-    explicit WriteLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit r{bytes, old_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &r);
-    }
-    ~WriteLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, handler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*handler_)(int) = nullptr;
-};
 
 TPluginSelection Options(int count, std::initializer_list<int> checked) {
     TPluginSelection s(std::size_t(count), false);
@@ -83,7 +64,7 @@ TEST_F(PluginProcessTest, SaveGivenUpFailsKeepsTheFileAndTheLinesWritten) {
     const QString file = writeFile("c.txt", original);
     prompt.push(Answer::No);
     {
-        WriteLimit limit(32);
+        test::FileSizeLimit limit(32);
         EXPECT_FALSE(SimpleChangerProcess(Info(file), Options(6, {0, 3})));
     }
     EXPECT_EQ(readFile(file), original);
@@ -106,6 +87,42 @@ TEST_F(PluginProcessTest, HtmlToTextOverThePageOrBesideIt) {
     const QString empty = writeFile("empty.htm", "");
     EXPECT_TRUE(HtmlToTextProcess(Info(empty), Options(2, {})));
     EXPECT_TRUE(exists(empty));
+}
+
+// A report that lets another program rewrite the file when the first line
+// comes, that is between reading the file and saving it.
+class MeddlingReport : public test::RecordingReport {
+public:
+    explicit MeddlingReport(QString file) : file_(std::move(file)) {}
+    bool AddLine(const QString& line) override {
+        if (lines.isEmpty()) {
+            QFile f(file_);
+            f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            f.write("theirs\n");
+        }
+        return RecordingReport::AddLine(line);
+    }
+
+private:
+    QString file_;
+};
+
+TEST_F(PluginProcessTest, AFileChangedAfterItWasReadIsNotSaved) {
+    const QString file = writeFile("d.txt", "  mine  \n");
+    MeddlingReport meddling(file);
+    EXPECT_FALSE(SimpleChangerProcess(TInfo{file, true, &meddling}, Options(6, {2, 3})));
+    EXPECT_EQ(readFile(file), "theirs\n");
+    EXPECT_EQ(meddling.lines, QStringList({file + " left trimed", file + " right trimed",
+                                           file + ": changed by another program since it was read; not saved"}));
+
+    // The page is checked also when the result goes beside it.
+    const QString page = writeFile("p.htm", "<p>a</p>");
+    const TFileStamp stamp = TakeFileStamp(page);
+    writeFile("p.htm", "<p>longer</p>");
+    EXPECT_FALSE(SavePluginResult(page, stamp, page + ".txt", "a", &report));
+    EXPECT_FALSE(exists(page + ".txt"));
+    EXPECT_EQ(report.lines.size(), 1);
+    EXPECT_TRUE(prompt.asked().empty());
 }
 
 // "Selected" holds the checked indexes ascending, joined by ","; entries that
