@@ -224,7 +224,8 @@ int TFSelectFolder::EditSettings(const QString& caption, const QString& path, co
         }
     } restore{this, oldCaption, oldSize};
 
-    CBSubFolders->setChecked(FOFiles1->FilterTextToInterface(settingsText));
+    if (!settingsText.isEmpty())
+        CBSubFolders->setChecked(FOFiles1->FilterTextToInterface(settingsText));
     PFolder->hide();
     setWindowTitle(caption);
     ELastDir->setText(path);
