@@ -1,6 +1,7 @@
 #include "platform/inifile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace bw {
@@ -158,10 +159,10 @@ QString IniFile::toText() const {
 void IniFile::setText(const QString& text) {
     clear();
     Section* current = nullptr;
-    const auto lines = QStringView(text).split(QLatin1Char('\n'));
+    // A line ends at CR LF, LF or CR; a value keeps every other character.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
+    const auto lines = QStringView(text).split(lineEnd);
     for (QStringView line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
         const QStringView trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
             continue;

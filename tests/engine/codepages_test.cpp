@@ -308,3 +308,22 @@ TEST(UnicodeConverters, LossIsReportedThroughEveryRoute) {
     EXPECT_EQ(ctx.LogText(), "UTF-8 -> Unicode (UCS-2)");
     EXPECT_FALSE(ctx.Lossy);
 }
+
+TEST(UnicodeConverters, OnlyTheFirstMarkIsTheByteOrderMark) {
+    // A U+FEFF right after the mark is text: it survives the way there and back.
+    const std::string utf8Bom = "\xEF\xBB\xBF", ucs2Bom = "\xFF\xFE";
+    const struct Case { std::string file; int source, target; std::string loaded; } cases[] = {
+        {ucs2Bom + ucs2Bom, cpUCS2, cpUTF8, utf8Bom},
+        {ucs2Bom + ucs2Bom + std::string("A\0", 2), cpUCS2, cpUTF8, utf8Bom + "A"},
+        {ucs2Bom + ucs2Bom + ucs2Bom, cpUCS2, cpUTF8, utf8Bom + utf8Bom},
+        {utf8Bom + utf8Bom, cpUTF8, cpUCS2, ucs2Bom},
+        {utf8Bom + utf8Bom + "A", cpUTF8, cpUCS2, ucs2Bom + std::string("A\0", 2)},
+    };
+    for (const Case& c : cases) {
+        TConversionContext ctx;
+        const std::string loaded = convert(c.file, c.source, c.target, ctx);
+        EXPECT_EQ(loaded, c.loaded) << c.source;
+        EXPECT_FALSE(ctx.RoundTripLoses());
+        EXPECT_EQ(ConvertBack(loaded, ctx), c.file) << c.source;
+    }
+}

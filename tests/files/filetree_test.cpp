@@ -317,7 +317,7 @@ TEST_F(FileTreeTest, FailuresOfScansAndChecks) {
 TEST(FileTreeDepth, DeepTreesNeedNoRecursion) {
     TFileVTreeView tree;
     QString deep;
-    for (int i = 0; i < 60000; ++i)
+    for (int i = 0; i < 20000; ++i)
         deep += "/d";
     TFileNode* leaf = tree.AddPath(deep + "/f.txt", 0, QString(), -1);
     ASSERT_NE(leaf, nullptr);
