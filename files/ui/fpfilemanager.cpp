@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "engine/processengine.h"
@@ -183,7 +184,11 @@ TFPFileManager::TFPFileManager(QWidget* parent) : QWidget(parent) {
     row->addWidget(ATBFileTree);
     row->addWidget(FVTVFiles, 1);
     layout->addLayout(row, 1);
-    setMinimumSize(360, 300);
+    // Every caption of the top bar shows, in whatever language.
+    auto fitBar = [this] { setMinimumSize(std::max(360, ATBFileManager->sizeHint().width()), 300); };
+    for (QAction* a : ATBFileManager->actions())
+        connect(a, &QAction::changed, this, fitBar);
+    fitBar();
 
     FilesOD.filter = tr("All files (*)");
 

@@ -119,6 +119,11 @@ TFSelectFolder::TFSelectFolder(QWidget* parent) : QDialog(parent) {
         FSelectFolder = this;
 }
 
+TFSelectFolder::~TFSelectFolder() {
+    if (FSelectFolder == this)
+        FSelectFolder = nullptr;
+}
+
 void TFSelectFolder::fillPlaces() {
     QStringList places{QStringLiteral("/"), QDir::homePath()};
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())

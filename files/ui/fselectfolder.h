@@ -18,6 +18,7 @@ class TFSelectFolder : public QDialog {
     Q_OBJECT
 public:
     explicit TFSelectFolder(QWidget* parent = nullptr);
+    ~TFSelectFolder() override;
 
     // Shows the dialog modally to choose a folder; its result code.
     int Execute();

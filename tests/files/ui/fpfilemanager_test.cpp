@@ -54,6 +54,8 @@ protected:
         page.SetProcessWindow(&window, &engine);
         window.FillCodePages(&pages);
         ProcessModes.Clear();
+        // The one folder dialog is this test's, not one an earlier test freed.
+        EXPECT_EQ(FSelectFolder, &dialog);
     }
     ~FileManagerTest() override {
         TFSelectFolder::ExecHook = nullptr;
