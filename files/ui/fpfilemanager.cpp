@@ -86,22 +86,22 @@ TFPFileManager::TFPFileManager(QWidget* parent) : QWidget(parent) {
         }
     });
 
-    ALoadFileList = action(tr("&Load"), "ALoadFileList", QKeySequence(Qt::CTRL | Qt::Key_L));
-    ALoadFileListPlain = action(tr("Load &plain"), "ALoadFileListPlain", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L));
+    // The drop-downs' items belong to their menus; their keys act on the page.
+    ADFileList = dropDown(tr("&File list"), "ADFileList", MFileList_);
+    ADAdd = dropDown(tr("&Add"), "ADAdd", MAdd_);
+    ADRemove = dropDown(tr("&Remove"), "ADRemove", MRemove_);
+    ALoadFileList = action(tr("&Load"), "ALoadFileList", QKeySequence(Qt::CTRL | Qt::Key_L), MFileList_);
+    ALoadFileListPlain =
+        action(tr("Load &plain"), "ALoadFileListPlain", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L), MFileList_);
     // Ctrl+S saves the project in the main window.
-    ASaveFileList = action(tr("&Save"), "ASaveFileList");
-    ASaveFileListPlain = action(tr("Sa&ve plain"), "ASaveFileListPlain", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
-    ACheckFileList = action(tr("&Check"), "ACheckFileList", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C));
-    AAddFiles = action(tr("&File(s)"), "AAddFiles", QKeySequence(Qt::CTRL | Qt::Key_I));
-    AAddDir = action(tr("F&older"), "AAddDir", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Insert));
-    ARemoveSelected = action(tr("&Selected file(s)"), "ARemoveSelected", QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    ARemoveAll = action(tr("&All"), "ARemoveAll", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Delete));
-    ADFileList = dropDown(tr("&File list"), "ADFileList", MFileList_, ALoadFileList);
-    MFileList_->addActions({ALoadFileList, ALoadFileListPlain, ASaveFileList, ASaveFileListPlain, ACheckFileList});
-    ADAdd = dropDown(tr("&Add"), "ADAdd", MAdd_, AAddFiles);
-    MAdd_->addActions({AAddFiles, AAddDir});
-    ADRemove = dropDown(tr("&Remove"), "ADRemove", MRemove_, ARemoveSelected);
-    MRemove_->addActions({ARemoveSelected, ARemoveAll});
+    ASaveFileList = action(tr("&Save"), "ASaveFileList", QKeySequence(), MFileList_);
+    ASaveFileListPlain =
+        action(tr("Sa&ve plain"), "ASaveFileListPlain", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S), MFileList_);
+    ACheckFileList = action(tr("&Check"), "ACheckFileList", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C), MFileList_);
+    AAddFiles = action(tr("&File(s)"), "AAddFiles", QKeySequence(Qt::CTRL | Qt::Key_I), MAdd_);
+    AAddDir = action(tr("F&older"), "AAddDir", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Insert), MAdd_);
+    ARemoveSelected = action(tr("&Selected file(s)"), "ARemoveSelected", QKeySequence(Qt::CTRL | Qt::Key_Delete), MRemove_);
+    ARemoveAll = action(tr("&All"), "ARemoveAll", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Delete), MRemove_);
     ASR = action(tr("&Search/Replace"), "ASR");
     ASR->setCheckable(true);
     ASR->setChecked(true);
@@ -254,8 +254,10 @@ TFPFileManager::~TFPFileManager() {
 
 TFileVTreeView& TFPFileManager::Tree() { return FVTVFiles->Tree(); }
 
-QAction* TFPFileManager::action(const QString& caption, const char* name, const QKeySequence& key) {
-    auto* a = new QAction(caption, this);
+QAction* TFPFileManager::action(const QString& caption, const char* name, const QKeySequence& key, QMenu* menu) {
+    auto* a = new QAction(caption, menu ? static_cast<QObject*>(menu) : this);
+    if (menu)
+        menu->addAction(a);
     a->setObjectName(QString::fromLatin1(name));
     if (!key.isEmpty()) {
         a->setShortcut(key);
@@ -265,12 +267,11 @@ QAction* TFPFileManager::action(const QString& caption, const char* name, const 
     return a;
 }
 
-QAction* TFPFileManager::dropDown(const QString& caption, const char* name, QMenu*& menu, QAction* first) {
+QAction* TFPFileManager::dropDown(const QString& caption, const char* name, QMenu*& menu) {
     QAction* a = action(caption, name);
     menu = new QMenu(this);
-    menu->setObjectName(QString::fromLatin1(name).mid(1) + QStringLiteral("Menu"));
+    menu->setObjectName(QStringLiteral("M") + QString::fromLatin1(name).mid(2));
     a->setMenu(menu);
-    a->setToolTip(first->text().remove(QLatin1Char('&')));
     return a;
 }
 

@@ -115,8 +115,9 @@ signals:
     void OperationsChanged(bool sr, bool convert);
 
 private:
-    QAction* action(const QString& caption, const char* name, const QKeySequence& key = {});
-    QAction* dropDown(const QString& caption, const char* name, QMenu*& menu, QAction* first);
+    // A page action; given a menu, one of that menu's items.
+    QAction* action(const QString& caption, const char* name, const QKeySequence& key = {}, QMenu* menu = nullptr);
+    QAction* dropDown(const QString& caption, const char* name, QMenu*& menu);
     QAction* menuItem(const QString& caption, const char* name, QAction* runs);
     TFSelectFolder& selectFolder();
     QString text(const char* key) const;
