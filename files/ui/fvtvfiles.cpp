@@ -43,7 +43,10 @@ TFVTVFiles::TFVTVFiles(QWidget* parent) : QTreeView(parent), tree_(std::make_uni
 }
 
 TFVTVFiles::~TFVTVFiles() {
-    // The model goes first: it unhooks itself from the tree.
+    // The model goes first: it unhooks itself from the tree. Nobody hears of
+    // the selection going with it.
+    syncing_ = true;
+    blockSignals(true);
     setModel(nullptr);
     delete model_;
 }

@@ -319,60 +319,38 @@ TEST_F(FileManagerTest, BadInputIsToldAndLosesNothing) {
     EXPECT_EQ(prompt.asked().size(), asked);
     EXPECT_EQ(files(), before);
 
+    // Lists that do not read or cannot be written, and a stored mask that no
+    // longer compiles: an error each, the tree as it was, no hourglass left.
+    writeFile("damaged.lst", std::string("\x10\x00\x00\x00garbage that is no tree", 27));
+    const QString nowhere = path("no/such/folder/x.lst");
     struct Case {
-        const char* name;
-        std::function<void()> act;
+        QAction* action;
+        QString file; // chosen to open, or to save into for the save actions
         const char* message; // the start of the error shown
     };
-    writeFile("damaged.lst", std::string("\x10\x00\x00\x00garbage that is no tree", 27));
     const std::vector<Case> cases = {
-        {"damaged structured list",
-         [&] {
-             chooser.pushFiles({path("damaged.lst")});
-             page.ALoadFileList->trigger();
-         },
-         ""},
-        {"unreadable plain list",
-         [&] {
-             chooser.pushFiles({path("missing.lst")});
-             page.ALoadFileListPlain->trigger();
-         },
-         ""},
-        {"list into a missing folder",
-         [&] {
-             chooser.pushSave(path("no/such/folder/x.lst"));
-             page.ASaveFileList->trigger();
-         },
-         ""},
-        {"plain list into a missing folder",
-         [&] {
-             chooser.pushSave(path("no/such/folder/x.lst"));
-             page.ASaveFileListPlain->trigger();
-         },
-         ""},
-        {"a stored mask that no longer compiles",
-         [&] {
-             include().CBMasks->setChecked(true);
-             include().CLBMasks->SetChecked(include().CLBMasks->AddItem("[bad"), true);
-             TFSelectFolder::ExecHook = [](TFSelectFolder& d) {
-                 d.SelectTreePath(d.TreeRoot());
-                 d.BOk->click();
-                 return d.result();
-             };
-             dialog.SelectTreePath(path("site"));
-             page.AAddDir->trigger();
-         },
-         "'[bad' is an invalid mask"},
+        {page.ALoadFileList, path("damaged.lst"), ""},
+        {page.ALoadFileListPlain, path("missing.lst"), ""},
+        {page.ASaveFileList, nowhere, ""},
+        {page.ASaveFileListPlain, nowhere, ""},
+        {page.AAddDir, QString(), "'[bad' is an invalid mask"},
     };
+    include().CLBMasks->AddItem("[bad");
+    answerFolder(path("site"), {"[bad"}, true);
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.action->objectName().toStdString());
         const std::size_t n = prompt.asked().size();
-        c.act();
-        ASSERT_EQ(prompt.asked().size(), n + 1) << c.name;
-        EXPECT_EQ(prompt.asked().back().icon, bw::Icon::Error) << c.name;
-        EXPECT_TRUE(lastMessage().startsWith(c.message)) << c.name << ": " << lastMessage().toStdString();
-        EXPECT_EQ(files(), before) << c.name;
-        EXPECT_FALSE(exists(path("no/such/folder/x.lst")));
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.name; // the hourglass is gone
+        if (c.action == page.ASaveFileList || c.action == page.ASaveFileListPlain)
+            chooser.pushSave(c.file);
+        else if (!c.file.isEmpty())
+            chooser.pushFiles({c.file});
+        c.action->trigger();
+        ASSERT_EQ(prompt.asked().size(), n + 1);
+        EXPECT_EQ(prompt.asked().back().icon, bw::Icon::Error);
+        EXPECT_TRUE(lastMessage().startsWith(c.message)) << lastMessage().toStdString();
+        EXPECT_EQ(files(), before);
+        EXPECT_FALSE(exists(nowhere));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 
     // Names the tree cannot hold are told once: the first and how many.
