@@ -540,7 +540,7 @@ TEST_F(FileManagerTest, ShowInWindowBrowserDoubleClickAndPopup) {
     doubleClick(path("site/gone.txt"));
     EXPECT_EQ(seen.size(), 1u);
     EXPECT_EQ(prompt.asked().size(), asked + 1);
-    EXPECT_EQ(lastMessage(), "The file \"" + path("site/gone.txt") + "\" could not be opened.");
+    EXPECT_EQ(lastMessage(), "\"" + path("site/gone.txt") + "\" could not be opened.");
     EXPECT_EQ(engine.FileName, path("site/notes.txt"));
     EXPECT_EQ(window.windowTitle(), "Processing");
     EXPECT_FALSE(ProcessModes.Contains(pmView));
@@ -555,7 +555,7 @@ TEST_F(FileManagerTest, ShowInWindowBrowserDoubleClickAndPopup) {
     chooser.setOpenResult(false);
     select(path("site"));
     page.IShowInBrowser->trigger();
-    EXPECT_EQ(lastMessage(), "The file \"" + path("site") + "/\" could not be opened.");
+    EXPECT_EQ(lastMessage(), "\"" + path("site") + "/\" could not be opened.");
 
     // The popup over a file, a folder and no node.
     struct Case {
