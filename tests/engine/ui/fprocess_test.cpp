@@ -54,12 +54,6 @@ protected:
 };
 
 TEST_F(FProcessTest, ButtonsAndCaptionsPerMode) {
-    std::vector<QString> bar;
-    for (QAction* a : dialog.ATBSR->actions()) bar.push_back(a->isSeparator() ? QStringLiteral("|") : a->text());
-    EXPECT_EQ(bar, (std::vector<QString>{"Ye&s", "&Yes to File", "Y&es to All", "|", "&No", "N&o to File", "No &to All",
-                                         "|", "E&dit", "|", "&Abort", "&Current position", "T&he next file",
-                                         "&Begin of the file"}));
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Processing of file"));
     EXPECT_FALSE(Shown(dialog.PS));
 
     const std::vector<QAction*> all = {dialog.AYes,  dialog.AYesToFile, dialog.AYesToAll,  dialog.ANo,
