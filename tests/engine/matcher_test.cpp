@@ -82,6 +82,7 @@ TEST(PlainFind, CaseWordsAndRanges) {
         {"\xEA\xEE\xF2", "\xEA\xEE\xF2\xE8\xEA \xCA\xCE\xD2", stWholeWord, 0, 6}, // кот in котик КОТ
         {".x", "a.x", stWholeWord, 0, 1}, {"x.", "ax. x.a", stWholeWord, 0, 4}, // '.' is no word character
         {"", "abc", 0, 0, -1}, {"a", "abc", 0, -5, 0}, {"a", "aba", 0, 4, -1},
+        {"needle", std::string(100, 'x') + "NEEDLE" + std::string(40, 'y'), 0, 0, 100},
         {"ab", std::string(37, 'a') + "b", 0, 3, 36},
     };
     for (const auto& [needle, text, options, from, pos] : cases) {

@@ -108,9 +108,7 @@ TEST_F(FProcessTest, AnswerKeys) {
     const std::tuple<int, Qt::KeyboardModifiers, int> cases[] = {
         {Qt::Key_Return, Qt::NoModifier, mrYes},
         {Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier, mrYes},
-        {Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier, mrYesToAll},
         {Qt::Key_Plus, Qt::KeypadModifier, mrYes},
-        {Qt::Key_Minus, Qt::KeypadModifier, mrNo},
         {Qt::Key_Minus, Qt::KeypadModifier | Qt::ControlModifier | Qt::ShiftModifier, mrNoToAll},
         {Qt::Key_Minus, Qt::NoModifier, mrNone}, // not the keypad's
     };

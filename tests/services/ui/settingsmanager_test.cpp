@@ -299,7 +299,6 @@ TEST_F(SettingsManagerTest, FileNameChangesFlushAndReleaseWritesNothing) {
     sm.ReleaseOptionsFile();
     sm.SetFileName(path("c.ini"));
     EXPECT_FALSE(exists(path("b.ini")));
-
 }
 
 TEST(CheckedItemsTest, CommaTextBothWays) {
