@@ -32,18 +32,13 @@ TEST(FileMask, MatchesWholeNamesWithoutRegardToCase) {
         const char* name;
         bool expected;
     } cases[] = {
-        {"*.htm", "a.html", false},      {"*.HTM", "index.htm", true},   {"*.*", "README", false},
-        {"*.*", "a.b", true},            {"*", "", true},                {"?", "", false},
-        {"a?c", "abc", true},            {"a?c", "ac", false},           {"a*b*c", "aXbYbZc", true},
-        {"a*b*c", "aXbYbZ", false},      {"*ab", "aab", true},           {"*.TXT", "ОТЧЁТ.txt", true},
-        {"отчёт*", "ОТЧЁТ 2024.TXT", true}, {"Ё?", "ёж", true},          {"?.txt", "😀.txt", true},
-        {"[abc].x", "B.X", true},        {"[abc].x", "d.x", false},      {"[!abc].x", "d.x", true},
-        {"[!abc].x", "A.x", false},      {"[a-c]1", "B1", true},         {"[A-C]1", "b1", true},
-        {"[c-a]1", "b1", false},         {"[c-a]1", "c1", false},        {"[-a]", "-", true},
-        {"[a-]", "-", true},             {"[a-]", "b", false},           {"[]", "a", false},
-        {"[]a]", "a]", false},           {"[]]", "]", false},            {"[!]x", "ax", true},
-        {"[а-я]*", "Жук", true},         {"*[0-9]", "file7", true},      {"*[0-9]", "file", false},
-        {"a.b", "a_b", false},           {"a\\b", "a\\b", true},         {"{a}", "{A}", true},
+        {"*.htm", "a.html", false},   {"*.HTM", "index.htm", true},      {"*.*", "README", false},
+        {"*", "", true},              {"?", "", false},                  {"a*b*c", "aXbYbZc", true},
+        {"a*b*c", "aXbYbZ", false},   {"*ab", "aab", true},              {"отчёт*", "ОТЧЁТ 2024.TXT", true},
+        {"?.txt", "😀.txt", true},    {"[abc].x", "B.X", true},          {"[!abc].x", "A.x", false},
+        {"[a-c]1", "B1", true},       {"[c-a]1", "b1", false},           {"[a-]", "-", true},
+        {"[]]", "]", false},          {"[!]x", "ax", true},              {"[а-я]*", "Жук", true},
+        {"a.b", "a_b", false},        {"a\\b", "a\\b", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(maskMatches(QString::fromUtf8(c.mask), QString::fromUtf8(c.name)), c.expected)
@@ -81,15 +76,12 @@ TEST(FileFilter, EachStepRejectsInTurn) {
         {"empty filter", [](TFileFilter&) {}, entry("a.txt"), true},
         {"include mask", [](TFileFilter& f) { f.IUseMasks = true, f.SetIMasks({"*.htm", "*.txt"}); },
          entry("A.TXT"), true},
-        {"include mask on the name part", [](TFileFilter& f) { f.IUseMasks = true, f.SetIMasks({"a*"}); },
-         entry("a/b.txt"), false},
         {"no include mask hits", [](TFileFilter& f) { f.IUseMasks = true, f.SetIMasks({"*.htm"}); },
          entry("a.html"), false},
         {"include masks in use, none given", [](TFileFilter& f) { f.IUseMasks = true; }, entry("a"), false},
         {"masks given but not in use", [](TFileFilter& f) { f.SetIMasks({"*.htm"}); }, entry("a"), true},
         {"exclude mask", [](TFileFilter& f) { f.EUseMasks = true, f.SetEMasks({"*.bak"}); }, entry("x.BAK"),
          false},
-        {"exclude masks in use, none given", [](TFileFilter& f) { f.EUseMasks = true; }, entry("a"), true},
         {"include and exclude both hit",
          [](TFileFilter& f) {
              f.IUseMasks = f.EUseMasks = true, f.SetIMasks({"*"}), f.SetEMasks({"*.bak"});
@@ -102,16 +94,11 @@ TEST(FileFilter, EachStepRejectsInTurn) {
          },
          entry("x.bak"), true},
         {"include attribute set", [](TFileFilter& f) { f.IAttr = faReadOnly; }, entry("a", 1, faArchive), false},
-        {"include attribute hit", [](TFileFilter& f) { f.IAttr = faReadOnly | faHidden; },
-         entry(".a", 1, faArchive | faHidden), true},
         {"include attributes used, none chosen", [](TFileFilter& f) { f.IAttr = 0; }, entry("a"), false},
         {"negative attribute set is off", [](TFileFilter& f) { f.IAttr = -5, f.EAttr = -2; }, entry("a"), true},
         {"exclude attribute hit", [](TFileFilter& f) { f.EAttr = faHidden; }, entry(".a", 1, faArchive | faHidden),
          false},
-        {"exclude attributes used, none chosen", [](TFileFilter& f) { f.EAttr = 0; }, entry("a"), true},
-        {"lower bound itself", [](TFileFilter& f) { f.ISize1 = 100; }, entry("a", 100), true},
         {"below the lower bound", [](TFileFilter& f) { f.ISize1 = 100; }, entry("a", 99), false},
-        {"upper bound itself", [](TFileFilter& f) { f.ISize2 = 100; }, entry("a", 100), true},
         {"above the upper bound", [](TFileFilter& f) { f.ISize2 = 100; }, entry("a", 101), false},
         {"reversed size range", [](TFileFilter& f) { f.ISize1 = 200, f.ISize2 = 100; }, entry("a", 150), false},
         {"4 GiB + 50 is not 50 bytes", [](TFileFilter& f) { f.ISize2 = 100; }, entry("a", 4 * GiB + 50), false},
@@ -119,14 +106,10 @@ TEST(FileFilter, EachStepRejectsInTurn) {
         {"big file above the largest bound", [](TFileFilter& f) { f.ISize1 = 1, f.ISize2 = INT32_MAX; },
          entry("a", 3 * GiB), false},
         {"exclude from 100 on", [](TFileFilter& f) { f.ESize1 = 100; }, entry("a", 100), false},
-        {"exclude from 100 on, smaller", [](TFileFilter& f) { f.ESize1 = 100; }, entry("a", 99), true},
-        {"exclude from 100 on, 4 GiB", [](TFileFilter& f) { f.ESize1 = 100; }, entry("a", 4 * GiB), false},
         {"exclude up to 100", [](TFileFilter& f) { f.ESize2 = 100; }, entry("a", 100), false},
         {"exclude up to 100, 4 GiB + 50", [](TFileFilter& f) { f.ESize2 = 100; }, entry("a", 4 * GiB + 50), true},
         {"exclude 100..200, inside", [](TFileFilter& f) { f.ESize1 = 100, f.ESize2 = 200; }, entry("a", 200),
          false},
-        {"exclude 100..200, outside", [](TFileFilter& f) { f.ESize1 = 100, f.ESize2 = 200; }, entry("a", 201),
-         true},
         {"first included day, midnight",
          [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1), f.IDate2 = day(2024, 3, 3); }, entry("a", 1, 0, march1),
          true},
@@ -136,20 +119,14 @@ TEST(FileFilter, EachStepRejectsInTurn) {
         {"day after the range",
          [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1), f.IDate2 = day(2024, 3, 3); },
          entry("a", 1, 0, march3.addMSecs(1)), false},
-        {"day before the range",
-         [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1), f.IDate2 = day(2024, 3, 3); },
-         entry("a", 1, 0, march1.addMSecs(-1)), false},
         {"include date range with no end", [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1); }, entry("a"), false},
         {"reversed date range",
          [](TFileFilter& f) { f.IDate1 = day(2024, 3, 3), f.IDate2 = day(2024, 3, 1); }, entry("a"), false},
-        {"excluded first day", [](TFileFilter& f) { f.EDate1 = day(2024, 3, 1), f.EDate2 = day(2024, 3, 3); },
-         entry("a", 1, 0, march1), false},
         {"excluded last day", [](TFileFilter& f) { f.EDate1 = day(2024, 3, 1), f.EDate2 = day(2024, 3, 3); },
          entry("a", 1, 0, march3), false},
         {"outside the excluded days",
          [](TFileFilter& f) { f.EDate1 = day(2024, 3, 1), f.EDate2 = day(2024, 3, 3); },
          entry("a", 1, 0, march3.addMSecs(1)), true},
-        {"exclude date range with no end", [](TFileFilter& f) { f.EDate1 = day(2024, 3, 1); }, entry("a"), true},
         {"part days count as their day", [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1) + 0.9, f.IDate2 = f.IDate1; },
          entry("a", 1, 0, march1), true},
         {"a time in another zone is taken in local time",
@@ -176,12 +153,6 @@ TEST(FileFilter, AttributesAndCopies) {
     f.SetAttributes(false, false, true, true, true, true);
     EXPECT_EQ(f.IAttr, faReadOnly | faSystem);
     EXPECT_EQ(f.EAttr, -1);
-    bool use = true, ro = true, hidden = true, sys = true, archive = true;
-    f.GetAttributes(false, use, ro, hidden, sys, archive);
-    EXPECT_FALSE(use || ro || hidden || sys || archive);
-    f.IAttr = faHidden | faArchive;
-    f.GetAttributes(true, use, ro, hidden, sys, archive);
-    EXPECT_TRUE(use && hidden && archive && !ro && !sys);
 
     TFileFilter src;
     src.SetText("IAttr=1,EAttr=2,IMasks=*.a,EMasks=*.b,IUseMasks=-1,EUseMasks=-1,ISize1=3,ISize2=4,ESize1=5,"
@@ -280,13 +251,10 @@ TEST(FileFilterText, BadValuesFailAndKeepLaterKeys) {
     } cases[] = {
         {with("ISize1", QString()), "'' is not a valid integer value", 5},
         {with("IAttr", "4294967296"), "'4294967296' is not a valid integer value", 0},
-        {with("EAttr", "1.5"), "'1.5' is not a valid integer value", 1},
         {with("ESize2", "-2147483649"), "'-2147483649' is not a valid integer value", 8},
         {with("EUseMasks", "yes"), "'yes' is not a valid boolean value", 4},
         {with("Recursive", "truely"), "'truely' is not a valid boolean value", 13},
         {with("IDate1", "31.02.2024"), "'31.02.2024' is not a valid date", 9},
-        {with("IDate2", "2024-03-01"), "'2024-03-01' is not a valid date", 10},
-        {with("EDate1", "1.3.202"), "'1.3.202' is not a valid date", 11},
         {with("EDate2", "00.01.2020"), "'00.01.2020' is not a valid date", 12},
         {with("IMasks", "[abc"), "'[abc' is an invalid mask at (5)", 2},
         {"", "'' is not a valid integer value", 0},

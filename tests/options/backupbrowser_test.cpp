@@ -7,7 +7,7 @@
 #include "options/shfileop.h"
 #include "platform/appdirs.h"
 #include "services/backupmanager.h"
-#include "tests/options/qtprint.h"
+#include "tests/support/qtprint.h"
 #include "tests/options/trashhome.h"
 #include "tests/support/testutil.h"
 

@@ -11,7 +11,8 @@
 #include "platform/inifile.h"
 #include "services/backupmanager.h"
 #include "services/langmanager.h"
-#include "tests/options/qtprint.h"
+#include "tests/support/qtprint.h"
+#include "tests/support/languages.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
@@ -94,9 +95,7 @@ bool ownerOnly(const QString& file) {
 class OptionsCycleTest : public test::TempDirTest {
 protected:
     OptionsCycleTest() {
-        langs.SetLangDir(test::binDir() + "Langs/");
-        langs.LoadLanguages();
-        langs.SetCurrentLang(0);
+        bw::test::useShippedLanguages(langs);
         cycle.FormCreate();
     }
     QString ini() const { return path("Brindlewick.ini"); }

@@ -3,7 +3,7 @@
 
 #include "options/updatecheck.h"
 #include "options/version.h"
-#include "tests/options/qtprint.h"
+#include "tests/support/qtprint.h"
 #include "tests/support/testutil.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include "platform/inifile.h"
 #include "services/ui/datamodule.h"
 #include "tests/support/screens.h"
+#include "tests/support/languages.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -25,9 +26,7 @@ namespace {
 class FolderDialogTest : public bw::test::TempDirTest {
 protected:
     FolderDialogTest() {
-        dm.LangManager->SetLangDir(bw::test::binDir() + "Langs/");
-        dm.LangManager->LoadLanguages();
-        dm.LangManager->SetCurrentLang(0);
+        bw::test::useShippedLanguages(*dm.LangManager);
         dm.LangManager->RegisterForm(&dialog, 0);
         QDir().mkpath(path("tree/a/b"));
         QDir().mkpath(path("tree/c"));

@@ -12,8 +12,9 @@
 #include "options/version.h"
 #include "platform/ui/chooser.h"
 #include "services/ui/datamodule.h"
-#include "tests/options/qtprint.h"
+#include "tests/support/qtprint.h"
 #include "tests/support/screens.h"
+#include "tests/support/languages.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
@@ -23,9 +24,7 @@ namespace {
 class FAboutTest : public test::TempDirTest {
 protected:
     FAboutTest() {
-        dm.LangManager->SetLangDir(test::binDir() + "Langs/");
-        dm.LangManager->LoadLanguages();
-        dm.LangManager->SetCurrentLang(0);
+        bw::test::useShippedLanguages(*dm.LangManager);
     }
     void doubleClick(QWidget* w) {
         QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,

@@ -27,10 +27,11 @@
 #include "services/ui/components.h"
 #include "services/ui/datamodule.h"
 #include "tests/engine/processfakes.h"
-#include "tests/options/qtprint.h"
+#include "tests/support/qtprint.h"
 #include "tests/options/trashhome.h"
-#include "tests/options/ui/uisupport.h"
+#include "tests/support/uitest.h"
 #include "tests/support/screens.h"
+#include "tests/support/languages.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
@@ -76,9 +77,7 @@ struct Program {
         options = std::make_unique<TFOptions>(*dm);
         options->SetHost(&host);
         backups = std::make_unique<TFBackupManager>(*dm->BackupManager, dm->LangManager);
-        dm->LangManager->SetLangDir(test::binDir() + "Langs/");
-        dm->LangManager->LoadLanguages();
-        dm->LangManager->SetCurrentLang(0);
+        bw::test::useShippedLanguages(*dm->LangManager);
         dm->LangManager->TranslateAllForms();
         options->LoadOptionsFromFile(options->Cycle().OptionsFileName);
     }

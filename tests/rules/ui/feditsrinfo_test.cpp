@@ -226,7 +226,6 @@ TEST_F(FEditSRInfoTest, FolderButtonsShortcutsAndFavorites) {
     EXPECT_EQ(dialog.FOReplace->EOutFolder->text(), "/data/out");
     EXPECT_EQ(dialog.FOReplace->EInFolder->text(), "");
     ASSERT_EQ(chooser.requests().size(), 2u);
-    EXPECT_EQ(chooser.requests()[0].title, "Browse for folder");
 
     TSRInfo rule;
     rule.Source.ssText = "abc";
