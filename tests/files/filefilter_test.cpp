@@ -67,6 +67,8 @@ TEST(FileMask, UnclosedSetIsRefusedAtTheEnd) {
 TEST(FileFilter, EachStepRejectsInTurn) {
     const qint64 GiB = 1024LL * 1024 * 1024;
     const QDateTime march1(QDate(2024, 3, 1), QTime(0, 0)), march3(QDate(2024, 3, 3), QTime(23, 59, 59, 999));
+    const auto include1to3 = [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1), f.IDate2 = day(2024, 3, 3); };
+    const auto exclude1to3 = [](TFileFilter& f) { f.EDate1 = day(2024, 3, 1), f.EDate2 = day(2024, 3, 3); };
     struct Case {
         const char* what;
         std::function<void(TFileFilter&)> setUp;
@@ -110,23 +112,14 @@ TEST(FileFilter, EachStepRejectsInTurn) {
         {"exclude up to 100, 4 GiB + 50", [](TFileFilter& f) { f.ESize2 = 100; }, entry("a", 4 * GiB + 50), true},
         {"exclude 100..200, inside", [](TFileFilter& f) { f.ESize1 = 100, f.ESize2 = 200; }, entry("a", 200),
          false},
-        {"first included day, midnight",
-         [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1), f.IDate2 = day(2024, 3, 3); }, entry("a", 1, 0, march1),
-         true},
-        {"last included day, last millisecond",
-         [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1), f.IDate2 = day(2024, 3, 3); }, entry("a", 1, 0, march3),
-         true},
-        {"day after the range",
-         [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1), f.IDate2 = day(2024, 3, 3); },
-         entry("a", 1, 0, march3.addMSecs(1)), false},
+        {"first included day, midnight", include1to3, entry("a", 1, 0, march1), true},
+        {"last included day, last millisecond", include1to3, entry("a", 1, 0, march3), true},
+        {"day after the range", include1to3, entry("a", 1, 0, march3.addMSecs(1)), false},
         {"include date range with no end", [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1); }, entry("a"), false},
         {"reversed date range",
          [](TFileFilter& f) { f.IDate1 = day(2024, 3, 3), f.IDate2 = day(2024, 3, 1); }, entry("a"), false},
-        {"excluded last day", [](TFileFilter& f) { f.EDate1 = day(2024, 3, 1), f.EDate2 = day(2024, 3, 3); },
-         entry("a", 1, 0, march3), false},
-        {"outside the excluded days",
-         [](TFileFilter& f) { f.EDate1 = day(2024, 3, 1), f.EDate2 = day(2024, 3, 3); },
-         entry("a", 1, 0, march3.addMSecs(1)), true},
+        {"excluded last day", exclude1to3, entry("a", 1, 0, march3), false},
+        {"outside the excluded days", exclude1to3, entry("a", 1, 0, march3.addMSecs(1)), true},
         {"part days count as their day", [](TFileFilter& f) { f.IDate1 = day(2024, 3, 1) + 0.9, f.IDate2 = f.IDate1; },
          entry("a", 1, 0, march1), true},
         {"a time in another zone is taken in local time",
