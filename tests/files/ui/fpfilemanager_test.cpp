@@ -359,8 +359,6 @@ TEST_F(FileManagerTest, KeysOnReleaseInTheTree) {
         {Qt::Key_Delete, Qt::NoModifier, true, 2, 0, 0},
         {Qt::Key_Insert, Qt::NoModifier, true, 1, 0, 0},
         {Qt::Key_Delete, Qt::ShiftModifier, true, 1, 0, 0},
-        {Qt::Key_Delete, Qt::AltModifier, true, 1, 0, 0},
-        {Qt::Key_Space, Qt::ShiftModifier, true, 1, 0, 0},
         {Qt::Key_Delete, Qt::NoModifier, false, 1, 0, 0},
         {Qt::Key_Insert, Qt::ControlModifier, false, 1, 1, 0},
         {Qt::Key_Insert, Qt::ControlModifier | Qt::AltModifier, true, 1, 1, 0},
