@@ -69,7 +69,6 @@ TEST_F(FEditSRInfoTest, LayoutCodePagesAndSettingsKeys) {
     dialog.FOReplace->EOutFolder->setText("/out/");
     settings.SaveForm(&dialog);
     const bw::IniFile& ini = *settings.OptionsFile();
-    EXPECT_TRUE(ini.valueExists("FEditSRInfo", ".SourcePage.FOFind.CBSaveCP.Checked"));
     EXPECT_TRUE(ini.valueExists("FEditSRInfo", ".SourcePage.FOFind.CLBCP.Checked"));
     EXPECT_EQ(ini.readString("FEditSRInfo", ".TargetPage.FOReplace.EOutFolder.Text"), "/out/");
 
