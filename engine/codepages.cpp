@@ -98,8 +98,9 @@ TCodePageId DetectCodePage(std::string_view text, int sampleSize) {
 
     // One pass: four interleaved histograms (so neighbouring equal bytes do
     // not wait on each other) and, within the sample, the UTF-8 two-byte
-    // Cyrillic sequences: a 0xD0 or 0xD1 lead followed by a continuation byte,
-    // or cut off by the end of the sample.
+    // Cyrillic sequences: a 0xD0 or 0xD1 lead followed by a continuation byte.
+    // A lead that is the sample's last byte counts only when the text goes on
+    // with a continuation byte past the sample.
     std::array<std::array<std::uint64_t, 256>, 4> h{};
     std::uint64_t leads = 0;
     auto lead = [](unsigned b, unsigned next) {
@@ -115,7 +116,7 @@ TCodePageId DetectCodePage(std::string_view text, int sampleSize) {
     }
     for (; i < n; ++i) {
         ++h[0][p[i]];
-        leads += i + 1 < n ? lead(p[i], p[i + 1]) : lead(p[i], 0x80);
+        leads += i + 1 < size ? lead(p[i], p[i + 1]) : 0;
     }
     const std::uint64_t zeros = h[0][0] + h[1][0] + h[2][0] + h[3][0];
     for (; i + 4 <= size; i += 4) {

@@ -376,7 +376,11 @@ std::string betweenForms(const std::string& text, int row, TConversionContext& c
     const std::string bom = bomToPutBack(row, ctx);
     std::string taken;
     bool lossy = false;
-    std::string out = convert(takeBom(text, bomOf(from), taken), lossy);
+    // A text on its way back came from the conversion that took the mark off
+    // its front: only that first mark was one, and a U+FEFF now at the front
+    // is a character of the text.
+    const std::string_view body = bom.empty() ? takeBom(text, bomOf(from), taken) : std::string_view(text);
+    std::string out = convert(body, lossy);
     ctx.Lossy |= lossy;
     log(ctx, from, to);
     ctx.ReverseConversion = FindConversion(to, from);

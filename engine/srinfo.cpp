@@ -2,6 +2,7 @@
 
 #include "platform/cp1251.h"
 #include "platform/delimitedtext.h"
+#include "platform/textvalues.h"
 
 #include <charconv>
 #include <optional>
@@ -49,29 +50,7 @@ std::optional<std::int32_t> parseInt(const std::string& s) {
     return static_cast<std::int32_t>(value);
 }
 
-bool sameWord(const std::string& s, const char* word) {
-    std::size_t i = 0;
-    for (; word[i] != 0; ++i) {
-        if (i >= s.size())
-            return false;
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-        if (c != word[i])
-            return false;
-    }
-    return i == s.size();
-}
-
-std::optional<bool> parseBool(const std::string& s) {
-    if (sameWord(s, "true"))
-        return true;
-    if (sameWord(s, "false"))
-        return false;
-    if (auto n = parseInt(s))
-        return *n != 0;
-    return std::nullopt;
-}
+std::optional<bool> parseBool(const std::string& s) { return bw::parseBoolean(s, parseInt); }
 
 // Reading stops at the first value that cannot be read: the reader turns that
 // into an exception so one guard around the sequence ends it.

@@ -120,9 +120,12 @@ private:
             }
             const auto n = integerOf(args_[next_++]);
             const qint64 v = n ? (n->isSigned ? n->s : static_cast<qint64>(qMin<quint64>(n->u, kMaxWidth + 1))) : 0;
+            // Out of range: the placeholder stays as written, and the value
+            // (which might not even be negatable) is never used.
             if (!n || v > kMaxWidth || v < -kMaxWidth)
                 ok = false;
-            value = static_cast<int>(v);
+            else
+                value = static_cast<int>(v);
             return true;
         }
         const qsizetype start = pos;
@@ -136,7 +139,8 @@ private:
             return false;
         if (v > kMaxWidth)
             ok = false;
-        value = static_cast<int>(v);
+        else
+            value = static_cast<int>(v);
         return true;
     }
 

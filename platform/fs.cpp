@@ -5,7 +5,13 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace bw {
@@ -41,11 +47,79 @@ QFileDevice::Permissions storedBits(QFileDevice::Permissions p) {
                 QFileDevice::ExeOther);
 }
 
-// A name for a temporary file beside target, not taken at the time of asking.
+// The part of a temporary file's name before its random number.
+QString temporaryPrefix(const QFileInfo& target) {
+    return QLatin1Char('.') + target.fileName().left(64) + QLatin1Char('.');
+}
+
+// A name for a temporary file beside target: prefix, a random hexadecimal number, ".tmp".
 QString temporaryNameBeside(const QFileInfo& target) {
-    const QString base = QLatin1Char('.') + target.fileName().left(64) + QLatin1Char('.');
     const quint32 n = QRandomGenerator::global()->generate();
-    return target.absolutePath() + QLatin1Char('/') + base + QString::number(n, 16) + QStringLiteral(".tmp");
+    return target.absolutePath() + QLatin1Char('/') + temporaryPrefix(target) + QString::number(n, 16) +
+           QStringLiteral(".tmp");
+}
+
+bool isTemporaryName(std::string_view name, std::string_view prefix) {
+    constexpr std::string_view suffix = ".tmp";
+    if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) || !name.ends_with(suffix))
+        return false;
+    const std::string_view number = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (number.size() > 8)
+        return false;
+    for (const char c : number)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    return true;
+}
+
+bool earlier(const timespec& a, const timespec& b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// Removes what killed saves of target left behind: its temporary files
+// modified before the one being written now (named current).
+void removeStaleTemporaries(const QFileInfo& target, std::string_view current, const timespec& now) {
+    const QByteArray prefix = QFile::encodeName(temporaryPrefix(target));
+    DIR* dir = ::opendir(QFile::encodeName(target.absolutePath()).constData());
+    if (!dir)
+        return;
+    const int dfd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view name(e->d_name);
+        if (name == current || !isTemporaryName(name, std::string_view(prefix.constData(), prefix.size())))
+            continue;
+        struct stat st {};
+        if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            earlier(st.st_mtim, now))
+            ::unlinkat(dfd, e->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+mode_t modeOf(QFileDevice::Permissions p) {
+    mode_t m = 0;
+    const std::pair<QFileDevice::Permission, mode_t> bits[] = {
+        {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
+        {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
+        {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
+    };
+    for (const auto& [perm, bit] : bits)
+        if (p & perm)
+            m |= bit;
+    return m;
+}
+
+QFileDevice::Permissions permissionsOf(mode_t m) {
+    QFileDevice::Permissions p;
+    const std::pair<QFileDevice::Permission, mode_t> bits[] = {
+        {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
+        {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
+        {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
+    };
+    for (const auto& [perm, bit] : bits)
+        if (m & bit)
+            p |= perm;
+    return p;
 }
 
 } // namespace
@@ -145,8 +219,18 @@ QString resolveLinks(const QString& path) {
     return p;
 }
 
+void ignoreFileSizeSignal() {
+    // Set on every call (one cheap system call): something may have put the
+    // default back since the last one.
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)>& write,
-                 const ReplaceOptions& options) {
+                 const ReplaceOptions& options, ReplaceFailure* failure) {
+    ReplaceFailure ignored;
+    ReplaceFailure& why = failure ? *failure : ignored;
+    why = ReplaceFailure::Other;
+    ignoreFileSizeSignal();
     if (path.isEmpty())
         return false;
     const QFileInfo target(resolveLinks(path));
@@ -154,24 +238,39 @@ bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)
         return false;
     const bool replacing = target.exists();
 
-    QFile tmp;
-    for (int attempt = 0; attempt < 16 && !tmp.isOpen(); ++attempt) {
-        tmp.setFileName(temporaryNameBeside(target));
-        if (tmp.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            break;
-        if (tmp.error() != QFileDevice::OpenError || !QFileInfo(target.absolutePath()).isDir())
+    QByteArray tmpName;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        tmpName = QFile::encodeName(temporaryNameBeside(target));
+        fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            if (errno == EACCES || errno == EPERM || errno == EROFS)
+                why = ReplaceFailure::NoTemporary;
             return false;
+        }
     }
-    if (!tmp.isOpen())
+    if (fd < 0)
         return false;
-
-    auto fail = [&tmp] {
+    QFile tmp;
+    if (!tmp.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        ::unlink(tmpName.constData());
+        return false;
+    }
+    auto fail = [&tmp, &tmpName] {
         tmp.close();
-        tmp.remove();
+        ::unlink(tmpName.constData());
         return false;
     };
 
-    QFileDevice::Permissions perms = storedBits(tmp.permissions());
+    struct stat created {};
+    if (::fstat(fd, &created) != 0)
+        return fail();
+    const qsizetype slash = tmpName.lastIndexOf('/');
+    removeStaleTemporaries(target, std::string_view(tmpName.constData() + slash + 1, tmpName.size() - slash - 1),
+                           created.st_mtim);
+
+    QFileDevice::Permissions perms = permissionsOf(created.st_mode);
     if (options.permissions)
         perms = storedBits(*options.permissions);
     else if (replacing)
@@ -181,28 +280,73 @@ bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)
     if (replacing && (target.ownerId() != ::geteuid() || target.groupId() != ::getegid())) {
         // Keeps the file's owner when we may (as its owner's group or as root); otherwise it
         // becomes ours, as any rewritten file would.
-        [[maybe_unused]] const int rc = ::fchown(tmp.handle(), target.ownerId(), target.groupId());
+        [[maybe_unused]] const int rc = ::fchown(fd, target.ownerId(), target.groupId());
     }
 
-    if (!write(tmp) || !tmp.flush())
+    bool written = false;
+    try {
+        written = write(tmp) && tmp.flush();
+    } catch (...) {
+        tmp.close();
+        ::unlink(tmpName.constData());
+        throw;
+    }
+    if (!written || ::fchmod(fd, modeOf(perms)) != 0)
         return fail();
-    if (!tmp.setPermissions(perms))
-        return fail();
-    if (options.modified.isValid() && !tmp.setFileTime(options.modified, QFileDevice::FileModificationTime))
-        return fail();
+    if (options.modified.isValid()) {
+        const qint64 ms = options.modified.toMSecsSinceEpoch();
+        timespec times[2];
+        times[0].tv_sec = 0;
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = static_cast<time_t>(ms / 1000 - (ms % 1000 < 0 ? 1 : 0));
+        times[1].tv_nsec = static_cast<long>(((ms % 1000) + 1000) % 1000) * 1000000L;
+        if (::futimens(fd, times) != 0)
+            return fail();
+    }
     tmp.close();
-    if (tmp.error() != QFileDevice::NoError)
-        return fail();
-
-    if (std::rename(QFile::encodeName(tmp.fileName()).constData(),
-                    QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        QFile::remove(tmp.fileName());
+    if (tmp.error() != QFileDevice::NoError) {
+        ::unlink(tmpName.constData());
         return false;
     }
+    if (options.beforeReplace) {
+        try {
+            options.beforeReplace();
+        } catch (...) {
+            ::unlink(tmpName.constData());
+            throw;
+        }
+    }
+
+    if (std::rename(tmpName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+        ::unlink(tmpName.constData());
+        return false;
+    }
+    why = ReplaceFailure::None;
     return true;
 }
 
-bool copyFile(const QString& from, const QString& to, bool overwrite) {
+bool writeFileInPlace(const QString& path, const std::function<bool(QFileDevice& out)>& write, qint64 expectedSize,
+                      bool ownerWritable) {
+    ignoreFileSizeSignal();
+    if (path.isEmpty())
+        return false;
+    const QString real = resolveLinks(path);
+    if (!QFileInfo(real).isFile())
+        return false;
+    if (ownerWritable && isReadOnly(real) && !clearReadOnly(real))
+        return false;
+    QFile f(real);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = write(f) && f.flush();
+    f.close();
+    if (!written || f.error() != QFileDevice::NoError)
+        return false;
+    // What the file holds now, not what the writes claimed.
+    return QFileInfo(real).size() == expectedSize;
+}
+
+bool copyFile(const QString& from, const QString& to, bool overwrite, const std::function<void()>& beforeReplace) {
     const QFileInfo src(from);
     if (from.isEmpty() || to.isEmpty() || !src.exists() || src.isDir())
         return false;
@@ -219,6 +363,7 @@ bool copyFile(const QString& from, const QString& to, bool overwrite) {
     ReplaceOptions opts;
     opts.permissions = src.permissions();
     opts.modified = src.lastModified();
+    opts.beforeReplace = beforeReplace;
     return replaceFile(
         to,
         [&in](QFileDevice& out) {

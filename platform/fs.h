@@ -71,7 +71,10 @@ bool clearReadOnly(const QString& path);
 // Copies a file with its permissions and modification time. An existing
 // target is replaced only when overwrite is true (read-only or not), and only
 // once the copy is complete, so a failed copy leaves it as it was.
-bool copyFile(const QString& from, const QString& to, bool overwrite);
+// beforeReplace (when given) runs once the copy is complete, before it takes
+// the target's name.
+bool copyFile(const QString& from, const QString& to, bool overwrite,
+              const std::function<void()>& beforeReplace = {});
 // The path a write to path reaches: symbolic links followed to their final
 // target, also when that target does not exist yet. Other paths come back as given.
 QString resolveLinks(const QString& path);
@@ -85,20 +88,46 @@ struct ReplaceOptions {
     bool ownerWritable = false;
     // Modification time to set; invalid keeps the time of writing.
     QDateTime modified;
+    // Runs once the new file is complete, right before it replaces the file.
+    std::function<void()> beforeReplace;
+};
+
+// Why replaceFile failed.
+enum class ReplaceFailure {
+    None,
+    // No temporary file could be made beside the file (a folder we may not write).
+    NoTemporary,
+    // Anything else: writing, setting up or renaming the new file.
+    Other,
 };
 
 // Writes a new version of a file without ever leaving it half-written: write()
-// fills a temporary file in the same folder, which is then flushed and renamed
+// fills a temporary file in the same folder, named "." + the file's name + "."
+// + a random hexadecimal number + ".tmp", which is then flushed and renamed
 // over the file. The rename is what makes it safe: a failed write or a crash of
-// the program leaves the old file whole. The data is not forced to the disk
-// (no fsync per file): that doubled the time of saving a tree of files, and the
-// default file system here (ext4) commits a replacing rename after the
-// file's data. Links are followed, so a link's target is replaced and the
-// link stays. The file keeps its owner. When write() returns false or any
-// step fails, the old file is untouched, the temporary file is removed and the
-// result is false.
+// the program leaves the old file whole. Temporary files of the same file's
+// earlier saves that were killed (older than this save's one) are removed.
+// The data is not forced to the disk (no fsync per file): that doubled the
+// time of saving a tree of files, and the default file system here (ext4)
+// commits a replacing rename after the file's data. Links are followed, so a
+// link's target is replaced and the link stays. The file keeps its owner.
+// When write() returns false or any step fails, the old file is untouched, the
+// temporary file is removed and the result is false (*failure says why); when
+// write() throws, the temporary file is removed and the exception passes on.
 bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)>& write,
-                 const ReplaceOptions& options = {});
+                 const ReplaceOptions& options = {}, ReplaceFailure* failure = nullptr);
+
+// Writes an existing file in place, for when no temporary file can be made
+// beside it: the file is truncated and filled by write(), and the result is
+// true only when it then holds exactly expectedSize bytes. A failure leaves
+// the file cut short; the caller still holds the text. The read-only attribute
+// is cleared first when ownerWritable is set.
+bool writeFileInPlace(const QString& path, const std::function<bool(QFileDevice& out)>& write,
+                      qint64 expectedSize, bool ownerWritable);
+
+// Makes a write past the process's file-size limit fail with an error instead
+// of ending the program with SIGXFSZ. Every write routine here calls it.
+void ignoreFileSizeSignal();
 
 // Renames or moves a file or folder; fails when the target exists.
 bool renamePath(const QString& from, const QString& to);

@@ -3,17 +3,72 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include "platform/cp1251.h"
+#include "platform/error.h"
+#include "platform/fs.h"
+
 namespace bw {
+
+bool isValidUtf8(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned b = p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        int more;
+        unsigned lo = 0x80, hi = 0xBF; // allowed range of the second byte
+        if (b >= 0xC2 && b <= 0xDF) {
+            more = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            more = 2;
+            if (b == 0xE0)
+                lo = 0xA0; // overlong
+            else if (b == 0xED)
+                hi = 0x9F; // surrogates
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            more = 3;
+            if (b == 0xF0)
+                lo = 0x90; // overlong
+            else if (b == 0xF4)
+                hi = 0x8F; // above U+10FFFF
+        } else {
+            return false;
+        }
+        if (n - i <= more)
+            return false;
+        if (p[i + 1] < lo || p[i + 1] > hi)
+            return false;
+        for (int k = 2; k <= more; ++k)
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+QString decodeTextFile(QByteArrayView bytes) {
+    if (isValidUtf8(bytes)) {
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes = bytes.sliced(3);
+        return QString::fromUtf8(bytes);
+    }
+    return decode1251(std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size())));
+}
 
 IniFile::IniFile(const QString& fileName) : fileName_(fileName) {
     QFile f(fileName);
     if (f.open(QIODevice::ReadOnly))
-        setText(QString::fromUtf8(f.readAll()));
+        setText(decodeTextFile(f.readAll()));
 }
 
 bool IniFile::flush() const {
     if (fileName_.isEmpty())
         return true;
+    ignoreFileSizeSignal();
     QSaveFile f(fileName_);
     if (!f.open(QIODevice::WriteOnly))
         return false;
@@ -98,15 +153,58 @@ bool IniFile::readBool(const QString& section, const QString& key, bool def) con
     return readInteger(section, key, def ? 1 : 0) != 0;
 }
 
+namespace {
+
+bool hasLineBreak(const QString& s) {
+    return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
+}
+
+bool blankEdged(const QString& s) { return !s.isEmpty() && (s.front().isSpace() || s.back().isSpace()); }
+
+// Why a name cannot be written so that it reads back as it is; empty when it can.
+QString badSectionName(const QString& section) {
+    if (hasLineBreak(section))
+        return QStringLiteral("it holds a line break");
+    if (section.contains(QLatin1Char(']')))
+        return QStringLiteral("it holds \"]\"");
+    if (blankEdged(section))
+        return QStringLiteral("it begins or ends with a blank");
+    return QString();
+}
+
+QString badKeyName(const QString& key) {
+    if (hasLineBreak(key))
+        return QStringLiteral("it holds a line break");
+    if (key.contains(QLatin1Char('=')))
+        return QStringLiteral("it holds \"=\"");
+    if (key.startsWith(QLatin1Char('[')) || key.startsWith(QLatin1Char(';')))
+        return QStringLiteral("it begins with \"%1\"").arg(key.front());
+    if (blankEdged(key))
+        return QStringLiteral("it begins or ends with a blank");
+    return QString();
+}
+
+} // namespace
+
 void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
+    if (const QString why = badSectionName(section); !why.isEmpty())
+        throw Error(QStringLiteral("The settings section \"%1\" cannot be written: %2.").arg(section, why));
+    if (const QString why = badKeyName(key); !why.isEmpty())
+        throw Error(QStringLiteral("The settings key \"%1\" cannot be written: %2.").arg(key, why));
+    // A value is one line of the file.
+    QString line = value;
+    if (hasLineBreak(line)) {
+        line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    }
     Section& s = obtain(section);
     auto it = s.index.constFind(key.toLower());
     if (it != s.index.constEnd()) {
-        s.values[*it].second = value;
+        s.values[*it].second = std::move(line);
         return;
     }
     s.index.insert(key.toLower(), s.values.size());
-    s.values.emplace_back(key, value);
+    s.values.emplace_back(key, std::move(line));
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, qint64 value) {
@@ -158,10 +256,18 @@ QString IniFile::toText() const {
 void IniFile::setText(const QString& text) {
     clear();
     Section* current = nullptr;
-    const auto lines = QStringView(text).split(QLatin1Char('\n'));
-    for (QStringView line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    const QStringView all(text);
+    const qsizetype n = all.size();
+    qsizetype start = 0;
+    while (start < n) {
+        // A line ends at CR LF, LF or CR.
+        qsizetype end = start;
+        while (end < n && all[end] != QLatin1Char('\n') && all[end] != QLatin1Char('\r'))
+            ++end;
+        const QStringView line = all.sliced(start, end - start);
+        start = end + 1;
+        if (end + 1 < n && all[end] == QLatin1Char('\r') && all[end + 1] == QLatin1Char('\n'))
+            ++start;
         const QStringView trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
             continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -7,11 +8,25 @@
 
 namespace bw {
 
+// The text of a settings or language file: UTF-8 when the bytes are valid
+// UTF-8 (a leading byte-order mark is dropped), Windows-1251 otherwise, as
+// files written on Windows are.
+QString decodeTextFile(QByteArrayView bytes);
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates,
+// nothing above U+10FFFF).
+bool isValidUtf8(QByteArrayView bytes);
+
 // An INI file held wholly in memory. Opening reads the whole file (a missing or
-// unreadable file is an empty one); reads and writes act on the copy; the file
-// is rewritten whole, in UTF-8, only by flush(). Section and key names compare
-// without regard to case; values are kept exactly as written; sections and keys
-// keep their insertion order.
+// unreadable file is an empty one; see decodeTextFile for its encoding); reads
+// and writes act on the copy; the file is rewritten whole, in UTF-8, only by
+// flush(). A line ends at CR LF, LF or CR. Section and key names compare
+// without regard to case; sections and keys keep their insertion order.
+//
+// A value is one line: the writer turns CR and LF in it into spaces, and keeps
+// every other character. Names that would not read back as written are
+// refused with bw::Error: a section holding a line break or ']', a key holding
+// a line break or '=' or beginning with '[' or ';', and either beginning or
+// ending with a blank.
 class IniFile {
 public:
     IniFile() = default;

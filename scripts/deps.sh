@@ -2,7 +2,12 @@
 # Installs, from Debian's packages, whatever the build and the tests need and
 # the machine lacks. Runs as root (apt-get); does nothing when all is there.
 set -euo pipefail
+# With --fuzz, also clang and its sanitizer and libFuzzer runtimes, which only
+# the fuzz build (scripts/fuzz.sh) needs.
 packages=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev perl sed)
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

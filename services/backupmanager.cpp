@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "platform/appdirs.h"
+#include "platform/fs.h"
 #include "platform/prompt.h"
 #include "services/langmanager.h"
 
@@ -55,7 +56,7 @@ QString TBackupManager::text(const char* key, const char* fallback) const {
     return t.isEmpty() ? QString::fromUtf8(fallback) : t;
 }
 
-QString TBackupManager::NextBackupName(const QString& path) {
+QString TBackupManager::seriesBase(const QString& path) const {
     QString relative = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     // A drive letter becomes a folder of its own ("C:/x" -> "C/x").
     if (relative.size() > 1 && relative[1] == QLatin1Char(':'))
@@ -65,27 +66,53 @@ QString TBackupManager::NextBackupName(const QString& path) {
     // A store whose folder was never set uses the fallback: the copies never
     // land relative to the working folder.
     const QString folder = backupFolder_.isEmpty() ? FallbackFolder() : backupFolder_;
-    const QString base = folder + relative;
+    return folder + relative;
+}
 
-    if (maxBackupCount_ <= 0) {
-        bw::prompt().ask(QStringLiteral("Error"), QStringLiteral("Can't renumber backup files"), bw::Buttons::Ok,
-                         bw::Icon::Warning);
-        return QString();
-    }
+bool TBackupManager::countSet() const {
+    if (maxBackupCount_ > 0)
+        return true;
+    bw::prompt().ask(QStringLiteral("Error"), QStringLiteral("Can't renumber backup files"), bw::Buttons::Ok,
+                     bw::Icon::Warning);
+    return false;
+}
+
+QString TBackupManager::freeName(const QString& base, bool& full) const {
+    full = false;
     for (int n = 0; n < maxBackupCount_; ++n) {
         const QString candidate = numbered(base, n);
         if (!QFileInfo::exists(candidate))
             return candidate;
     }
-    // The series is full: the oldest copy goes, the others move down by one.
-    // Failures here are not reported; the new copy then overwrites the last number.
-    QFile::remove(numbered(base, 0));
-    for (int n = 0; n + 1 < maxBackupCount_; ++n)
-        QFile::rename(numbered(base, n + 1), numbered(base, n));
+    full = true;
     return numbered(base, maxBackupCount_ - 1);
 }
 
+void TBackupManager::rotate(const QString& base) const {
+    // The oldest copy goes, the others move down by one. Failures here are not
+    // reported; the new copy then replaces whatever holds the last number.
+    QFile::remove(numbered(base, 0));
+    for (int n = 0; n + 1 < maxBackupCount_; ++n)
+        QFile::rename(numbered(base, n + 1), numbered(base, n));
+}
+
+QString TBackupManager::NextBackupName(const QString& path) {
+    if (!countSet())
+        return QString();
+    const QString base = seriesBase(path);
+    bool full = false;
+    const QString name = freeName(base, full);
+    if (full)
+        rotate(base);
+    return name;
+}
+
 bool TBackupManager::CopyToBackup(const QString& source, const QString& backupName) {
+    return copy(source, backupName, {});
+}
+
+bool TBackupManager::copy(const QString& source, const QString& backupName,
+                          const std::function<void()>& beforeReplace) {
     if (!QFileInfo(source).isFile())
         return false;
 
@@ -99,11 +126,10 @@ bool TBackupManager::CopyToBackup(const QString& source, const QString& backupNa
         }
     }
 
+    // The copy is written whole under a temporary name and takes its own name
+    // only once complete, keeping the source's modification time.
     for (;;) {
-        QFile target(backupName);
-        if (target.exists() && !QFileInfo(backupName).isWritable())
-            target.setPermissions(target.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-        if ((!target.exists() || target.remove()) && QFile::copy(source, backupName))
+        if (bw::copyFile(source, backupName, true, beforeReplace))
             return true;
         QString retry = text("szRetry", "Retry");
         if (!retry.endsWith(QLatin1Char('?')))
@@ -123,12 +149,20 @@ bool TBackupManager::MakeBackup(const QString& path) {
     if (!Active)
         return true;
     // Checked before naming, so that a missing file never costs a full series its oldest copy.
-    if (!QFileInfo(path).isFile())
+    if (!QFileInfo(path).isFile() || !countSet())
         return false;
-    const QString name = NextBackupName(path);
-    if (name.isEmpty())
-        return false;
-    return CopyToBackup(path, name);
+    const QString base = seriesBase(path);
+    bool full = false;
+    const QString name = freeName(base, full);
+    // A full series moves down only once the new copy is complete, so a copy
+    // that fails leaves every older one where it was.
+    bool rotated = false;
+    return copy(path, name, [&] {
+        if (full && !rotated) {
+            rotated = true;
+            rotate(base);
+        }
+    });
 }
 
 QString TBackupManager::BackupNameToOriginal(const QString& backupPath) const {

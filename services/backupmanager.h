@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class TLangManager;
 
@@ -33,6 +34,8 @@ public:
     // Copies the file before it changes. True when inactive, when the copy was
     // made or when the user chose to ignore a failure; false when the user
     // chose to abort, when the file does not exist or no number is available.
+    // A full series moves down only after the new copy is complete: a failed
+    // copy leaves the series as it was. Copies keep the file's modification time.
     bool MakeBackup(const QString& path);
 
     // The file a copy was made from; empty for a name that is not a numbered
@@ -42,10 +45,20 @@ public:
     // The name the next copy of path takes; shifts a full series down first.
     // Empty while no count is set.
     QString NextBackupName(const QString& path);
+    // Copies source to backupName (replaced only once the copy is complete),
+    // asking Abort/Retry/Ignore on failure.
     bool CopyToBackup(const QString& source, const QString& backupName);
 
 private:
     QString text(const char* key, const char* fallback) const;
+    // The copies' common name without the number.
+    QString seriesBase(const QString& path) const;
+    // False, after saying so, while no count is set.
+    bool countSet() const;
+    // The first free number's name, or with full set the last number's.
+    QString freeName(const QString& base, bool& full) const;
+    void rotate(const QString& base) const;
+    bool copy(const QString& source, const QString& backupName, const std::function<void()>& beforeReplace);
 
     QString backupFolder_;
     int maxBackupCount_ = 0;

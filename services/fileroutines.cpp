@@ -2,8 +2,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <fcntl.h>
 #include <limits>
 #include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/fs.h"
 #include "platform/prompt.h"
@@ -43,6 +46,7 @@ bool writeAll(QIODevice& out, const std::string& text) {
 }
 
 bool appendOnce(const QString& path, const std::string& text) {
+    bw::ignoreFileSizeSignal();
     if (bw::isReadOnly(path) && !bw::clearReadOnly(path))
         return false;
     const bool existed = QFileInfo::exists(path);
@@ -69,11 +73,24 @@ bool appendOnce(const QString& path, const std::string& text) {
 } // namespace
 
 bool LoadFileToString(const QString& path, std::string& text) {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    if (path.isEmpty())
         return false;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    // Opened without waiting (a named pipe would wait for a writer), then
+    // taken only when it is a regular file: a pipe, device or socket could
+    // block the read or never end.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+        ::close(fd);
+        return false;
+    }
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     try {
         std::string data;
         const qint64 size = f.size();
@@ -107,8 +124,15 @@ bool LoadFileToString(const QString& path, std::string& text) {
 bool SaveStringToFile(const QString& path, const std::string& text) {
     bw::ReplaceOptions options;
     options.ownerWritable = true;
+    const auto write = [&text](QFileDevice& out) { return writeAll(out, text); };
     for (;;) {
-        if (bw::replaceFile(path, [&text](QFileDevice& out) { return writeAll(out, text); }, options))
+        bw::ReplaceFailure failure = bw::ReplaceFailure::None;
+        if (bw::replaceFile(path, write, options, &failure))
+            return true;
+        // A file we may write in a folder we may not: written in place, which
+        // is safe enough because the text stays in memory for another try.
+        if (failure == bw::ReplaceFailure::NoTemporary && bw::fileExists(path) &&
+            bw::writeFileInPlace(path, write, static_cast<qint64>(text.size()), true))
             return true;
         if (!askRetrySave())
             return false;

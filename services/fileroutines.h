@@ -25,15 +25,18 @@ public:
 // for any other key.
 QString GetMessageText(const QString& key);
 
-// Reads the whole file into text. False on any failure (missing file, a folder,
-// no access, read error); text is then left as it was.
+// Reads the whole regular file (or the one a link leads to) into text. False
+// at once for anything else (folder, named pipe, device, socket) and on any
+// failure (missing file, no access, read error); text is then left as it was.
 bool LoadFileToString(const QString& path, std::string& text);
 
 // Replaces the file's content with text, creating the file when missing. The
 // file is never left half-written: the text goes to a temporary file beside it,
 // which replaces the file once complete (a link's target is replaced; the file
-// keeps its permissions, except that a read-only file becomes writable). When
-// that fails the user is asked whether to try again; false once they say No.
+// keeps its permissions, except that a read-only file becomes writable). A file
+// in a folder where no temporary file can be made is written in place and
+// counts as saved only when its size then matches. When saving fails the user
+// is asked whether to try again; false once they say No.
 bool SaveStringToFile(const QString& path, const std::string& text);
 
 // Adds text at the end of the file, creating the file when missing (also for

@@ -1,8 +1,10 @@
 #include "services/langmanager.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
+#include "platform/inifile.h"
 #include "platform/prompt.h"
 
 TLangManager::TLangManager(QObject* parent) : QObject(parent) {}
@@ -17,9 +19,7 @@ bool TLangManager::ReadLines(const QString& path, QStringList& lines) {
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return false;
-    QString text = QString::fromUtf8(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    const QString text = bw::decodeTextFile(bytes);
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -36,38 +36,91 @@ bool TLangManager::ReadLines(const QString& path, QStringList& lines) {
     return true;
 }
 
-bool TLangManager::LoadLanguages() {
-    names_.clear();
-    tables_.clear();
-    rowIndex_.clear();
-    QStringList lines;
-    if (!ReadLines(langDir_ + fileName_, lines))
+namespace {
+
+// Whether a language name can name its message file inside the language
+// folder: no separator, no "..", no control character.
+bool usableLanguageName(const QString& name) {
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QLatin1String("..")))
         return false;
+    for (const QChar c : name)
+        if (c.category() == QChar::Other_Control)
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString TLangManager::message(const char* key, const char* english) const {
+    const QString t = GetText(QLatin1String(key));
+    return t.isEmpty() ? QString::fromUtf8(english) : t;
+}
+
+void TLangManager::reportDamaged(const QString& path) const {
+    bw::prompt().error(QCoreApplication::applicationName(),
+                       message("szLangFileDamaged",
+                               "The language file \"%s\" is damaged; what could not be read from it was left out.")
+                           .replace(QLatin1String("%s"), QDir::toNativeSeparators(path)));
+}
+
+bool TLangManager::LoadLanguages() {
+    const QString path = langDir_ + fileName_;
+    QStringList lines;
+    if (!ReadLines(path, lines) || lines.isEmpty() || lines.front().isEmpty()) {
+        names_.clear();
+        tables_.clear();
+        rowIndex_.clear();
+        return false;
+    }
 
     qsizetype i = 0;
     while (i < lines.size() && !lines[i].isEmpty())
-        names_ << lines[i++];
-    if (names_.isEmpty())
+        ++i;
+    // Without the empty line after the names every line would be taken for a
+    // name: the file is damaged, and the languages loaded so far stay.
+    if (i == lines.size()) {
+        reportDamaged(path);
         return false;
-    const qsizetype count = names_.size();
-    tables_.assign(static_cast<std::size_t>(count), QStringList());
+    }
+    const qsizetype count = i;
+    // A name that cannot name a file in the language folder is skipped, with
+    // its column of the rows.
+    QStringList names;
+    std::vector<qsizetype> columns;
+    for (qsizetype lang = 0; lang < count; ++lang) {
+        if (usableLanguageName(lines[lang])) {
+            names << lines[lang];
+            columns.push_back(lang);
+        }
+    }
+    const bool damaged = names.size() < count;
+    if (names.isEmpty()) {
+        reportDamaged(path);
+        return false;
+    }
+    std::vector<QStringList> tables(columns.size());
     ++i; // the empty line after the names
     // Only complete rows are taken; a last row with fewer lines than languages is dropped.
     while (i + count <= lines.size()) {
-        for (qsizetype lang = 0; lang < count; ++lang)
-            tables_[static_cast<std::size_t>(lang)] << lines[i + lang];
+        for (std::size_t k = 0; k < columns.size(); ++k)
+            tables[k] << lines[i + columns[k]];
         i += count + 1;
     }
     // Each language's index keeps the first row of every text.
-    rowIndex_.resize(tables_.size());
-    for (std::size_t lang = 0; lang < tables_.size(); ++lang) {
-        const QStringList& table = tables_[lang];
+    std::vector<QHash<QString, int>> rowIndex(tables.size());
+    for (std::size_t lang = 0; lang < tables.size(); ++lang) {
+        const QStringList& table = tables[lang];
         for (int row = 0; row < table.size(); ++row) {
             const QString folded = table[row].toCaseFolded();
-            if (!rowIndex_[lang].contains(folded))
-                rowIndex_[lang].insert(folded, row);
+            if (!rowIndex[lang].contains(folded))
+                rowIndex[lang].insert(folded, row);
         }
     }
+    names_ = std::move(names);
+    tables_ = std::move(tables);
+    rowIndex_ = std::move(rowIndex);
+    if (damaged)
+        reportDamaged(path);
 
     currentLang_ = 0;
     loaded_ = true;
@@ -78,7 +131,11 @@ bool TLangManager::LoadLanguages() {
 }
 
 void TLangManager::SetCurrentLang(int index) {
-    if (index == currentLang_ || index < 0 || index >= LanguageCount())
+    if (index < 0 || index >= LanguageCount())
+        return;
+    // The same language does nothing, unless its messages could not be read:
+    // choosing it again tries its file again.
+    if (index == currentLang_ && messagesLang_ == currentLang_)
         return;
     currentLang_ = index;
     LoadCurrentLanguage();
@@ -89,14 +146,16 @@ void TLangManager::LoadCurrentLanguage() {
         return;
     const QString path = langDir_ + names_[currentLang_] + QStringLiteral(".lng");
     QStringList lines;
-    if (!ReadLines(path, lines)) {
+    if (ReadLines(path, lines)) {
+        setMessages(lines);
+        messagesLang_ = currentLang_;
+    } else {
         bw::prompt().error(QCoreApplication::applicationName(),
-                           QStringLiteral("The language file \"%1\" cannot be read. The messages stay in the "
-                                          "language used so far.")
-                               .arg(path));
-        return;
+                           message("szLangFileUnreadable",
+                                   "The language file \"%s\" cannot be read. The messages stay as they were.")
+                               .replace(QLatin1String("%s"), QDir::toNativeSeparators(path)));
     }
-    setMessages(lines);
+    // The captions come from the index file and switch either way.
     RetranslateForms();
     if (OnTranslated)
         OnTranslated();

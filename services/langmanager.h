@@ -13,7 +13,8 @@
 // languages, one per line up to the first empty line; then follow rows of the
 // same interface text in every language, one line each in header order, then
 // one separator line. Each language has a message file (LangDir + name +
-// ".lng") of key=value lines. All language files are UTF-8 text.
+// ".lng") of key=value lines. Language files are UTF-8 when valid as such,
+// else Windows-1251 (as written on Windows).
 //
 // This class holds the files and messages; translating windows belongs to
 // TFormLangManager, which re-applies texts through RetranslateForms.
@@ -29,8 +30,9 @@ public:
     void SetFileName(const QString& name) { fileName_ = name; }
 
     int CurrentLang() const { return currentLang_; }
-    // A different, valid index is stored and its messages loaded; the same
-    // index, or one outside the loaded languages, does nothing.
+    // A different, valid index is stored and its messages loaded; one outside
+    // the loaded languages does nothing, and so does the same index once its
+    // messages were read.
     void SetCurrentLang(int index);
 
     // Fired after the current language's messages were loaded and the windows retranslated.
@@ -38,11 +40,15 @@ public:
     // Fired after the index file was read with at least one language.
     std::function<void()> OnLoaded;
 
-    // Reads the index file; true when it named at least one language.
+    // Reads the index file; true when it named at least one language. A name
+    // that cannot name a file in the language folder (a separator, "..", a
+    // control character) is skipped; a file without the empty line after the
+    // names is damaged and loads nothing, keeping what was loaded before. Both
+    // say so in a message naming the file.
     bool LoadLanguages();
     // Loads the current language's messages, retranslates, fires OnTranslated.
     // A message file that cannot be read keeps the previous messages and says
-    // so in a message naming the file; nothing is retranslated then.
+    // so in a message naming the file; the captions switch all the same.
     void LoadCurrentLanguage();
 
     // "szApplicationTitle" gives the application's name; any other key its
@@ -61,7 +67,7 @@ public:
     QString RowText(int language, int row) const;
     const QStringList& Messages() const { return messages_; }
 
-    // The lines of a text file: UTF-8, a leading byte-order mark dropped, split
+    // The lines of a text file (decoded as bw::decodeTextFile does), split
     // at CR LF, LF or CR; a final line end adds no empty line. False when the
     // file cannot be read.
     static bool ReadLines(const QString& path, QStringList& lines);
@@ -71,10 +77,14 @@ public:
 
 private:
     void setMessages(const QStringList& lines);
+    // The message of key, or the English text while none is loaded.
+    QString message(const char* key, const char* english) const;
+    void reportDamaged(const QString& path) const;
 
     QString langDir_;
     QString fileName_ = QStringLiteral("Langs.lng");
     int currentLang_ = -1;
+    int messagesLang_ = -1; // the language whose messages are loaded
     bool loaded_ = false;
     QStringList names_;
     std::vector<QStringList> tables_;

@@ -239,7 +239,8 @@ int TCheckListBox::AddItem(const QString& text) {
     auto* item = new QListWidgetItem(text, this);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
-    return count() - 1;
+    // A sorted list puts the item in its place, not last.
+    return row(item);
 }
 
 void TCheckListBox::SetItems(const QStringList& items) {

@@ -91,7 +91,8 @@ class TCheckListBox : public QListWidget {
 public:
     explicit TCheckListBox(QWidget* parent = nullptr) : QListWidget(parent) {}
 
-    // Appends a checkable, unchecked item and returns its index.
+    // Adds a checkable, unchecked item (last, or in its place in a sorted
+    // list) and returns its index.
     int AddItem(const QString& text);
     void SetItems(const QStringList& items);
     QStringList Items() const;

@@ -191,10 +191,9 @@ TEST(DetectCodePage, ByteStatisticsOverTheSample) {
         // Only the sample counts: three zeros in the first 100 bytes.
         {std::string(3, '\0') + std::string(97, 'a') + russian1251, 100, cpUCS2},
         {std::string(97, 'a') + std::string(3, '\0') + russian1251, 97, cpWin1251},
-        // UTF-8 Cyrillic leads need their continuation byte, unless the sample cuts the sequence off...
+        // UTF-8 Cyrillic leads need their continuation byte, also past the end of the sample...
         {std::string(10, 'a') + "\xD0\xBF", 0, cpUTF8},
         {"abc\xD0\xBF", 4, cpUTF8},
-        {"ab\xD0", 0, cpUTF8},
         // ...so KOI8-R and ISO 8859-5 text is not taken for UTF-8.
         {convert(words1251, cpWin1251, cpKOI8R, ctx), 0, cpKOI8R},
         {convert(words1251, cpWin1251, cpISO88595, ctx), 0, cpISO88595},
@@ -205,6 +204,24 @@ TEST(DetectCodePage, ByteStatisticsOverTheSample) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(DetectCodePage(c.text, c.sample), c.expected) << c.text << " sample " << c.sample;
+
+    // ...and at the very end of the whole text a lead cuts nothing off: short
+    // words ending in 0xD0 or 0xD1 are no UTF-8 (which page they are, so few
+    // letters cannot tell).
+    const struct Word { const char* win1251; TCodePageId page; } words[] = {
+        {"\xD2\xCE\xC2\xC0\xD0", cpWin1251},      // ТОВАР
+        {"\xCB\xC5\xD1", cpWin1251},                // ЛЕС
+        {"\xF1\xF3\xEF", cpKOI8R},                  // суп: п is 0xD0
+        {"\xEC\xEE\xFF", cpKOI8R},                  // моя: я is 0xD1
+        {"\xEC\xE0\xEC\xE0", cpISO88595},          // мама: а is 0xD0
+        {"\xE7\xF3\xE1", cpISO88595},               // зуб: б is 0xD1
+    };
+    for (const Word& w : words) {
+        const std::string text = convert(w.win1251, cpWin1251, w.page, ctx);
+        ASSERT_TRUE(text.back() == '\xD0' || text.back() == '\xD1') << w.win1251;
+        EXPECT_NE(DetectCodePage(text, 0), cpUTF8) << w.win1251;
+    }
+    EXPECT_NE(DetectCodePage("abc\xD0" "b", 4), cpUTF8); // a lead cut off by the sample, no continuation after
 
     ctx.DetectSampleSize = 100;
     EXPECT_EQ(DetectCodePage(cases[3].text, ctx), cpUCS2);
@@ -307,4 +324,23 @@ TEST(UnicodeConverters, LossIsReportedThroughEveryRoute) {
     ConvertText(russianChinese, row, ctx);
     EXPECT_EQ(ctx.LogText(), "UTF-8 -> Unicode (UCS-2)");
     EXPECT_FALSE(ctx.Lossy);
+}
+
+TEST(UnicodeConverters, OnlyTheFirstMarkIsTheByteOrderMark) {
+    // A U+FEFF right after the mark is text: it survives the way there and back.
+    const std::string utf8Bom = "\xEF\xBB\xBF", ucs2Bom = "\xFF\xFE";
+    const struct Case { std::string file; int source, target; std::string loaded; } cases[] = {
+        {ucs2Bom + ucs2Bom, cpUCS2, cpUTF8, utf8Bom},
+        {ucs2Bom + ucs2Bom + std::string("A\0", 2), cpUCS2, cpUTF8, utf8Bom + "A"},
+        {ucs2Bom + ucs2Bom + ucs2Bom, cpUCS2, cpUTF8, utf8Bom + utf8Bom},
+        {utf8Bom + utf8Bom, cpUTF8, cpUCS2, ucs2Bom},
+        {utf8Bom + utf8Bom + "A", cpUTF8, cpUCS2, ucs2Bom + std::string("A\0", 2)},
+    };
+    for (const Case& c : cases) {
+        TConversionContext ctx;
+        const std::string loaded = convert(c.file, c.source, c.target, ctx);
+        EXPECT_EQ(loaded, c.loaded) << c.source;
+        EXPECT_FALSE(ctx.RoundTripLoses());
+        EXPECT_EQ(ConvertBack(loaded, ctx), c.file) << c.source;
+    }
 }

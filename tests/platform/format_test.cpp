@@ -41,6 +41,14 @@ TEST(Format, FillsWhatFitsAndLeavesTheRestAsWritten) {
         {"%*d", {"w", 3}, "%*d"},
         {"%99999999999999999999d", {1}, "%99999999999999999999d"},
         {"%100000s", {"a"}, "%100000s"},
+        // Widths and precisions from '*' beyond +-4096, down to the most negative int.
+        {"%*d|%s", {std::numeric_limits<int>::min(), 5, "x"}, "%*d|x"},
+        {"%-*d|", {std::numeric_limits<int>::min(), 5}, "%-*d|"},
+        {"%*s|", {-4097, "a"}, "%*s|"},
+        {"%*s|", {-4096, "a"}, "a" + QString(4095, ' ') + "|"},
+        {"%*s|", {qint64(-1) << 40, "a"}, "%*s|"},
+        {"%*s|", {quint64(1) << 63, "a"}, "%*s|"},
+        {"%.*s|", {std::numeric_limits<int>::min(), "abc"}, "%.*s|"},
         {"%s", {QVariant()}, "%s"},
         {"%s", {QVariantList{1, 2}}, "%s"},
     };

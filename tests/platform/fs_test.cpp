@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
+#include <new>
 #include <sys/stat.h>
 
 using namespace bw;
@@ -143,4 +145,57 @@ TEST_F(FsTest, ReplaceFileFollowsRelativeLinksAndLeavesNothingOnFailure) {
     EXPECT_FALSE(replaceFile(target, [](QFileDevice& out) { return out.write("partial") > 0 && false; }));
     EXPECT_EQ(readFile(target), "new");
     EXPECT_EQ(QDir(path("real")).entryList(QDir::Files | QDir::Hidden), QStringList({"target.txt"}));
+}
+
+// A save killed half-way leaves ".name.<hex>.tmp" beside the file; the next
+// save of that file clears those away, and only those.
+TEST_F(FsTest, NextSaveRemovesItsFilesTemporariesOfKilledSaves) {
+    const QString file = writeFile("doc.txt", "old");
+    const struct {
+        const char* name;
+        const char* modified;
+        bool removed;
+    } others[] = {
+        {".doc.txt.1f2e3d4c.tmp", "2001-01-01T00:00:00", true},
+        {".doc.txt.0.tmp", "2001-01-01T00:00:00", true},
+        {".doc.txt.99999999.tmp", "2001-01-01T00:00:00", true},
+        {".doc.txt.999999999.tmp", "2001-01-01T00:00:00", false}, // longer than a save's number
+        {".doc.txt.xyz.tmp", "2001-01-01T00:00:00", false},       // not a number
+        {".doc.txt.ABC.tmp", "2001-01-01T00:00:00", false},       // saves write small digits
+        {".doc.txt.old.12.tmp", "2001-01-01T00:00:00", false},    // another file's ("doc.txt.old")
+        {".doc.txt..tmp", "2001-01-01T00:00:00", false},
+        {".other.txt.12.tmp", "2001-01-01T00:00:00", false},
+        {"doc.txt.12.tmp", "2001-01-01T00:00:00", false},
+        {".doc.txt.abc.tmp", "2099-01-01T00:00:00", false}, // newer than this save's own
+    };
+    for (const auto& o : others)
+        setModified(writeFile(o.name, "left"), o.modified);
+    QDir().mkpath(path(".doc.txt.12.tmp/inner")); // a folder of that name is not touched
+
+    ASSERT_TRUE(replaceFile(file, [](QFileDevice& out) { return out.write("new") == 3; }));
+    EXPECT_EQ(readFile(file), "new");
+    for (const auto& o : others)
+        EXPECT_EQ(exists(path(o.name)), !o.removed) << o.name;
+    EXPECT_TRUE(exists(path(".doc.txt.12.tmp/inner")));
+}
+
+// Whatever way a save ends, its own temporary file is gone.
+TEST_F(FsTest, NoSaveLeavesItsTemporaryFileBehind) {
+    const QString file = writeFile("keep/doc.txt", "old");
+    const std::function<bool(QFileDevice&)> writers[] = {
+        [](QFileDevice& out) { return out.write("new") == 3; },
+        [](QFileDevice& out) { return out.write("partial") > 0 && false; },
+        [](QFileDevice& out) -> bool {
+            out.write("partial");
+            throw std::bad_alloc();
+        },
+    };
+    for (const auto& write : writers) {
+        try {
+            replaceFile(file, write);
+        } catch (const std::bad_alloc&) {
+        }
+        EXPECT_EQ(QDir(path("keep")).entryList(QDir::Files | QDir::Hidden), QStringList({"doc.txt"}));
+    }
+    EXPECT_EQ(readFile(file), "new");
 }

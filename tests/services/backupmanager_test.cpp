@@ -1,8 +1,11 @@
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 #include "services/backupmanager.h"
 #include "services/langmanager.h"
+#include "tests/services/failures.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
@@ -162,4 +165,66 @@ TEST_F(BackupManagerTest, BackupNameMapsBackOnlyForNumberedCopies) {
 
     ASSERT_TRUE(bm.MakeBackup(source));
     EXPECT_EQ(bm.BackupNameToOriginal(copy(0)), QDir::cleanPath(source));
+}
+
+// A copy that fails (here: the disk takes no more) must not cost the series
+// its oldest copy: the new one is written whole before the others move down.
+TEST_F(BackupManagerTest, FailedCopyLeavesAFullSeriesAsItWas) {
+    for (const int count : {1, 3}) {
+        bm.SetMaxBackupCount(count);
+        QDir(bm.BackupFolder()).removeRecursively();
+        for (int i = 0; i < count; ++i) {
+            writeFile("work/a.b.html", "v" + std::to_string(i));
+            ASSERT_TRUE(bm.MakeBackup(source));
+        }
+        const std::string big(64 * 1024, 'n');
+        writeFile("work/a.b.html", big);
+        const QString folder = QFileInfo(copy(0)).absolutePath();
+        const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        auto seriesIntact = [&] {
+            for (int i = 0; i < count; ++i)
+                EXPECT_EQ(readFile(copy(i)), "v" + std::to_string(i)) << count;
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), before) << count;
+        };
+        {
+            test::FileSizeLimit limit(1024);
+            prompt.push(Answer::Abort);
+            EXPECT_FALSE(bm.MakeBackup(source));
+            seriesIntact();
+            prompt.push(Answer::Ignore);
+            EXPECT_TRUE(bm.MakeBackup(source));
+            seriesIntact();
+
+            // Retry once the disk has room: the series moves down once.
+            test::ActingPrompt answers([&](int) {
+                seriesIntact();
+                limit.lift();
+                return Answer::Retry;
+            });
+            ScopedPrompt use(answers);
+            ASSERT_TRUE(bm.MakeBackup(source));
+            EXPECT_EQ(answers.calls, 1);
+        }
+        for (int i = 0; i + 1 < count; ++i)
+            EXPECT_EQ(readFile(copy(i)), "v" + std::to_string(i + 1)) << count;
+        EXPECT_EQ(readFile(copy(count - 1)), big) << count;
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), before) << count;
+    }
+}
+
+// The backup browser shows a copy's time and restoring gives it back.
+TEST_F(BackupManagerTest, CopiesKeepTheSourcesModificationTime) {
+    bm.SetMaxBackupCount(2);
+    for (const char* iso : {"2019-05-06T07:08:09.123", "2020-01-02T03:04:05", "2021-11-12T13:14:15"}) {
+        const QDateTime stamp = QDateTime::fromString(QLatin1String(iso), Qt::ISODate);
+        {
+            QFile f(source);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(stamp, QFileDevice::FileModificationTime));
+        }
+        ASSERT_TRUE(bm.MakeBackup(source));
+        // The newest copy has the last free number, or the last one once the series is full.
+        const QString newest = exists(copy(1)) ? copy(1) : copy(0);
+        EXPECT_EQ(QFileInfo(newest).lastModified(), stamp) << iso;
+    }
+    EXPECT_EQ(QFileInfo(copy(0)).lastModified(), QDateTime::fromString("2020-01-02T03:04:05", Qt::ISODate));
 }

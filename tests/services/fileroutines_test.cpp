@@ -1,50 +1,26 @@
 #include "services/fileroutines.h"
+#include "tests/services/failures.h"
 #include "tests/support/testutil.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
+#include <future>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace bw;
+using test::ActingPrompt;
+using test::FileSizeLimit;
 
 namespace {
-
-// Makes writes beyond a file size fail, even for root (who is not stopped by
-// permission bits): the system refuses to grow any file past the limit.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit r{bytes, old_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &r);
-    }
-    void lift() { setrlimit(RLIMIT_FSIZE, &old_); }
-    ~FileSizeLimit() {
-        lift();
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
-// A prompt that runs a step of the test when asked.
-class ActingPrompt : public Prompt {
-public:
-    explicit ActingPrompt(std::function<Answer(int call)> act) : act_(std::move(act)) {}
-    Answer ask(const QString&, const QString&, Buttons, Icon) override { return act_(++calls); }
-    int calls = 0;
-
-private:
-    std::function<Answer(int)> act_;
-};
 
 // Bytes that can only be read in order, like a pipe: no size, no seeking.
 class Pipe : public QIODevice {
@@ -231,4 +207,112 @@ TEST(StreamString, WriteToAStreamThatRefusesRaises) {
     QBuffer buf(&data);
     buf.open(QIODevice::ReadOnly);
     EXPECT_THROW(WriteStreamString("abc", buf), Error);
+}
+
+// Only regular files are read; a named pipe would wait for a writer and a
+// device may never end.
+TEST_F(FileRoutinesTest, LoadReadsRegularFilesAndLinksToThemOnly) {
+    const QString file = writeFile("real.txt", "content");
+    ASSERT_TRUE(QFile::link(file, path("link.txt")));
+    const QString fifo = path("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, path("pipe-link")));
+
+    std::string text;
+    EXPECT_TRUE(LoadFileToString(path("link.txt"), text));
+    EXPECT_EQ(text, "content");
+    for (const QString& special : {fifo, path("pipe-link"), QStringLiteral("/dev/zero"), QStringLiteral("/dev/null")}) {
+        text = "kept";
+        // Run aside, so that a read that waits fails the test instead of hanging it.
+        auto load = std::async(std::launch::async, [&] { return LoadFileToString(special, text); });
+        if (load.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << special.toStdString() << " blocked the load";
+            // Let the waiting open through: a writer that comes and goes.
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+        EXPECT_FALSE(load.get()) << special.toStdString();
+        EXPECT_EQ(text, "kept") << special.toStdString();
+    }
+}
+
+namespace {
+
+// Runs a check in a child process that may not write the folder (root, who
+// may write anywhere, becomes "nobody" there). The child ends with 0 when the
+// check holds.
+void inLockedFolder(const QString& folder, const std::function<bool()>& check) {
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0) {
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    std::_Exit(3);
+            } else {
+                QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            }
+            std::_Exit(check() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+} // namespace
+
+// A file we may write in a folder we may not: no temporary file can be made,
+// so the text is written in place; a write that does not take is asked about
+// again with the text still in hand.
+TEST_F(FileRoutinesTest, WritableFileInALockedFolderIsSavedInPlace) {
+    const QString folder = path("locked");
+    const QString file = writeFile("locked/doc.txt", "old text");
+    const auto all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                     QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QFile::setPermissions(dir_.path(), all);
+    QFile::setPermissions(folder, all & ~QFileDevice::WriteOwner);
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther |
+                                    QFileDevice::WriteOther);
+
+    inLockedFolder(folder, [&] {
+        ScriptedPrompt none;
+        ScopedPrompt use(none);
+        return SaveStringToFile(file, "new") && readFile(file) == "new" && none.asked().empty() &&
+               filesIn(folder) == QStringList({"doc.txt"});
+    });
+    inLockedFolder(folder, [&] {
+        FileSizeLimit limit(4);
+        ActingPrompt answers([&](int call) {
+            limit.lift();
+            return call == 1 ? Answer::Yes : Answer::No;
+        });
+        ScopedPrompt use(answers);
+        return SaveStringToFile(file, "longer text") && answers.calls == 1 && readFile(file) == "longer text";
+    });
+    inLockedFolder(folder, [&] {
+        ScriptedPrompt no{Answer::No};
+        ScopedPrompt use(no);
+        return !SaveStringToFile(folder + "/new.txt", "x") && no.asked().size() == 1 && !exists(folder + "/new.txt");
+    });
+    QFile::setPermissions(folder, all);
+}
+
+// A save that would cross the file-size limit fails like any other write
+// instead of ending the program.
+TEST_F(FileRoutinesTest, SaveOverTheFileSizeLimitFailsAndAsksAgain) {
+    const QString file = writeFile("doc.txt", "original");
+    EXPECT_EXIT(
+        {
+            std::signal(SIGXFSZ, SIG_DFL);
+            rlimit r{};
+            ::getrlimit(RLIMIT_FSIZE, &r);
+            r.rlim_cur = 1024;
+            ::setrlimit(RLIMIT_FSIZE, &r);
+            ScriptedPrompt no{Answer::No};
+            ScopedPrompt use(no);
+            const bool saved = SaveStringToFile(file, std::string(4096, 'x'));
+            const bool appended = AppendStringToFile(file, std::string(4096, 'y'));
+            std::_Exit(!saved && !appended && no.asked().size() == 2 && readFile(file) == "original" &&
+                               filesIn(dir_.path()) == QStringList({"doc.txt"})
+                           ? 0
+                           : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

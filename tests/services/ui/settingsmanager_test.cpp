@@ -324,3 +324,19 @@ TEST(CheckedItemsTest, CommaTextBothWays) {
     EXPECT_EQ(TSettingsManager::CheckedItemsToCommaText(list, &box), "Alpha,gamma");
     EXPECT_EQ(list, QStringList({"Alpha", "gamma"}));
 }
+
+// A sorted mask list puts an added item in its place; the index given back
+// must be that place, or the wrong row gets the check.
+TEST(CheckedItemsTest, SortedListChecksTheItemsAddedOnLoad) {
+    TCheckListBox box;
+    box.setSortingEnabled(true);
+    box.SetItems({"*.txt", "*.htm"});
+    EXPECT_EQ(box.Items(), QStringList({"*.htm", "*.txt"}));
+    EXPECT_EQ(box.AddItem("*.css"), 0);
+    EXPECT_EQ(box.AddItem("*.zzz"), 3);
+
+    QStringList list;
+    TSettingsManager::CommaTextToCheckedItems({"*.asp", "*.TXT"}, &box);
+    EXPECT_EQ(box.Items(), QStringList({"*.asp", "*.css", "*.htm", "*.txt", "*.zzz"}));
+    EXPECT_EQ(TSettingsManager::CheckedItemsToCommaText(list, &box), "*.asp,*.txt");
+}

@@ -1,0 +1,25 @@
+#include "platform/textvalues.h"
+
+#include <gtest/gtest.h>
+
+using namespace bw;
+
+TEST(TextValues, NumbersAndBooleans) {
+    const std::pair<const char*, std::optional<std::int32_t>> numbers[] = {
+        {"0", 0},           {"-1", -1},       {"+7", 7},         {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},           {"2147483648", {}}, {"4294967296", {}},
+        {"0x10", 16},       {"$1F", 31},      {"$FFFFFFFF", -1}, {"0x100000000", {}},
+        {"", {}},           {"1.0", {}},      {"0x", {}},        {"ten", {}},
+    };
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ(parseInt32(text), value) << text;
+
+    const std::pair<const char*, std::optional<bool>> booleans[] = {
+        {"TRUE", true}, {"false", false}, {"tRuE", true}, {"-1", true}, {"0", false}, {"0x0", false},
+        {"2", true},    {"yes", {}},      {"", {}},       {"truex", {}}, {"tru", {}},
+    };
+    for (const auto& [text, value] : booleans) {
+        EXPECT_EQ(parseBoolean(QString(text), parseInt32), value) << text;
+        EXPECT_EQ(booleanWord(std::string(text)), booleanWord(QString(text))) << text;
+    }
+}
