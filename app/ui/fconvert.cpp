@@ -83,9 +83,6 @@ TFConvert::TFConvert(QWidget* parent) : TFrame(parent) {
         b->setFixedSize(25, 25);
         b->setAutoDefault(false);
     }
-    BAdd->setToolTip(tr("Add to the scheme"));
-    BRemove->setToolTip(tr("Remove from the scheme"));
-    BRemoveAll->setToolTip(tr("Clear the scheme"));
     PButtons->installEventFilter(this);
 
     auto* right = new QVBoxLayout;

@@ -25,6 +25,9 @@
 #include "app/ui/gaugeview.h"
 #include "app/ui/mainpages.h"
 #include "engine/ui/fprocess.h"
+#include "files/ui/ffilefilter.h"
+#include "files/ui/fofiles.h"
+#include "files/ui/fselectfolder.h"
 #include "options/ui/fabout.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
@@ -639,10 +642,12 @@ void TFMain::PCOperationChange() {
 void TFMain::ACheckVisibilityExecute() {
     const bool sr = !files_ || files_->SRChecked();
     const bool convert = files_ && files_->ConvertChecked();
+    QWidget* current = PCOperation->currentWidget();
     PCOperation->setTabVisible(PCOperation->indexOf(TSSR), sr);
     PCOperation->setTabVisible(PCOperation->indexOf(TSConvert), convert);
-    // A page whose tab is hidden (a stored page, an operation switched off) is not shown.
-    if (!PCOperation->isTabVisible(PCOperation->currentIndex()))
+    // A page whose tab is hidden (a stored page, an operation switched off)
+    // gives way to the "In Files" page, not to whichever tab Qt picks.
+    if (!PCOperation->isTabVisible(PCOperation->indexOf(current)))
         PCOperation->setCurrentWidget(TSFiles);
     UpdateActions();
 }
@@ -678,6 +683,18 @@ void TFMain::AExitProgExecute() {
 }
 
 void TFMain::ApplyFolderDefaults(const QString& lastDir, const QStringList& include, const QStringList& exclude) {
+    if (TFSelectFolder* dialog = FSelectFolder) {
+        dialog->ELastDir->setText(lastDir);
+        const auto fill = [](TFFileFilter* panel, const QStringList& masks) {
+            panel->CLBMasks->SetItems(masks);
+            for (int i = 0; i < panel->CLBMasks->count(); ++i)
+                panel->CLBMasks->SetChecked(i, true);
+        };
+        fill(dialog->FOFiles1->FInclude, include);
+        dialog->FOFiles1->FInclude->CBMasks->setChecked(true);
+        fill(dialog->FOFiles1->FExclude, exclude);
+        dialog->FOFiles1->CheckInterface();
+    }
     if (files_)
         files_->ApplyFolderDefaults(lastDir, include, exclude);
 }

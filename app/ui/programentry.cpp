@@ -8,6 +8,7 @@
 #include "engine/processengine.h"
 #include "engine/rerichedit.h"
 #include "engine/ui/fprocess.h"
+#include "files/ui/fselectfolder.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
 #include "rules/ui/fsigns.h"
@@ -37,6 +38,9 @@ TProgram::TProgram() {
     dm_ = std::make_unique<TDMDataModule>();
     DMDataModule = dm_.get();
     ::DMDataModule = DMDataModule;
+    folder_ = std::make_unique<TFSelectFolder>();
+    FSelectFolder = folder_.get();
+    ::FSelectFolder = FSelectFolder;
     options_ = std::make_unique<TFOptions>(*dm_);
     FOptions = options_.get();
     ::FOptions = FOptions;
@@ -81,6 +85,9 @@ TProgram::~TProgram() {
     engine_.reset();
     options_.reset();
     ::FOptions = nullptr;
+    folder_.reset();
+    if (::FSelectFolder == FSelectFolder)
+        ::FSelectFolder = nullptr;
     dm_.reset();
     ::DMDataModule = nullptr;
 }

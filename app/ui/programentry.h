@@ -7,6 +7,7 @@ class TFBackupManager;
 class TFMain;
 class TFOptions;
 class TFProcess;
+class TFSelectFolder;
 class TFSigns;
 class TRERichEdit;
 class TREProcessEngine;
@@ -23,6 +24,7 @@ public:
 
     TFMain* FMain = nullptr;
     TDMDataModule* DMDataModule = nullptr;
+    TFSelectFolder* FSelectFolder = nullptr;
     TFOptions* FOptions = nullptr;
     TFProcess* FProcess = nullptr;
     TFSigns* FSigns = nullptr;
@@ -31,6 +33,7 @@ public:
 private:
     std::unique_ptr<TFMain> main_;
     std::unique_ptr<TDMDataModule> dm_;
+    std::unique_ptr<TFSelectFolder> folder_;
     std::unique_ptr<TFOptions> options_;
     std::unique_ptr<TRERichEdit> engine_;
     std::unique_ptr<TREProcessEngine> processEngine_;
