@@ -92,10 +92,21 @@ class TMainProcessWindow : public TControllerProcessWindow {
 public:
     TMainProcessWindow(TFProcess& process, TFMain& window)
         : TControllerProcessWindow(process.Controller(), process), process_(process), window_(window) {}
-    void SetDefaultFont() override { process_.SetDefaultFont(window_.TextFont(), textColor); }
+    // Set again only when it changed: setting a font lays the whole text out anew.
+    void SetDefaultFont() override {
+        if (applied_ && appliedFont_ == window_.TextFont() && appliedColor_ == textColor)
+            return;
+        process_.SetDefaultFont(window_.TextFont(), textColor);
+        applied_ = true;
+        appliedFont_ = window_.TextFont();
+        appliedColor_ = textColor;
+    }
     QColor textColor = Qt::black;
 
 private:
+    bool applied_ = false;
+    QFont appliedFont_;
+    QColor appliedColor_;
     TFProcess& process_;
     TFMain& window_;
 };
