@@ -1,11 +1,13 @@
 #include "files/filefilter.h"
 #include "platform/error.h"
+#include "tests/files/filestest.h"
 
 #include <QDate>
 #include <functional>
 #include <gtest/gtest.h>
 
 using namespace bw;
+using bw::test::errorOf;
 
 namespace {
 
@@ -15,15 +17,6 @@ FileEntry entry(const QString& name, qint64 size = 10, unsigned attributes = faA
 }
 
 double day(int y, int m, int d) { return double(QDate(1899, 12, 30).daysTo(QDate(y, m, d))); }
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 bool maskMatches(const QString& mask, const QString& name) {
     std::u32string folded;
@@ -63,6 +56,7 @@ TEST(FileMask, UnclosedSetIsRefusedAtTheEnd) {
         {"[", "'[' is an invalid mask at (2)"},
         {"[!", "'[!' is an invalid mask at (3)"},
         {"*.[tx", "'*.[tx' is an invalid mask at (6)"},
+        {"%1%2[", "'%1%2[' is an invalid mask at (6)"},
     };
     for (const auto& [mask, message] : cases)
         EXPECT_EQ(errorOf([&] { TFileMask m{QString::fromUtf8(mask)}; }), QString::fromUtf8(message)) << mask;
