@@ -722,6 +722,25 @@ void TFMain::SetTextFont(const QFont& font, const QColor& color) {
         rules_->SetTextFont(font, color);
 }
 
+QString TFMain::LastRuleText() const {
+    QString text = lastRuleText_;
+    if (rules_)
+        rules_->GetLastRuleText(text);
+    return text;
+}
+
+void TFMain::SetLastRuleText(const QString& text) {
+    lastRuleText_ = text;
+    if (rules_)
+        rules_->SetLastRuleText(text);
+}
+
+void TFMain::SetActionItems(const QStringList& items) {
+    actionItems_ = items;
+    if (rules_)
+        rules_->SetActionItems(items);
+}
+
 void TFMain::SetRuleListColumns(const QStringList& captions) {
     if (rules_)
         rules_->SetColumns(captions);

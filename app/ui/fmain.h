@@ -85,14 +85,14 @@ public:
     void PumpEvents() override;
 
     // TOptionsHost
-    QString LastRuleText() const override { return lastRuleText_; }
-    void SetLastRuleText(const QString& text) override { lastRuleText_ = text; }
+    QString LastRuleText() const override;
+    void SetLastRuleText(const QString& text) override;
     void ApplyFolderDefaults(const QString& lastDir, const QStringList& include,
                              const QStringList& exclude) override;
     void SetTextFont(const QFont& font, const QColor& color) override;
     void SetRuleListColumns(const QStringList& captions) override;
     void SetMenuTitles(const QStringList& titles) override;
-    void SetActionItems(const QStringList& items) override { actionItems_ = items; }
+    void SetActionItems(const QStringList& items) override;
     void RealignInFiles() override;
     void EndProgram() override;
 

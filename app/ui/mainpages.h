@@ -37,4 +37,9 @@ public:
     virtual void FocusList() = 0;
     virtual void SetColumns(const QStringList&) {}
     virtual void SetTextFont(const QFont&, const QColor&) {}
+    // The last confirmed rule, kept by the rule dialog; false when the page has none.
+    virtual bool GetLastRuleText(QString&) const { return false; }
+    virtual void SetLastRuleText(const QString&) {}
+    // The rule dialog's list of actions.
+    virtual void SetActionItems(const QStringList&) {}
 };
