@@ -34,6 +34,8 @@ public:
     TFProcess* FProcess = nullptr;
     TFSigns* FSigns = nullptr;
     TFBackupManager* FBackupManager = nullptr;
+    // The rule-list page as the main window sees it.
+    TRulesPage* RulesPage() const { return rules_.get(); }
 
 private:
     std::unique_ptr<TFMain> main_;

@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "app/ui/fconvert.h"
+#include "app/ui/rulespage.h"
+#include "rules/ui/feditsrinfo.h"
+#include "rules/ui/fpsrmanager.h"
 #include "app/ui/foreport.h"
 #include "app/ui/gaugeview.h"
 #include "engine/ui/fprocess.h"
@@ -155,6 +158,35 @@ TEST_F(RunFromTheWindow, F9RunsTheRulesAndTheReportShows) {
     EXPECT_TRUE(Memo().contains(QDir::toNativeSeparators(a)) || Memo().contains(a));
     EXPECT_TRUE(Memo().contains("Nowhere")) << Memo().toStdString(); // the unknown code page is named
     EXPECT_EQ(main->SBar->Text(0), QString());
+}
+
+// A rule editor that confirms a prepared rule.
+struct ConfirmingEditor : TRuleEditor {
+    TSRInfo next;
+    bool Edit(TSRInfo& rule) override {
+        rule = next;
+        return true;
+    }
+    std::string NewRuleText() const override { return {}; }
+};
+
+TEST_F(RunFromTheWindow, RulesAddedOnTheRuleListPageRunAndANewProjectClearsThem) {
+    Start(true, true);
+    ASSERT_EQ(program->FPSRManager->parentWidget(), main->TSSR);
+    const QString a = AddFile("a.txt", "cat\n");
+    ConfirmingEditor editor;
+    editor.next = MakeRule("cat", "dog", false);
+    program->FPSRManager->Editor = &editor;
+    program->FPSRManager->AAddExecute();
+    ASSERT_EQ(program->FPSRManager->Count(), 1);
+    main->AStart->trigger();
+    EXPECT_EQ(readFile(a), "dog\n");
+    main->PCOperation->setCurrentWidget(main->TSSR);
+    EXPECT_EQ(program->FPSRManager->SelectedRow(), 0); // the page selects its first row
+    main->ANewProject->trigger();
+    EXPECT_EQ(program->FPSRManager->Count(), 0);
+    EXPECT_EQ(main->PCOperation->currentWidget(), main->TSFiles);
+    program->FPSRManager->Editor = program->FEditSRInfo;
 }
 
 TEST_F(RunFromTheWindow, StopMidRunLeavesTheRestAndTheWindowIdle) {
