@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QCloseEvent>
 #include <QShowEvent>
 #include <QStyle>
 #include <QToolBar>
@@ -480,6 +481,12 @@ void TFMain::showEvent(QShowEvent* event) {
     }
 }
 
+void TFMain::closeEvent(QCloseEvent* event) {
+    if (Busy())
+        run_->RequestStop();
+    QMainWindow::closeEvent(event);
+}
+
 void TFMain::FormShow() {
     shown_ = true;
     ANewProjectExecute();
@@ -764,5 +771,7 @@ void TFMain::RealignInFiles() {
 
 void TFMain::EndProgram() {
     // Nothing is saved on the way out.
+    if (Busy())
+        run_->RequestStop();
     QCoreApplication::exit(0);
 }

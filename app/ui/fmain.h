@@ -150,6 +150,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Closing the window while a run is under way stops the run at its next
+    // stop test; nothing is saved.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QAction* NewAction(const char* name, const QString& caption, const QKeySequence& key = {});

@@ -218,6 +218,25 @@ TEST_F(RunFromTheWindow, StopMidRunLeavesTheRestAndTheWindowIdle) {
     EXPECT_EQ(prompt.asked().front().buttons, Buttons::YesNo);
 }
 
+TEST_F(RunFromTheWindow, ClosingTheWindowMidRunStopsTheRun) {
+    Start();
+    const QString a = AddFile("a.txt", "cat\n");
+    const QString b = AddFile("b.txt", "cat\n");
+    rules.rules.emplace_back(true, MakeRule("cat", "dog", true));
+    Every([&] {
+        if (!Process().isVisible())
+            return;
+        main->close(); // by the title bar: no question
+        Process().AYes->trigger();
+    });
+    main->AStart->trigger();
+    EXPECT_EQ(readFile(a), "dog\n"); // the file under way is finished
+    EXPECT_EQ(readFile(b), "cat\n");
+    EXPECT_FALSE(main->Run().Running());
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
 TEST_F(RunFromTheWindow, NothingReentersTheRunAtItsPumps) {
     Start();
     QStringList paths;
