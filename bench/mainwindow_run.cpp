@@ -6,6 +6,7 @@
 
 #include "app/mainunit.h"
 #include "app/processrun.h"
+#include "app/quietprocesswindow.h"
 #include "app/rerichrunengine.h"
 #include "app/ui/fmain.h"
 #include "app/ui/mainpages.h"
@@ -129,17 +130,6 @@ public:
     void SetGaugeVisible(bool) override {}
 };
 
-class QuietWindow : public TRunProcessWindow {
-public:
-    void Hide() override {}
-    void PushCaption() override {}
-    void PopCaption() override {}
-    void SetCaption(const QString&) override {}
-    void SetDefaultFont() override {}
-    void PrepareFind() override {}
-    void PrepareReplace() override {}
-    void TextLoaded() override {}
-};
 
 // The same backup store as the window's, in a folder of its own.
 double Headless(Pages& pages, const TBackupManager& like, const QString& folder, int& lines) {
@@ -150,7 +140,7 @@ double Headless(Pages& pages, const TBackupManager& like, const QString& folder,
     Host host;
     host.pages = &pages;
     TRERichEditRunEngine engine;
-    QuietWindow window;
+    TQuietProcessWindow window;
     TMyGauge gauge(host, {});
     TReport report;
     TProcessRun run({host, host, host, host, engine, window, gauge, report, {},

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/mainunit.h"
+#include "app/quietprocesswindow.h"
 #include "app/rerichrunengine.h"
 #include "app/ui/fconvert.h"
 #include "app/ui/foreport.h"
@@ -425,17 +426,7 @@ void TFMain::MakeRun() {
     const TextSource texts = p.engine->Texts;
     p.gauge = std::make_unique<TMyGauge>(*Gauge, texts);
     TRunProcessWindow* process = nullptr;
-    static class TNoProcessWindow : public TRunProcessWindow {
-    public:
-        void Hide() override {}
-        void PushCaption() override {}
-        void PopCaption() override {}
-        void SetCaption(const QString&) override {}
-        void SetDefaultFont() override {}
-        void PrepareFind() override {}
-        void PrepareReplace() override {}
-        void TextLoaded() override {}
-    } noWindow;
+    static TQuietProcessWindow noWindow;
     if (services_.Process) {
         p.engine->Hint = services_.Process->HintMemo();
         p.process = std::make_unique<TMainProcessWindow>(*services_.Process, *this);
