@@ -50,6 +50,9 @@ TEST_F(StartUp, FirstStartInAnEmptyHome) {
     EXPECT_FALSE(main->AStop->isVisible());
     EXPECT_EQ(main->minimumSize(), QSize(640, 512));
     EXPECT_TRUE(main->PCOperation->Flat);
+    main->Gauge->SetGaugeVisible(true); // over the second panel of the status bar
+    EXPECT_EQ(main->Gauge->geometry(), QRect(173, 3, 196, 15));
+    main->Gauge->SetGaugeVisible(false);
 
     // Neither operation: Process is off; the tabs follow every change.
     files.SetOperations(false, true);
@@ -122,6 +125,7 @@ TEST_F(RunFromTheWindow, F9RunsTheRulesAndTheReportShows) {
     Every([&] {
         if (!Process().isVisible())
             return;
+        EXPECT_EQ(QApplication::activeModalWidget(), &Process()); // no main-window key gets through
         seen.push_back({main->windowTitle(), main->AStart->isVisible(), main->AStop->isVisible(),
                         main->PCOperation->isEnabled(), main->Gauge->isVisible(), main->PCOperation->currentWidget()});
         if (!screened) {
