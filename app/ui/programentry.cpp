@@ -11,7 +11,9 @@
 #include "files/ui/fselectfolder.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
+#include "app/ui/filespage.h"
 #include "app/ui/rulespage.h"
+#include "files/ui/fpfilemanager.h"
 #include "rules/ui/feditsrinfo.h"
 #include "rules/ui/fpsrmanager.h"
 #include "rules/ui/fsigns.h"
@@ -50,7 +52,8 @@ TProgram::TProgram() {
     rulesDialog_ = std::make_unique<TFEditSRInfo>();
     FEditSRInfo = rulesDialog_.get();
     ::FEditSRInfo = FEditSRInfo;
-    // The "In Files" page comes here.
+    filesPage_ = std::make_unique<TFPFileManager>();
+    FPFileManager = filesPage_.get();
     rulesPage_ = std::make_unique<TFPSRManager>();
     FPSRManager = rulesPage_.get();
     ::FPSRManager = FPSRManager;
@@ -64,6 +67,7 @@ TProgram::TProgram() {
     FProcess->Controller().GetText = [dm = DMDataModule](const QString& key) { return dm->LangManager->GetText(key); };
     codePages_ = std::make_unique<TConversionCodePages>();
     FProcess->FillCodePages(codePages_.get());
+    FPFileManager->SetProcessWindow(FProcess, engine_.get());
     signs_ = std::make_unique<TFSigns>();
     FSigns = signs_.get();
     ::FSigns = FSigns;
@@ -79,7 +83,8 @@ TProgram::TProgram() {
     services.BackupBrowser = FBackupManager;
     FMain->Bind(services);
     rules_ = std::make_unique<TRulesPage>(*FPSRManager, *FEditSRInfo);
-    FMain->SetPages(nullptr, rules_.get());
+    files_ = std::make_unique<TFilesPage>(*FPFileManager);
+    FMain->SetPages(files_.get(), rules_.get());
 }
 
 TProgram::~TProgram() {
@@ -87,9 +92,12 @@ TProgram::~TProgram() {
     // The docked pages are taken back first, so that each is freed once.
     if (rulesPage_)
         rulesPage_->setParent(nullptr);
+    if (filesPage_)
+        filesPage_->setParent(nullptr);
     main_.reset();
     ::FMain = nullptr;
     rules_.reset();
+    files_.reset();
     backups_.reset();
     ::FBackupManager = nullptr;
     signs_.reset();
@@ -100,6 +108,7 @@ TProgram::~TProgram() {
     processEngine_.reset();
     engine_.reset();
     rulesPage_.reset();
+    filesPage_.reset();
     if (::FPSRManager == FPSRManager)
         ::FPSRManager = nullptr;
     rulesDialog_.reset();

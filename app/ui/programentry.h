@@ -8,6 +8,8 @@ class TFMain;
 class TFOptions;
 class TFProcess;
 class TFEditSRInfo;
+class TFPFileManager;
+class TFilesPage;
 class TFPSRManager;
 class TFSelectFolder;
 class TRulesPage;
@@ -30,12 +32,14 @@ public:
     TFSelectFolder* FSelectFolder = nullptr;
     TFOptions* FOptions = nullptr;
     TFEditSRInfo* FEditSRInfo = nullptr;
+    TFPFileManager* FPFileManager = nullptr;
     TFPSRManager* FPSRManager = nullptr;
     TFProcess* FProcess = nullptr;
     TFSigns* FSigns = nullptr;
     TFBackupManager* FBackupManager = nullptr;
     // The rule-list page as the main window sees it.
     TRulesPage* RulesPage() const { return rules_.get(); }
+    TFilesPage* FilesPage() const { return files_.get(); }
 
 private:
     std::unique_ptr<TFMain> main_;
@@ -43,8 +47,10 @@ private:
     std::unique_ptr<TFSelectFolder> folder_;
     std::unique_ptr<TFOptions> options_;
     std::unique_ptr<TFEditSRInfo> rulesDialog_;
+    std::unique_ptr<TFPFileManager> filesPage_;
     std::unique_ptr<TFPSRManager> rulesPage_;
     std::unique_ptr<TRulesPage> rules_;
+    std::unique_ptr<TFilesPage> files_;
     std::unique_ptr<TRERichEdit> engine_;
     std::unique_ptr<TREProcessEngine> processEngine_;
     std::unique_ptr<TConversionCodePages> codePages_;
