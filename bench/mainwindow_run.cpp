@@ -2,7 +2,10 @@
 // against the headless run over an identical tree, and how long a report of
 // 100,000 lines takes to reach the report memo.
 //
-//   bench_mainwindow_run [files, default 5000] [MiB, default 100] [runs, default 3]
+//   bench_mainwindow_run [files, default 5000] [MiB, default 100] [runs, default 3] [work folder]
+//
+// File creation on a disk file system varies much from run to run; a work
+// folder in memory (/dev/shm) shows the difference of the two runs better.
 
 #include "app/mainunit.h"
 #include "app/processrun.h"
@@ -168,7 +171,7 @@ int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 5000;
     const int mib = argc > 2 ? std::atoi(argv[2]) : 100;
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
-    QTemporaryDir tmp;
+    QTemporaryDir tmp(argc > 4 ? QString::fromLocal8Bit(argv[4]) + "/mainwindow_run_XXXXXX" : QString());
     if (!tmp.isValid())
         return 1;
     qputenv("BRINDLEWICK_HOME", (tmp.path() + "/home").toLocal8Bit());

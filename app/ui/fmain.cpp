@@ -592,11 +592,21 @@ void TFMain::PumpEvents() {
 
 void TFMain::RefreshReport() {
     reportShown_.start();
-    if (Report.Count() == reportLinesShown_ && MReport->document()->blockCount() == std::max(1, Report.Count()) &&
-        (Report.IsEmpty() || MReport->document()->firstBlock().text() == Report[0]))
+    const QStringList& lines = Report.Lines();
+    const int shown = reportLinesShown_;
+    // The memo's lines are the report's first lines when only lines were
+    // appended since (a run appends, and inserts at the top only at a pass's end).
+    QTextDocument* memo = MReport->document();
+    const bool prefix = shown >= 0 && shown <= lines.size() && memo->blockCount() == std::max(1, shown) &&
+                        (shown == 0 || (memo->firstBlock().text() == lines[0] &&
+                                        memo->lastBlock().text() == lines[shown - 1]));
+    if (prefix && shown == lines.size())
         return;
-    MReport->setPlainText(Report.Text());
-    reportLinesShown_ = Report.Count();
+    if (prefix && shown > 0)
+        MReport->appendPlainText(lines.mid(shown).join(QLatin1Char('\n'))); // the new lines in one piece
+    else
+        MReport->setPlainText(Report.Text());
+    reportLinesShown_ = int(lines.size());
 }
 
 void TFMain::AStartExecute() {

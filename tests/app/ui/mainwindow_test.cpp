@@ -104,6 +104,25 @@ TEST_F(StartUp, TheOptionsReachTheMainWindow) {
     EXPECT_EQ(main->MHelp->title(), main->MHelp->actions().front()->text());
 }
 
+TEST_F(StartUp, TheMemoFollowsTheReportInEveryChange) {
+    Start(false);
+    TReport& report = main->Report;
+    const auto memo = [&] { return main->MReport->toPlainText(); };
+    const std::vector<std::function<void()>> changes = {
+        [&] { report.Append("one"); },
+        [&] { report.Append("two"); report.Append("three"); }, // appended: added in one piece
+        [&] { report.InsertFirst("top"); },                   // a line on top: shown anew
+        [&] { report.Append("four"); },
+        [&] { report.Clear(); },
+        [&] { report.Append(""); report.Append("after an empty line"); },
+    };
+    for (const auto& change : changes) {
+        change();
+        main->RefreshReport();
+        EXPECT_EQ(memo(), report.Text());
+    }
+}
+
 class RunFromTheWindow : public ProgramTest {
 protected:
     QString Memo() const { return main->MReport->toPlainText(); }
