@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/ui/fmain.h"
 #include "engine/processengine.h"
 #include "engine/rerichedit.h"
 #include "engine/ui/fprocess.h"
@@ -91,6 +92,7 @@ const WindowEntry kWindows[] = {
     {"FBackupManager", MakeFBackupManager, {}},
     {"FAbout", Make<TFAbout>, {}},
     {"FDonateToAuthor", Make<TFDonateToAuthor>, {}},
+    {"FMain", Make<TFMain>, {}}, // its docked pages are windows of their own
     {"FPFileManager", Make<TFPFileManager>, {}},
 };
 
