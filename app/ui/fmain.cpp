@@ -26,6 +26,7 @@
 #include "app/ui/foreport.h"
 #include "app/ui/gaugeview.h"
 #include "app/ui/mainpages.h"
+#include "app/ui/pluginspage.h"
 #include "engine/ui/fprocess.h"
 #include "files/ui/ffilefilter.h"
 #include "files/ui/fofiles.h"
@@ -282,9 +283,13 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent), parts_(std::make_unique<T
     connect(PCOperation, &QTabWidget::currentChanged, this, [this] { PCOperationChange(); });
 
     MakeRun();
+    SetUpPlugins();
 }
 
 TFMain::~TFMain() {
+    // The plug-ins go before the child widgets that hold their panels, so
+    // each stores its selection and no panel is freed twice.
+    AUnlinkPluginsExecute();
     // FormDestroy: the list of files goes with the run; no more drops.
     setAcceptDrops(false);
     run_.reset();
@@ -460,7 +465,9 @@ void TFMain::SetPages(TMainFilesPage* files, TMainRulesPage* rules) {
         files_->OnCheckVisibility = [this] { ACheckVisibilityExecute(); };
 }
 
-bool TFMain::Busy() const { return run_ && run_->Running(); }
+bool TFMain::Busy() const { return (run_ && run_->Running()) || Applying(); }
+
+TMyGauge& TFMain::RunGauge() { return *parts_->gauge; }
 
 QStringList& TFMain::FilesToProcess() { return run_ ? run_->FilesToProcess : noFiles_; }
 
@@ -473,6 +480,12 @@ void TFMain::showEvent(QShowEvent* event) {
 }
 
 void TFMain::closeEvent(QCloseEvent* event) {
+    if (Applying()) {
+        if (afterApply_ == TAfterApply::Nothing)
+            afterApply_ = TAfterApply::Close;
+        event->ignore();
+        return;
+    }
     if (Busy())
         run_->RequestStop();
     QMainWindow::closeEvent(event);
@@ -490,6 +503,8 @@ void TFMain::FormShow() {
                                    .arg(QDir::toNativeSeparators(langs->LangDir() + langs->FileName())));
         langs->TranslateAllForms();
     }
+    // Listed before the settings are read, so that the stored checks land on the items.
+    ALinkPluginsExecute();
     if (services_.Options)
         services_.Options->LoadOptionsFromFile(MainUnit.OptionsFileName);
     if (files_ && files_->Page()) {
@@ -573,12 +588,15 @@ void TFMain::SetRunning(bool running) {
 void TFMain::UpdateActions() {
     const bool busy = Busy();
     const bool operation = !files_ || files_->SRChecked() || files_->ConvertChecked();
-    AStart->setVisible(!busy);
+    const bool running = run_ && run_->Running(); // Apply offers no Stop
+    AStart->setVisible(!running);
     AStart->setEnabled(!busy && operation);
-    AStop->setVisible(busy);
-    for (QAction* a : {ANewProject, AOpenProject, ASaveProject, ASaveProjectAs, AApply, ALinkPlugins, AViewOptions,
+    AStop->setVisible(running);
+    for (QAction* a : {ANewProject, AOpenProject, ASaveProject, ASaveProjectAs, ALinkPlugins, AViewOptions,
                        AViewBackupManager})
         a->setEnabled(!busy);
+    if (Plugins)
+        Plugins->AApplyUpdate();
     PCOperation->setEnabled(!busy);
     setAcceptDrops(!busy);
 }
@@ -655,6 +673,10 @@ void TFMain::PCOperationChange() {
         CLBPlugins->setFocus();
         if (!CLBPlugins->currentItem() && CLBPlugins->count() > 0)
             CLBPlugins->setCurrentRow(0);
+        if (Plugins) {
+            Plugins->CLBPluginsClick();
+            Plugins->CLBPluginsClickCheck();
+        }
     }
 }
 
@@ -693,6 +715,10 @@ void TFMain::ADonateToAuthorExecute() {
 }
 
 void TFMain::AExitProgExecute() {
+    if (Applying()) {
+        afterApply_ = TAfterApply::Exit;
+        return;
+    }
     if (Busy()) {
         AStopExecute();
         if (!run_->StopRequested())

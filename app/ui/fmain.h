@@ -29,6 +29,7 @@ class TPageControlEx;
 class TRERichEdit;
 class TStatusPanels;
 class TCheckListBox;
+class TPluginsPage;
 
 // The main window: menu bar, tool bar, the page control with the working
 // pages, and the status bar with the progress gauge. It gives the processing
@@ -55,8 +56,10 @@ public:
     void FormShow();
 
     TProcessRun& Run() { return *run_; }
-    // A run is under way: the commands that would change its inputs do nothing.
+    // A run or Apply is under way: the commands that would change its inputs do nothing.
     bool Busy() const;
+    // The checked plug-ins are being applied.
+    bool Applying() const;
     // The run's list of files (filled when a run starts, emptied at its end).
     QStringList& FilesToProcess();
     TReport Report;
@@ -76,6 +79,9 @@ public:
     void AAboutExecute();
     void ADonateToAuthorExecute();
     void AExitProgExecute();
+    void ALinkPluginsExecute();
+    void AUnlinkPluginsExecute();
+    void AApplyExecute();
 
     // TRunWindow
     TRunOptions Options() const override;
@@ -119,6 +125,7 @@ public:
     TFConvert* FConvert1 = nullptr;
     QToolBar* ATBPlugins = nullptr;
     TCheckListBox* CLBPlugins = nullptr;
+    TPluginsPage* Plugins = nullptr; // the host behind CLBPlugins and PConfig
     QWidget* PConfig = nullptr;
     QLineEdit* ELastProject = nullptr;
     TStatusPanels* SBar = nullptr;
@@ -167,6 +174,8 @@ private:
     QString Text(const char* key) const;
     // The run's parts, made once the processing window exists.
     void MakeRun();
+    TMyGauge& RunGauge();
+    void SetUpPlugins();
 
     TServices services_;
     TMainFilesPage* files_ = nullptr;
@@ -182,6 +191,9 @@ private:
     QColor textColor_;
     QElapsedTimer reportShown_;
     int reportLinesShown_ = -1;
+    // Exit and the title bar's close wait for Apply to end.
+    enum class TAfterApply { Nothing, Close, Exit };
+    TAfterApply afterApply_ = TAfterApply::Nothing;
 };
 
 // The one main window of the program.

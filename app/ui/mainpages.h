@@ -20,6 +20,8 @@ public:
     // Called whenever the page changed which operations are checked.
     std::function<void()> OnCheckVisibility;
     virtual void FocusTree() = 0;
+    // The file tree has at least one node.
+    virtual bool TreeHasNodes() const { return false; }
     // The file tree's view: brief when the page's Brief action is checked.
     virtual void ApplyViewMode() {}
     virtual void SetTextFont(const QFont&, const QColor&) {}

@@ -39,6 +39,7 @@ public:
             OnCheckVisibility();
     }
     void FocusTree() override { ++focused; }
+    bool TreeHasNodes() const override { return !files.isEmpty(); }
     void GetFilesToProcess(QStringList& out) override { out = files; }
     void RemoveAll() override { files.clear(); }
 };
