@@ -17,6 +17,7 @@
 #include "app/ui/pluginspage.h"
 #include "options/ui/foptions.h"
 #include "platform/appdirs.h"
+#include "platform/format.h"
 #include "platform/inifile.h"
 #include "services/backupmanager.h"
 #include "services/langmanager.h"
@@ -189,6 +190,32 @@ TEST_F(PluginsWindow, ApplyIsBusyAndCloseWaitsForItsEnd) {
     EXPECT_EQ(Host().Count(), 2);
     EXPECT_TRUE(Host().Checked(0)) << "Refresh did nothing";
     EXPECT_FALSE(window->isVisible()) << "closed once Apply ended";
+}
+
+// A backup copy that cannot be made: Abort skips the file with a report
+// line and Apply goes on; Ignore runs the plug-ins without a copy.
+TEST_F(PluginsWindow, AbortedBackupSkipsTheFile) {
+    StartOnPlugins();
+    const QString a = AddFile("a.txt", "1\r\n");
+    const QString b = AddFile("b.txt", "2\r\n");
+    files.files = {a, b};
+    TBackupManager& store = *program->DMDataModule->BackupManager;
+    // A file where the copies' folder would have to be made.
+    const QString first = QDir::fromNativeSeparators(a).section(u'/', 0, 0, QString::SectionSkipEmpty);
+    ASSERT_TRUE(QDir().mkpath(store.BackupFolder()));
+    writeFile(QDir(path(".")).relativeFilePath(store.BackupFolder() + first), "in the way");
+    ClickCheck(*Panel(), 1);
+    ClickCheck(List(), 0);
+    prompt.push(Answer::Abort);
+    prompt.push(Answer::Ignore);
+    main->AApply->trigger();
+    EXPECT_EQ(prompt.asked().size(), 2u);
+    EXPECT_EQ(readFile(a), "1\r\n");
+    EXPECT_EQ(readFile(b), "2\n");
+    const QString skipped = program->DMDataModule->LangManager->GetText("szBackupAbortedSkipped");
+    ASSERT_FALSE(skipped.isEmpty());
+    EXPECT_EQ(main->Report.Lines(),
+              QStringList({format(skipped, {a}), b + SimpleChangerOperations[1].Suffix}));
 }
 
 // The Plugins page with each panel shown, in every language.
