@@ -179,6 +179,8 @@ TEST_F(PluginsWindow, ApplyIsBusyAndCloseWaitsForItsEnd) {
         main->ALinkPluginsExecute();
         main->AApplyExecute();
         main->AViewOptionsExecute();
+        main->AExitProgExecute();
+        EXPECT_TRUE(main->isVisible()) << "Exit waits for Apply";
         closedDuring = !main->close();
     }, 0);
     QPointer<TFMain> window = main;
