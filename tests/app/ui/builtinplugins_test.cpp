@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <memory>
 
 #include "app/htmltotext.h"
@@ -11,23 +10,14 @@
 #include "platform/inifile.h"
 #include "services/ui/components.h"
 #include "tests/app/recordingreport.h"
+#include "tests/app/ui/listclicks.h"
 #include "tests/support/screens.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
+using bw::test::ClickCheck;
 
 namespace {
-
-// Clicks the check box of a row the way a user does.
-void ClickCheck(TCheckListBox& list, int row) {
-    const QRect r = list.visualItemRect(list.item(row));
-    const QPoint at(r.left() + r.height() / 2, r.center().y());
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent e(type, at, list.viewport()->mapToGlobal(at), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(list.viewport(), &e);
-    }
-}
 
 // Toggles the check of a row from the keyboard.
 void SpaceOn(TCheckListBox& list, int row) {

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabBar>
@@ -24,32 +23,12 @@
 #include "services/ui/components.h"
 #include "services/ui/datamodule.h"
 #include "services/ui/pagecontrolex.h"
+#include "tests/app/ui/listclicks.h"
 #include "tests/app/ui/mainwindow_support.h"
 #include "tests/support/screens.h"
 
 namespace bw::test {
 namespace {
-
-// A click on a row's check box, as the user makes it.
-void ClickCheck(TCheckListBox& list, int row) {
-    const QRect r = list.visualItemRect(list.item(row));
-    const QPoint at(r.left() + r.height() / 2, r.center().y());
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent e(type, at, list.viewport()->mapToGlobal(at), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(list.viewport(), &e);
-    }
-}
-
-// A click on a row's text.
-void ClickRow(TCheckListBox& list, int row) {
-    const QPoint at = list.visualItemRect(list.item(row)).center();
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent e(type, at, list.viewport()->mapToGlobal(at), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(list.viewport(), &e);
-    }
-}
 
 void Key(QWidget* to, int key, Qt::KeyboardModifiers mods) {
     QKeyEvent press(QEvent::KeyPress, key, mods);
