@@ -17,6 +17,8 @@ TPluginHost::TPluginHost(std::vector<TPluginFactory> builtIns) : builtIns_(std::
 TPluginHost::~TPluginHost() { Unlink(); }
 
 void TPluginHost::Unlink() {
+    if (applying_) // the loop holds them
+        return;
     // Each plug-in goes in list order; its destruction stores its panel's selection.
     for (TItem& item : items_)
         item.Plugin.reset();

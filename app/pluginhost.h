@@ -62,7 +62,7 @@ public:
     // unchecked, item 0 selected, no panel shown. Nothing while Apply runs.
     void Link();
     // Releases the listed plug-ins in list order (each one stores its panel's
-    // selection as it goes) and empties the list.
+    // selection as it goes) and empties the list. Nothing while Apply runs.
     void Unlink();
 
     int Count() const { return int(items_.size()); }
