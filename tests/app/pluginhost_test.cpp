@@ -263,7 +263,8 @@ TEST_F(PluginHostTest, ExceptionEndsTheRunWithAMessageAndTheClosingSteps) {
 }
 
 // While Apply pumps events nothing started from the queue reaches it: another
-// Apply and Refresh do nothing, and a list emptied under it does not stop it.
+// Apply, Refresh and releasing the plug-ins do nothing, and a list emptied
+// under it does not stop it.
 TEST_F(PluginHostTest, EventsPumpedDuringApplyCannotChangeIt) {
     ListLogging({"a"}, {0});
     AddFile("one.txt", "1");
@@ -275,6 +276,7 @@ TEST_F(PluginHostTest, EventsPumpedDuringApplyCannotChangeIt) {
         ++nested;
         plugins->Apply(parts);
         plugins->Link();
+        plugins->Unlink();
         run.FilesToProcess.clear();
     };
     plugins->Apply(parts);
