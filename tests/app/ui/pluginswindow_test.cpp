@@ -23,6 +23,8 @@
 #include "services/ui/components.h"
 #include "services/ui/datamodule.h"
 #include "services/ui/pagecontrolex.h"
+#include "files/filetree.h"
+#include "files/ui/fpfilemanager.h"
 #include "tests/app/ui/listclicks.h"
 #include "tests/app/ui/mainwindow_support.h"
 #include "tests/support/screens.h"
@@ -39,8 +41,8 @@ void Key(QWidget* to, int key, Qt::KeyboardModifiers mods) {
 
 class PluginsWindow : public ProgramTest {
 protected:
-    void StartOnPlugins() {
-        Start();
+    void StartOnPlugins(bool realPages = false) {
+        Start(true, realPages);
         QApplication::setActiveWindow(main);
         main->PCOperation->setCurrentWidget(main->TSPlugins);
         QApplication::processEvents();
@@ -69,12 +71,13 @@ protected:
 // plug-in saved, the report holds the plug-ins' lines, the selections are in
 // the plug-ins' INI files, and a restart finds the checks.
 TEST_F(PluginsWindow, CheckConfigureApplyAndRestart) {
-    const QString page = AddFile("site/page.htm", "<p>Hello</p>\r\n<br>world\r\n");
-    const QString gone = AddFile("site/gone.htm", "<p>x</p>\r\n");
-    const QString notes = AddFile("notes.txt", "a\r\nb\r\n");
-    StartOnPlugins();
-    // A new project emptied the page's list; the files come back as the tree.
-    files.files = {page, gone, notes};
+    const QString page = writeFile("site/page.htm", "<p>Hello</p>\r\n<br>world\r\n");
+    const QString gone = writeFile("site/gone.htm", "<p>x</p>\r\n");
+    const QString notes = writeFile("notes.txt", "a\r\nb\r\n");
+    StartOnPlugins(true);
+    EXPECT_FALSE(main->AApply->isEnabled()) << "an empty tree";
+    program->FPFileManager->Tree().AddFileList({page, gone, notes});
+    main->Plugins->AApplyUpdate(); // as the idle update does
 
     // Entering the page selected the first plug-in and showed its panel.
     EXPECT_EQ(List().Items(), QStringList({SimpleChangerName, HtmlToTextName}));
@@ -112,21 +115,21 @@ TEST_F(PluginsWindow, CheckConfigureApplyAndRestart) {
     EXPECT_EQ(readFile(notes + ".txt"), "a b ");
     EXPECT_FALSE(exists(gone + ".txt"));
     const QString suffix = SimpleChangerOperations[1].Suffix;
-    EXPECT_EQ(main->Report.Lines(), QStringList({page + suffix, notes + suffix}));
+    QStringList lines = main->Report.Lines();
+    lines.sort();
+    EXPECT_EQ(lines, QStringList({notes + suffix, page + suffix}));
     EXPECT_EQ(main->MReport->toPlainText(), main->Report.Text());
     EXPECT_EQ(BackedUp(), QStringList({notes, page}));
     EXPECT_EQ(shownDuring, main->TSFiles);
     EXPECT_EQ(main->PCOperation->currentWidget(), main->TSReport) << "the page the options choose after a run";
-    EXPECT_EQ(main->FilesToProcess(), QStringList({page, gone, notes}));
+    EXPECT_EQ(main->FilesToProcess().size(), 3) << "kept until the next fill";
     EXPECT_EQ(readIniString(homeDir() + HtmlToTextIniName, "General", "Selected"), "0,1");
     EXPECT_FALSE(main->Busy());
     EXPECT_TRUE(prompt.asked().empty());
 
     program->FOptions->Cycle().OptionsSet(); // the settings file written
     program.reset();
-    files.page = new QWidget;
-    rules.page = new QWidget;
-    Start();
+    Start(true, true);
     EXPECT_EQ(List().count(), 2);
     EXPECT_TRUE(List().Checked(0) && List().Checked(1));
     EXPECT_TRUE(Host().Checked(0) && Host().Checked(1));
