@@ -59,6 +59,8 @@ void TPluginsPage::ShowItems() {
     for (int i = 0; i < host_.Count(); ++i) {
         list->AddItem(host_.Name(i));
         list->SetChecked(i, host_.Checked(i));
+        // The item carries its plug-in, as the list's object.
+        list->item(i)->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(host_.Plugin(i))));
     }
     list->setCurrentRow(host_.ItemIndex());
     syncing_ = false;

@@ -287,8 +287,8 @@ TEST_F(PluginHostTest, EventsPumpedDuringApplyCannotChangeIt) {
 }
 
 // The two built-in plug-ins' work in list order: the HTML plug-in reads what
-// the line-end plug-in saved, a path of any length reaches them, and when the
-// user gives up the first one's save the second still runs.
+// the line-end plug-in saved, a path of any length and a read-only file reach
+// them, and when the user gives up the first one's save the second still runs.
 TEST_F(PluginHostTest, BothPluginsOnRealFiles) {
     std::vector<TPluginFactory> table{
         [] { return std::unique_ptr<IPlugin>(new WorkPlugin(SimpleChangerName, SimpleChange, {false, true})); },
@@ -302,6 +302,7 @@ TEST_F(PluginHostTest, BothPluginsOnRealFiles) {
     deep = deep + deep + deep + deep + deep + deep + deep + deep + deep; // over 1000 characters
     const QString page = AddFile(deep + "page.htm", "<p>one</p>\r\n<br>two\r\n");
     ASSERT_GT(page.size(), 1000);
+    QFile::setPermissions(page, QFileDevice::ReadOwner | QFileDevice::ReadGroup); // read-only: saved all the same
     plugins->Apply(parts);
     EXPECT_EQ(readFile(page), "<p>one</p>\n<br>two\n");
     EXPECT_EQ(readFile(page + ".txt"), "one \r\ntwo ");
