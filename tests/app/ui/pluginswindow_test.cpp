@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QDirIterator>
-#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabBar>
@@ -28,16 +27,10 @@
 #include "tests/app/ui/listclicks.h"
 #include "tests/app/ui/mainwindow_support.h"
 #include "tests/support/screens.h"
+#include "tests/support/uitest.h"
 
 namespace bw::test {
 namespace {
-
-void Key(QWidget* to, int key, Qt::KeyboardModifiers mods) {
-    QKeyEvent press(QEvent::KeyPress, key, mods);
-    QApplication::sendEvent(to, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods);
-    QApplication::sendEvent(to, &release);
-}
 
 class PluginsWindow : public ProgramTest {
 protected:
@@ -107,7 +100,7 @@ TEST_F(PluginsWindow, CheckConfigureApplyAndRestart) {
             shownDuring = main->PCOperation->currentWidget();
     }, 0);
     List().setFocus();
-    Key(&List(), Qt::Key_A, Qt::AltModifier);
+    pressKey(&List(), Qt::Key_A, Qt::AltModifier);
 
     EXPECT_EQ(readFile(page), "<p>Hello</p>\n<br>world\n");
     EXPECT_EQ(readFile(page + ".txt"), "Hello \r\nworld ");
