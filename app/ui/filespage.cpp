@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "files/ui/fpfilemanager.h"
+#include "files/filetree.h"
 #include "files/ui/fvtvfiles.h"
 
 TFilesPage::TFilesPage(TFPFileManager& page) : page_(page) {
@@ -19,6 +20,7 @@ void TFilesPage::FocusTree() { page_.FVTVFiles->setFocus(); }
 void TFilesPage::ApplyViewMode() { page_.ApplyViewMode(); }
 void TFilesPage::GetFilesToProcess(QStringList& files) { page_.GetFilesToProcess(files); }
 void TFilesPage::RemoveAll() { page_.RemoveAll(false); }
+bool TFilesPage::TreeHasNodes() const { return !page_.Tree().IsEmpty(); }
 
 void TFilesPage::SetTextFont(const QFont& font, const QColor& color) {
     page_.FVTVFiles->setFont(font);

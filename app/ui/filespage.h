@@ -17,6 +17,7 @@ public:
     void SetTextFont(const QFont& font, const QColor& color) override;
     void GetFilesToProcess(QStringList& files) override;
     void RemoveAll() override;
+    bool TreeHasNodes() const override;
 
 private:
     TFPFileManager& page_;
