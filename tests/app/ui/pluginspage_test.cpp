@@ -3,11 +3,6 @@
 #include <QAction>
 #include <QVBoxLayout>
 
-#include "app/htmltotext.h"
-#include "app/simplechanger.h"
-#include "app/ui/builtinplugins.h"
-#include "platform/appdirs.h"
-#include "platform/inifile.h"
 #include "services/ui/components.h"
 #include "services/ui/settingsmanager.h"
 #include "tests/support/testutil.h"
@@ -46,10 +41,6 @@ protected:
             out << QString::number(list->Checked(i)) + QString::number(page->Host().Checked(i));
         return out;
     }
-    TCheckListPlugin* Shown() const {
-        return dynamic_cast<TCheckListPlugin*>(page->Host().Plugin(page->Host().ShownPluginIndex()));
-    }
-    static QString Stored(const char* ini) { return readIniString(homeDir() + ini, "General", "Selected"); }
 
     QWidget form;
     TCheckListBox* list = nullptr;
@@ -92,41 +83,4 @@ TEST_F(PluginsPageTest, StoredChecksLandOnListedPluginsOnly) {
     treeHasNodes = false;
     page->AApplyUpdate();
     EXPECT_FALSE(apply->isEnabled());
-}
-
-// Selecting items swaps the panels in PConfig, storing the hidden one's
-// selection; Refresh while a panel is shown takes it away, stores its
-// selection and lists both plug-ins again, unchecked, item 0 selected.
-TEST_F(PluginsPageTest, PanelsFollowTheSelectionAndRefreshStartsAfresh) {
-    EXPECT_EQ(list->currentRow(), 0);
-    EXPECT_EQ(page->Host().ShownPluginIndex(), -1);
-    EXPECT_TRUE(config->findChildren<TCheckListBox*>().isEmpty()) << "no panel before the user selects an item";
-
-    page->CLBPluginsClick(); // the page shown with item 0 selected
-    ASSERT_NE(Shown(), nullptr);
-    ASSERT_NE(Shown()->Panel(), nullptr);
-    EXPECT_EQ(Shown()->Panel()->parentWidget(), config);
-    Shown()->Panel()->SetChecked(1, true);
-
-    list->setCurrentRow(1); // the keyboard moves the selection
-    EXPECT_EQ(page->Host().ShownPluginIndex(), 1);
-    EXPECT_EQ(Stored(SimpleChangerIniName), "1");
-    ASSERT_EQ(config->findChildren<TCheckListBox*>().size(), 1);
-    TCheckListBox* html = Shown()->Panel();
-    EXPECT_EQ(html->count(), HtmlToTextOptionCount);
-    html->SetChecked(HtmlSaveAsTxt, true);
-    list->item(1)->setCheckState(Qt::Checked);
-    EXPECT_TRUE(page->Host().Checked(1));
-
-    refresh->trigger();
-    EXPECT_EQ(Stored(HtmlToTextIniName), "1");
-    EXPECT_TRUE(config->findChildren<TCheckListBox*>().isEmpty());
-    EXPECT_EQ(page->Host().ShownPluginIndex(), -1);
-    EXPECT_EQ(list->currentRow(), 0);
-    EXPECT_EQ(Checks(), QStringList({"00", "00"}));
-    EXPECT_FALSE(apply->isEnabled());
-
-    // The selection comes back with the panel.
-    page->CLBPluginsClick();
-    EXPECT_TRUE(Shown()->Panel()->Checked(1));
 }

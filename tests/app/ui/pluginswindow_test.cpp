@@ -127,6 +127,22 @@ TEST_F(PluginsWindow, CheckConfigureApplyAndRestart) {
     EXPECT_TRUE(List().Checked(0) && List().Checked(1));
     EXPECT_TRUE(Host().Checked(0) && Host().Checked(1));
     EXPECT_EQ(Host().ShownPluginIndex(), -1);
+
+    // Refresh while a panel is shown: the panel goes with its selection
+    // stored, both plug-ins are listed again unchecked, item 0 selected.
+    QApplication::setActiveWindow(main);
+    main->PCOperation->setCurrentWidget(main->TSPlugins);
+    ClickRow(List(), 1);
+    ASSERT_NE(Panel(), nullptr);
+    EXPECT_TRUE(Panel()->Checked(HtmlPreserveBreaks) && Panel()->Checked(HtmlSaveAsTxt));
+    ClickCheck(*Panel(), HtmlPreserveBreaks);
+    pressKey(&List(), Qt::Key_R, Qt::AltModifier);
+    EXPECT_EQ(readIniString(homeDir() + HtmlToTextIniName, "General", "Selected"), "1");
+    EXPECT_EQ(Panel(), nullptr);
+    EXPECT_EQ(Host().ShownPluginIndex(), -1);
+    EXPECT_EQ(List().currentRow(), 0);
+    EXPECT_FALSE(List().Checked(0) || List().Checked(1) || Host().AnyChecked());
+    EXPECT_FALSE(main->AApply->isEnabled());
 }
 
 // While Apply runs, the commands that would change its inputs do nothing, no
