@@ -36,7 +36,7 @@ const Names& names() {
         Names out;
         out.entries.reserve(1'000'000);
         out.utf8.reserve(1'000'000);
-        const QDateTime base(QDate(2020, 1, 1), QTime(0, 0));
+        const QDateTime base(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC); // as listings give them
         for (int i = 0; i < 1'000'000; ++i) {
             QString name = QString::fromUtf8(stems[rng() % std::size(stems)]);
             if (rng() % 2)

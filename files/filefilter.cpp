@@ -5,6 +5,7 @@
 #include "platform/textvalues.h"
 
 #include <QDate>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -15,7 +16,6 @@ char32_t fold(char32_t c) {
     return QChar::toCaseFolded(c);
 }
 
-constexpr qint64 kMsPerDay = 86'400'000;
 // Julian day of 30.12.1899, day 0 of the stored dates.
 const qint64 kDayZeroJulian = QDate(1899, 12, 30).toJulianDay();
 // Stored dates are clamped to the years 1 to 9999 when turned into days.
@@ -213,25 +213,10 @@ void TFileFilter::CompileMasks() {
 }
 
 void TFileFilter::Assign(const TFileFilter& source) {
-    if (&source == this)
-        return;
-    IUseMasks = source.IUseMasks;
-    EUseMasks = source.EUseMasks;
-    IAttr = source.IAttr;
-    EAttr = source.EAttr;
-    include_ = source.include_; // already compiled
-    exclude_ = source.exclude_;
-    CheckFirstFor = source.CheckFirstFor;
-    maskDelimiter_ = source.maskDelimiter_;
-    IDate1 = source.IDate1;
-    IDate2 = source.IDate2;
-    EDate1 = source.EDate1;
-    EDate2 = source.EDate2;
-    ISize1 = source.ISize1;
-    ISize2 = source.ISize2;
-    ESize1 = source.ESize1;
-    ESize2 = source.ESize2;
-    Recursive = source.Recursive;
+    // Everything but StrDelimiter; the masks come compiled.
+    const QChar keep = StrDelimiter;
+    *this = source;
+    StrDelimiter = keep;
 }
 
 void TFileFilter::SetAttributes(bool include, bool use, bool readOnly, bool hidden, bool sysFile, bool archive) {
@@ -258,11 +243,15 @@ void TFileFilter::refreshDateBounds() const {
     if (std::equal(now, now + 4, boundsOf_))
         return;
     std::copy(now, now + 4, boundsOf_);
-    auto from = [](double day) { return (kDayZeroJulian + wholeDay(day)) * kMsPerDay; };
-    iFrom_ = from(IDate1);
-    iTo_ = from(IDate2) + kMsPerDay; // the whole last day
-    eFrom_ = from(EDate1);
-    eTo_ = from(EDate2) + kMsPerDay;
+    // Local midnights as instants: the first day's start, and the start of the
+    // day after the last one.
+    auto from = [](double day, int next) {
+        return QDate::fromJulianDay(kDayZeroJulian + wholeDay(day) + next).startOfDay().toMSecsSinceEpoch();
+    };
+    iFrom_ = from(IDate1, 0);
+    iTo_ = from(IDate2, 1);
+    eFrom_ = from(EDate1, 0);
+    eTo_ = from(EDate2, 1);
 }
 
 bool TFileFilter::NeedsDetails() const {
@@ -299,13 +288,7 @@ bool TFileFilter::Matches(const bw::FileEntry& entry) const {
         return false;
     if (IDate1 > 0 || EDate1 > 0) {
         refreshDateBounds();
-        // The entry's local wall-clock time, on the same scale as the bounds.
-        qint64 t = 0;
-        if (entry.modified.isValid()) {
-            const QDateTime local =
-                entry.modified.timeSpec() == Qt::LocalTime ? entry.modified : entry.modified.toLocalTime();
-            t = local.date().toJulianDay() * kMsPerDay + local.time().msecsSinceStartOfDay();
-        }
+        const qint64 t = entry.modified.isValid() ? entry.modified.toMSecsSinceEpoch() : LLONG_MIN;
         if (IDate1 > 0 && (t < iFrom_ || t >= iTo_))
             return false;
         if (EDate1 > 0 && !(t < eFrom_ || t >= eTo_))

@@ -120,8 +120,8 @@ private:
     static MaskList compile(const QStringList& masks);
     QString maskText(const MaskList& list) const;
     QStringList splitMasks(const QString& text) const;
-    // Day bounds as local wall-clock milliseconds (Julian day * 86400000 + ms
-    // of the day), recomputed when a date changes.
+    // Day bounds as instants (milliseconds since the epoch of the local
+    // midnights), recomputed when a date changes.
     void refreshDateBounds() const;
 
     MaskList include_;

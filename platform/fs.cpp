@@ -5,9 +5,13 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <QStringDecoder>
+
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
@@ -34,7 +38,7 @@ FileEntry entryFrom(const QFileInfo& fi) {
     if (!fi.permission(QFileDevice::WriteOwner))
         e.attributes |= faReadOnly;
     e.size = fi.isDir() ? 0 : fi.size();
-    e.modified = fi.lastModified();
+    e.modified = fi.lastModified().toUTC();
     return e;
 }
 
@@ -152,25 +156,95 @@ bool matchesWildcard(const QString& name, const QString& pattern, Qt::CaseSensit
 }
 
 std::vector<FileEntry> listFolder(const QString& folder, const QString& pattern, unsigned attributeMask,
-                                  Qt::CaseSensitivity cs) {
+                                  Qt::CaseSensitivity cs, EntryDetails details) {
     std::vector<FileEntry> out;
-    QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists())
+    if (folder.isEmpty())
         return out;
-    const QFileInfoList infos =
-        dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return out;
+    const int dirFd = ::dirfd(dir);
     const unsigned special = faHidden | faSystem | faDirectory;
-    for (const QFileInfo& fi : infos) {
-        if (!fi.exists()) // dangling link
+    const bool everyName = pattern == QLatin1String("*") || pattern == QLatin1String("*.*");
+    while (const dirent* de = ::readdir(dir)) {
+        const char* raw = de->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
             continue;
-        if (!matchesWildcard(fi.fileName(), pattern, cs))
+        FileEntry e;
+        const qsizetype length = qsizetype(std::strlen(raw));
+        bool ascii = true;
+        for (qsizetype i = 0; i < length && ascii; ++i)
+            ascii = static_cast<unsigned char>(raw[i]) < 0x80;
+        if (ascii) {
+            e.name = QString::fromLatin1(raw, length);
+        } else {
+            QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            e.name = decoder(QByteArrayView(raw, length));
+            e.exactName = !decoder.hasError();
+        }
+        if (!everyName && !matchesWildcard(e.name, pattern, cs))
             continue;
-        FileEntry e = entryFrom(fi);
+        if (raw[0] == '.')
+            e.attributes |= faHidden;
+
+        struct stat st {};
+        bool haveStat = false;
+        if (de->d_type == DT_LNK || de->d_type == DT_UNKNOWN) {
+            struct stat own {};
+            if (::fstatat(dirFd, raw, &own, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            if (S_ISLNK(own.st_mode)) {
+                e.attributes |= faSymLink;
+                if (::fstatat(dirFd, raw, &st, 0) != 0)
+                    continue; // dangling
+            } else {
+                st = own;
+            }
+            haveStat = true;
+        } else if (details == EntryDetails::All) {
+            haveStat = ::fstatat(dirFd, raw, &st, AT_SYMLINK_NOFOLLOW) == 0;
+            if (!haveStat)
+                continue; // gone since it was listed
+        }
+        if (haveStat) {
+            if (S_ISDIR(st.st_mode))
+                e.attributes |= faDirectory;
+            else if (S_ISREG(st.st_mode))
+                e.attributes |= faArchive;
+            else
+                e.attributes |= faSystem;
+        } else {
+            e.attributes |= de->d_type == DT_DIR ? unsigned(faDirectory) : de->d_type == DT_REG ? unsigned(faArchive)
+                                                                                                : unsigned(faSystem);
+        }
         if (e.attributes & special & ~attributeMask)
             continue;
+        if (haveStat && details == EntryDetails::All) {
+            if (!(st.st_mode & S_IWUSR))
+                e.attributes |= faReadOnly;
+            e.size = S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
+            e.modified = QDateTime::fromMSecsSinceEpoch(
+                qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1'000'000, Qt::UTC);
+        }
         out.push_back(std::move(e));
     }
-    return out;
+    ::closedir(dir);
+
+    // Name order without regard to case, ties by exact name.
+    std::vector<std::pair<QString, std::size_t>> keys;
+    keys.reserve(out.size());
+    for (std::size_t i = 0; i < out.size(); ++i)
+        keys.emplace_back(out[i].name.toCaseFolded(), i);
+    std::sort(keys.begin(), keys.end(), [&out](const auto& a, const auto& b) {
+        if (const int c = QString::compare(a.first, b.first, Qt::CaseSensitive))
+            return c < 0;
+        return QString::compare(out[a.second].name, out[b.second].name, Qt::CaseSensitive) < 0;
+    });
+    std::vector<FileEntry> sorted;
+    sorted.reserve(out.size());
+    for (const auto& k : keys)
+        sorted.push_back(std::move(out[k.second]));
+    return sorted;
 }
 
 std::optional<FileEntry> fileEntry(const QString& path) {

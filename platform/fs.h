@@ -32,7 +32,10 @@ struct FileEntry {
     QString name;       // name only, no folder
     qint64 size = 0;    // bytes; 0 for folders
     unsigned attributes = 0;
-    QDateTime modified; // local time
+    QDateTime modified; // the instant, in UTC (toLocalTime() to show it)
+    // False when the name's bytes are not valid in the host's file-name
+    // encoding (UTF-8); name then holds a lossy reading of them.
+    bool exactName = true;
 
     bool isDirectory() const { return attributes & faDirectory; }
     bool isReadOnly() const { return attributes & faReadOnly; }
@@ -45,14 +48,22 @@ struct FileEntry {
 bool matchesWildcard(const QString& name, const QString& pattern,
                      Qt::CaseSensitivity cs = Qt::CaseSensitive);
 
-// The entries of a folder whose names match the pattern, in name order, "."
-// and ".." left out. Regular files and read-only or archive entries are always
-// listed; hidden, system and folder entries only when their bit is in
-// attributeMask. Links are described by what they point to; dangling links are
-// left out. A missing or unreadable folder gives no entries.
+// What a listing asks the file system for besides names and kinds.
+enum class EntryDetails {
+    All,      // size, modification time and the read-only bit too
+    NamesOnly // size 0, no time, no read-only bit: no call per entry (links aside)
+};
+
+// The entries of a folder whose names match the pattern, in name order without
+// regard to case (ties by exact name), "." and ".." left out. Regular files and
+// read-only or archive entries are always listed; hidden, system and folder
+// entries only when their bit is in attributeMask. Links are described by what
+// they point to; dangling links are left out. A missing or unreadable folder
+// gives no entries.
 std::vector<FileEntry> listFolder(const QString& folder, const QString& pattern = QStringLiteral("*"),
                                   unsigned attributeMask = faAnyFile,
-                                  Qt::CaseSensitivity cs = Qt::CaseSensitive);
+                                  Qt::CaseSensitivity cs = Qt::CaseSensitive,
+                                  EntryDetails details = EntryDetails::All);
 
 // The entry for one path, or nothing when it does not exist.
 std::optional<FileEntry> fileEntry(const QString& path);

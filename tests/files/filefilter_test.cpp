@@ -1,11 +1,13 @@
 #include "files/filefilter.h"
 #include "platform/error.h"
+#include "tests/files/filestest.h"
 
 #include <QDate>
 #include <functional>
 #include <gtest/gtest.h>
 
 using namespace bw;
+using bw::test::errorOf;
 
 namespace {
 
@@ -15,15 +17,6 @@ FileEntry entry(const QString& name, qint64 size = 10, unsigned attributes = faA
 }
 
 double day(int y, int m, int d) { return double(QDate(1899, 12, 30).daysTo(QDate(y, m, d))); }
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 bool maskMatches(const QString& mask, const QString& name) {
     std::u32string folded;

@@ -1,0 +1,94 @@
+#include "files/plainfilelist.h"
+
+#include "files/filetree.h"
+#include "platform/error.h"
+#include "platform/fs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+[[noreturn]] void cannotRead(const QString& fileName) {
+    throw bw::Error(QStringLiteral("The file list %1 cannot be read.").arg(QDir::toNativeSeparators(fileName)));
+}
+
+[[noreturn]] void cannotWrite(const QString& fileName) {
+    throw bw::Error(QStringLiteral("The file list %1 cannot be written.").arg(QDir::toNativeSeparators(fileName)));
+}
+
+// An absolute path with nothing to tidy: no empty, "." or ".." component.
+bool plainAbsolute(const QString& path) {
+    if (!path.startsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('/')) || path.contains(u"//"))
+        return false;
+    return !path.contains(u"/./") && !path.contains(u"/../") && !path.endsWith(u"/.") && !path.endsWith(u"/..");
+}
+
+} // namespace
+
+PlainFileList ReadPlainFileList(const QString& fileName) {
+    QFile file(fileName);
+    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly))
+        cannotRead(fileName);
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        cannotRead(fileName);
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
+        bytes.truncate(nul);
+    qsizetype i = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+
+    const QDir folder = QFileInfo(fileName).absoluteDir();
+    PlainFileList out;
+    const qsizetype n = bytes.size();
+    while (i < n) {
+        qsizetype end = i;
+        while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        const QByteArrayView line(bytes.constData() + i, end - i);
+        i = end;
+        if (i < n && bytes[i] == '\r')
+            ++i;
+        if (i < n && bytes[i] == '\n' && (i == end || bytes[i - 1] == '\r'))
+            ++i;
+        if (line.isEmpty())
+            continue;
+        const QString path = QString::fromUtf8(line);
+        if (!line.isValidUtf8()) {
+            if (out.unreadable++ == 0)
+                out.firstUnreadable = path;
+            continue;
+        }
+        out.paths << (plainAbsolute(path) ? path : QDir::cleanPath(folder.absoluteFilePath(path)));
+    }
+    return out;
+}
+
+void WritePlainFileList(const QString& fileName, const QStringList& paths) {
+    QByteArray bytes;
+    for (const QString& p : paths) {
+        bytes += p.toUtf8();
+        bytes += "\r\n";
+    }
+    const bool ok = bw::replaceFile(fileName, [&bytes](QFileDevice& out) {
+        return out.write(bytes) == bytes.size();
+    });
+    if (!ok)
+        cannotWrite(fileName);
+}
+
+void SaveStructuredFileList(const QString& fileName, const TFileVTreeView& tree) {
+    const bool ok = bw::replaceFile(fileName, [&tree](QFileDevice& out) {
+        tree.SaveToStream(out);
+        return out.error() == QFileDevice::NoError;
+    });
+    if (!ok)
+        cannotWrite(fileName);
+}
+
+void LoadStructuredFileList(const QString& fileName, TFileVTreeView& tree) {
+    QFile file(fileName);
+    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly))
+        cannotRead(fileName);
+    tree.LoadFromStream(file);
+}

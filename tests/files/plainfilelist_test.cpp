@@ -1,0 +1,106 @@
+#include "files/filetree.h"
+#include "files/plainfilelist.h"
+#include "platform/error.h"
+#include "tests/files/filestest.h"
+#include "tests/support/testutil.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace bw;
+using bw::test::dumpTree;
+using bw::test::errorOf;
+
+class FileListTest : public test::TempDirTest {};
+
+TEST_F(FileListTest, PlainListsReadEveryLineForm) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        QStringList lines;
+    } cases[] = {
+        {"empty file", "", {}},
+        {"mixed line ends, blank lines, no final break", "/a/1\r\n\r\n/a/2\r/a/3\n\n\n/a/4", {"/a/1", "/a/2", "/a/3", "/a/4"}},
+        {"CR CR LF", "/a/1\r\r\n/a/2\r\n", {"/a/1", "/a/2"}},
+        {"a NUL ends the text", std::string("/a/1\r\n/a/2\0/a/3\r\n", 17), {"/a/1", "/a/2"}},
+        {"byte-order mark", "\xEF\xBB\xBF/a/1\r\n", {"/a/1"}},
+        {"UTF-8 names", "/д/файл.txt\r\n", {QString::fromUtf8("/д/файл.txt")}},
+        {"relative lines", "x.txt\r\n../y.txt\r\nsub//z.txt\r\n", {}},
+    };
+    for (const Case& c : cases) {
+        const QString file = writeFile("list.lst", c.bytes);
+        QStringList expected = c.lines;
+        if (QString(c.what) == "relative lines")
+            expected = {path("x.txt"), QDir::cleanPath(path("../y.txt")), path("sub/z.txt")};
+        EXPECT_EQ(ReadPlainFileList(file).paths, expected) << c.what;
+    }
+    const QString bad = writeFile("bad.lst", "/ok\r\n/bad\xFF\r\n/also\xC0\r\n/fine\r\n");
+    const PlainFileList list = ReadPlainFileList(bad);
+    EXPECT_EQ(list.paths, QStringList({"/ok", "/fine"}));
+    EXPECT_EQ(list.unreadable, 2);
+
+    TFileVTreeView tree;
+    tree.LoadPlainList(bad);
+    EXPECT_EQ(tree.SkippedNames(), 2);
+    EXPECT_EQ(dumpTree(tree), QStringList({"/", "  ok+", "  fine+"}));
+
+    EXPECT_EQ(errorOf([&] { ReadPlainFileList(path("missing.lst")); }),
+              "The file list " + path("missing.lst") + " cannot be read.");
+    EXPECT_FALSE(errorOf([&] { tree.LoadPlainList(dir_.path()); }).isEmpty());
+}
+
+TEST_F(FileListTest, PlainListsWriteOneLineEachWithCrLf) {
+    const QString file = path("out.lst");
+    WritePlainFileList(file, {"/a/b.txt", QString::fromUtf8("/д/ф.txt")});
+    EXPECT_EQ(readFile(file), "/a/b.txt\r\n/\xD0\xB4/\xD1\x84.txt\r\n");
+    WritePlainFileList(file, {});
+    EXPECT_EQ(readFile(file), "");
+
+    writeFile("keep.lst", "old\r\n");
+    ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const bool rootMayWrite = QFile(path("probe")).open(QIODevice::WriteOnly);
+    if (!rootMayWrite) {
+        EXPECT_EQ(errorOf([&] { WritePlainFileList(path("keep.lst"), {"/new"}); }),
+                  "The file list " + path("keep.lst") + " cannot be written.");
+        EXPECT_EQ(readFile(path("keep.lst")), "old\r\n");
+    }
+    QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_FALSE(errorOf([&] { WritePlainFileList(path("no/such/folder.lst"), {"/x"}); }).isEmpty());
+}
+
+TEST_F(FileListTest, ListsOfAFolderTreeRoundTrip) {
+    writeFile("site/a.htm", "x");
+    writeFile("site/sub/b.htm", "x");
+    writeFile("site/c.txt", "x");
+    TFileVTreeView tree;
+    tree.FileFilter.SetIMasks({"*.htm"});
+    tree.FileFilter.IUseMasks = true;
+    tree.FileFilter.Recursive = true;
+    tree.AddFolder(path("site"));
+
+    // Plain: the files the filter lets through, as include-marked files under plain folders.
+    QStringList files;
+    tree.GetFileList(files);
+    WritePlainFileList(path("plain.lst"), files);
+    EXPECT_EQ(readFile(path("plain.lst")),
+              (path("site/sub/b.htm") + "\r\n" + path("site/a.htm") + "\r\n").toStdString());
+    TFileVTreeView plain;
+    plain.AddPath("/already/there", 0, QString(), 1);
+    plain.LoadPlainList(path("plain.lst"));
+    QStringList back;
+    plain.GetFileList(back);
+    EXPECT_EQ(back, QStringList({"/already/there"}) + files);
+
+    // Structured: the tree itself, replacing what was there.
+    SaveStructuredFileList(path("tree.lst"), tree);
+    LoadStructuredFileList(path("tree.lst"), plain);
+    EXPECT_EQ(dumpTree(plain), dumpTree(tree));
+
+    // A file that is no block leaves the tree as it was.
+    writeFile("junk.lst", "not a tree");
+    EXPECT_FALSE(errorOf([&] { LoadStructuredFileList(path("junk.lst"), plain); }).isEmpty());
+    EXPECT_EQ(dumpTree(plain), dumpTree(tree));
+    EXPECT_EQ(errorOf([&] { LoadStructuredFileList(path("none.lst"), plain); }),
+              "The file list " + path("none.lst") + " cannot be read.");
+    EXPECT_FALSE(errorOf([&] { SaveStructuredFileList(path("no/folder/tree.lst"), tree); }).isEmpty());
+}
