@@ -40,7 +40,7 @@ void SaveReportFile(const TReport& report, const QString& path, const TextSource
     const bool ok = bw::replaceFile(path, [&bytes](QFileDevice& out) { return out.write(bytes) == bytes.size(); });
     if (!ok)
         throw bw::Error(bw::format(TextOr(texts, QStringLiteral("szCantWriteFile"),
-                                          ProjectMessageText(QStringLiteral("szCantWriteFile"))),
+                                          CommandMessageText(QStringLiteral("szCantWriteFile"))),
                                    {QDir::toNativeSeparators(path)}));
 }
 

@@ -1,5 +1,6 @@
 #include "app/project.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -82,7 +83,7 @@ TProjectReadResult ReadProject(QIODevice& stream, const TProjectSections& sectio
     return result;
 }
 
-QString ProjectMessageText(const QString& key) {
+QString CommandMessageText(const QString& key) {
     struct Entry {
         const char* key;
         const char* text;
@@ -96,6 +97,7 @@ QString ProjectMessageText(const QString& key) {
         {"szProjectDamaged",
          "Parts of the project \"%s\" could not be read; what could be read is loaded. The project is not saved "
          "automatically until you save it yourself."},
+        {"szHelpNotFound", "The help file \"%s\" is not there."},
     };
     for (const Entry& e : table)
         if (key == QLatin1String(e.key))
@@ -105,23 +107,25 @@ QString ProjectMessageText(const QString& key) {
 
 void SaveProjectFile(const QString& path, const TProjectSections& sections, const TextSource& texts) {
     const QString failed = bw::format(
-        TextOr(texts, QStringLiteral("szCantWriteFile"), ProjectMessageText(QStringLiteral("szCantWriteFile"))),
+        TextOr(texts, QStringLiteral("szCantWriteFile"), CommandMessageText(QStringLiteral("szCantWriteFile"))),
         {native(path)});
     const QString folder = QFileInfo(path).absolutePath();
     if (!bw::forceDirectories(folder))
         throw bw::Error(failed);
-    QString sectionError;
-    const bool ok = bw::replaceFile(path, [&](QFileDevice& out) {
-        try {
-            WriteProject(out, sections);
-        } catch (const std::exception& e) {
-            sectionError = QString::fromUtf8(e.what());
-            return false;
-        }
-        return out.error() == QFileDevice::NoError;
-    });
+    // The sections are written to memory first: many small writes cost less
+    // there, and the file then takes the whole in one write.
+    QByteArray bytes;
+    try {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        WriteProject(buffer, sections);
+    } catch (const std::exception& e) {
+        throw bw::Error(failed + QLatin1Char('\n') + QString::fromUtf8(e.what()));
+    }
+    const bool ok =
+        bw::replaceFile(path, [&bytes](QFileDevice& out) { return out.write(bytes) == bytes.size(); });
     if (!ok)
-        throw bw::Error(sectionError.isEmpty() ? failed : failed + QLatin1Char('\n') + sectionError);
+        throw bw::Error(failed);
 }
 
 TProjectController::TProjectController(TProjectHost& host, TProjectSections sections, TextSource texts)
@@ -129,7 +133,7 @@ TProjectController::TProjectController(TProjectHost& host, TProjectSections sect
 
 QString TProjectController::text(const char* key) const {
     const QString k = QString::fromLatin1(key);
-    return TextOr(texts_, k, ProjectMessageText(k));
+    return TextOr(texts_, k, CommandMessageText(k));
 }
 
 QString TProjectController::Filter() { return QStringLiteral("Brindlewick projects (*.bwp)"); }

@@ -122,8 +122,9 @@ TProjectReadResult ReadProject(QIODevice& stream, const TProjectSections& sectio
 // file when anything fails; the old file is then left whole.
 void SaveProjectFile(const QString& path, const TProjectSections& sections, const TextSource& texts);
 
-// The built-in English texts of this layer's message keys.
-QString ProjectMessageText(const QString& key);
+// The built-in English texts of the message keys of the project and main
+// window commands, for a language file that lacks them.
+QString CommandMessageText(const QString& key);
 
 // What the project commands need of the main window and the options dialog.
 class TProjectHost {
