@@ -10,6 +10,7 @@
 #include "platform/error.h"
 #include "platform/format.h"
 #include "services/fileroutines.h"
+#include "services/filestamp.h"
 
 QString TConversionScheme::Caption(int i) const {
     const RCTable& row = Conversions[std::size_t(steps_.at(i))];
@@ -63,7 +64,8 @@ void TConversionScheme::LoadScheme(QIODevice& stream) {
 
 bool TConversionScheme::ConvertFile(const QString& fileName, TReport& report, const TextSource& texts) const {
     std::string text;
-    if (!QFileInfo(fileName).isFile() || !LoadFileToString(fileName, text))
+    TFileStamp stamp;
+    if (!QFileInfo(fileName).isFile() || !LoadFileStamped(fileName, text, stamp))
         return false;
 
     TConversionContext ctx; // detection looks at the whole text
@@ -76,6 +78,12 @@ bool TConversionScheme::ConvertFile(const QString& fileName, TReport& report, co
                                         QStringLiteral("%s: not converted, characters would be lost in %s; the file "
                                                        "is left as it was")),
                                  {fileName, log}));
+        return false;
+    }
+    if (!FileMatchesStamp(fileName, stamp)) {
+        report.Append(bw::format(TextOr(texts, QStringLiteral("szFileChangedSinceRead"),
+                                        QStringLiteral("%s: changed by another program since it was read; not saved")),
+                                 {fileName}));
         return false;
     }
     if (!SaveStringToFile(fileName, text)) {

@@ -39,7 +39,8 @@ public:
 
     // Sends the file's text through every step, saves it and appends one
     // report line. False when the file could not be read or converted, the
-    // converted text could not be held exactly, or the save was given up;
+    // converted text could not be held exactly, another program changed the
+    // file after it was read, or the save was given up;
     // each of those but the unreadable file leaves a report line and the
     // file as it was.
     bool ConvertFile(const QString& fileName, TReport& report, const TextSource& texts) const;

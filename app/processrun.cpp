@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <exception>
+#include <new>
+#include <stdexcept>
 #include <memory>
 
 #include "engine/processcontroller.h"
@@ -16,6 +18,7 @@
 #include "platform/format.h"
 #include "platform/prompt.h"
 #include "services/fileroutines.h"
+#include "services/filestamp.h"
 
 void TControllerProcessWindow::Hide() {
     if (view_.IsShown())
@@ -53,8 +56,12 @@ void TProcessRun::CountFileProcessed() {
 bool TProcessRun::BackupOnce(const QString& path) {
     if (backedUp_.count(path))
         return true;
-    if (p_.MakeBackup && !p_.MakeBackup(path))
+    if (backupFailed_.count(path))
         return false;
+    if (p_.MakeBackup && !p_.MakeBackup(path)) {
+        backupFailed_.insert(path);
+        return false;
+    }
     backedUp_.insert(path);
     return true;
 }
@@ -95,6 +102,7 @@ void TProcessRun::BeforeRun() {
     delete TextFilesCache;
     TextFilesCache = new TTextFiles;
     backedUp_.clear();
+    backupFailed_.clear();
 }
 
 void TProcessRun::AfterRun() {
@@ -240,24 +248,62 @@ void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
         ReportUnreadableFile(report, p_.Texts, fileName, true);
         return;
     }
-    if (!LoadFileToString(fileName, CurrentFileText)) {
+    TFileStamp stamp;
+    if (!LoadFileStamped(fileName, CurrentFileText, stamp)) {
         ReportUnreadableFile(report, p_.Texts, fileName, false);
         return;
     }
-    QString f = fileName; // the file's name as later rules see it (a rule may rename it)
     TRunEngine& engine = p_.Engine;
     engine.ResetPassCounters();
     engine.LoadFromString(std::string());
     p_.Process.SetDefaultFont();
-    const QString processing = Text("szFProcessing");
     p_.Process.PushCaption();
-    struct PopGuard {
-        TRunProcessWindow& process;
-        ~PopGuard() { process.PopCaption(); }
-    } popGuard{p_.Process};
+    // Put back here rather than by a guard: nothing that may throw runs while
+    // an exception unwinds.
+    try {
+        ProcessRules(fileName, stamp, report);
+    } catch (...) {
+        p_.Process.PopCaption();
+        throw;
+    }
+    p_.Process.PopCaption();
+}
+
+namespace {
+
+// What a save given up took back from the run totals.
+void AddTotals(TRunCounters& to, const TRunCounters& from, int sign) {
+    to.FindsTotal += sign * from.FindsTotal;
+    to.PassesWithFinds += sign * from.PassesWithFinds;
+    to.ReplacementsTotal += sign * from.ReplacementsTotal;
+    to.PassesWithReplacements += sign * from.PassesWithReplacements;
+}
+
+TRunCounters TotalsSince(const TRunCounters& now, const TRunCounters& before) {
+    TRunCounters d;
+    AddTotals(d, now, 1);
+    AddTotals(d, before, -1);
+    return d;
+}
+
+} // namespace
+
+void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TReport& report) {
+    QString f = fileName; // the file's name as later rules see it (a rule may rename it)
+    TRunEngine& engine = p_.Engine;
+    const QString processing = Text("szFProcessing");
+    // Changes of earlier rules whose save was given up are in the text later
+    // rules start from: a later save writes them too, and then counts them.
+    bool unsavedEarlier = false;
+    TRunCounters unsavedTotals;
+    bool outOfMemory = false;
+    const auto goOn = [this] {
+        p_.Window.PumpEvents();
+        return !StopRequested();
+    };
 
     const TRunOptions options = p_.Window.Options();
-    for (int i = 0; i < p_.Rules.Count(); ++i) {
+    for (int i = 0; i < p_.Rules.Count() && !outOfMemory; ++i) {
         if (StopRequested())
             break;
         if (!p_.Rules.Checked(i))
@@ -286,22 +332,50 @@ void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
             Conversion.Reset();
             Conversion.DetectSampleSize = rule.Source.siCharCount;
             engine.SetFileName(f);
-            if (row == kNoConversion)
-                engine.LoadFromString(CurrentFileText);
-            else
-                engine.LoadFromString(ConvertText(CurrentFileText, row, Conversion));
-            const bool lossyIn = Conversion.Lossy;
-            engine.SetModified(false);
-            p_.Process.TextLoaded();
-
-            p_.Process.SetCaption(processing + QLatin1Char(' ') + FileNameOnly(f) + QStringLiteral(" (") + name +
-                                  QLatin1Char(')'));
-            p_.Window.PumpEvents();
-            if (StopRequested()) // Stop or Exit chosen while the queue was pumped
-                break;
-
             const TRunCounters saved = engine.Counters();
-            const bool capReached = engine.ProcessPasses(rule.Target.tbRepeat);
+            bool lossyIn = false;
+            bool capReached = false;
+            int reverseRow = -1;
+            std::string text; // what to save
+            try {
+                if (row == kNoConversion)
+                    engine.LoadFromString(CurrentFileText);
+                else
+                    engine.LoadFromString(ConvertText(CurrentFileText, row, Conversion));
+                lossyIn = Conversion.Lossy;
+                engine.SetModified(false);
+                p_.Process.TextLoaded();
+
+                p_.Process.SetCaption(processing + QLatin1Char(' ') + FileNameOnly(f) + QStringLiteral(" (") + name +
+                                      QLatin1Char(')'));
+                p_.Window.PumpEvents();
+                if (StopRequested()) // Stop or Exit chosen while the queue was pumped
+                    break;
+
+                capReached = engine.ProcessPasses(rule.Target.tbRepeat, goOn);
+                if (!engine.Aborted() && engine.Modified()) {
+                    reverseRow = Conversion.ReverseConversion;
+                    const bool convertBack = rule.Source.sbSaveCP && reverseRow != -1;
+                    text = convertBack ? ConvertBack(engine.Text(), Conversion) : engine.Text();
+                }
+            } catch (const std::bad_alloc&) {
+                outOfMemory = true;
+            } catch (const std::length_error&) {
+                outOfMemory = true;
+            } catch (const TTextTooLong&) {
+                outOfMemory = true;
+            }
+            if (outOfMemory) {
+                // The text is given up: the file keeps what it has, the run
+                // goes on with the next file.
+                std::string().swap(text);
+                engine.SetCounters(saved);
+                engine.LoadFromString(std::string());
+                if (engine.FileName() != f)
+                    f = engine.FileName();
+                ReportOutOfMemory(report, p_.Texts, f);
+                break;
+            }
             if (engine.Aborted()) {
                 engine.SetCounters(saved);
                 RequestStop();
@@ -320,24 +394,53 @@ void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
                     FilesToProcess[RunFileIndex] = f;
             }
             if (facts.Modified) {
-                const bool convertBack = rule.Source.sbSaveCP && Conversion.ReverseConversion != -1;
-                std::string text = convertBack ? ConvertBack(engine.Text(), Conversion) : engine.Text();
+                const auto giveUp = [&](TSaveOutcome outcome) {
+                    AddTotals(unsavedTotals, TotalsSince(engine.Counters(), saved), 1);
+                    unsavedEarlier = true;
+                    engine.SetCounters(saved);
+                    facts.Save = outcome;
+                };
                 if (lossyIn || Conversion.Lossy) {
                     // Characters of the file have no exact form on the way in
                     // or out: saving would damage it, so it stays as it was.
                     engine.SetCounters(saved);
                     facts.Save = TSaveOutcome::Lossy;
+                    // Coming in, the working code page lacks them; going
+                    // out, the code page the text is saved back to.
+                    const int lacking = lossyIn || reverseRow < 0 || reverseRow >= ConversionCount
+                                            ? int(cpWin1251)
+                                            : Conversions[std::size_t(reverseRow)].Target;
+                    facts.LossyCodePage = QString::fromLatin1(CodePageNames[std::size_t(lacking)]);
+                } else if (!BackupOnce(f)) {
+                    engine.SetCounters(saved);
+                    facts.Save = TSaveOutcome::BackupFailed;
+                } else if (CheckFilesBeforeSaving && !FileMatchesStamp(f, stamp)) {
+                    CurrentFileText = std::move(text);
+                    giveUp(TSaveOutcome::ChangedSinceRead);
                 } else {
                     CurrentFileText = std::move(text);
-                    if (!BackupOnce(f)) {
-                        engine.SetCounters(saved);
-                        facts.Save = TSaveOutcome::GaveUp;
-                        RequestStop();
-                    } else if (SaveStringToFile(f, CurrentFileText)) {
+                    const TRunCounters before = engine.Counters();
+                    if (p_.Save ? p_.Save(f, CurrentFileText) : SaveStringToFile(f, CurrentFileText)) {
                         facts.Save = TSaveOutcome::Saved;
+                        stamp = TakeFileStamp(f);
+                        if (unsavedEarlier) {
+                            // The earlier changes are in the file now; the file
+                            // still counts once among those with changes.
+                            const TRunCounters own = TotalsSince(before, saved);
+                            TRunCounters restored = before;
+                            restored.FindsTotal += unsavedTotals.FindsTotal;
+                            restored.ReplacementsTotal += unsavedTotals.ReplacementsTotal;
+                            if (own.PassesWithFinds == 0 && unsavedTotals.PassesWithFinds > 0)
+                                ++restored.PassesWithFinds;
+                            if (own.PassesWithReplacements == 0 && unsavedTotals.PassesWithReplacements > 0)
+                                ++restored.PassesWithReplacements;
+                            engine.SetCounters(restored);
+                            facts.AlsoSavedEarlier = true;
+                            unsavedEarlier = false;
+                            unsavedTotals = {};
+                        }
                     } else {
-                        engine.SetCounters(saved);
-                        facts.Save = TSaveOutcome::GaveUp;
+                        giveUp(TSaveOutcome::GaveUp);
                         AStopExecute();
                     }
                 }
@@ -354,6 +457,8 @@ void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
         if (ProcessAnswers.Contains(ansYesToAll))
             CarriedYesToAll = true;
     }
+    if (backupFailed_.count(f) || backupFailed_.count(fileName))
+        ReportBackupFailed(report, p_.Texts, f);
 }
 
 void TProcessRun::ConvertFile(const QString& fileName, TReport& report) {

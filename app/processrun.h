@@ -13,6 +13,7 @@
 #include "engine/codepages.h"
 #include "engine/processcontroller.h"
 #include "engine/srinfo.h"
+#include "services/filestamp.h"
 
 
 // The pages of the main window a run may show.
@@ -116,9 +117,11 @@ public:
     virtual void SetHintShown(bool on) = 0;
 
     // Passes over the whole text from position 0: one, or while the rule asks
-    // to repeat and a pass still changes the text, up to the engine's cap.
-    // True when the cap stopped a rule that was still changing the text.
-    virtual bool ProcessPasses(bool repeat) = 0;
+    // to repeat and a pass still changes the text, up to the engine's caps;
+    // between passes goOn is asked whether to go on. True when a cap stopped
+    // a rule that was still changing the text. Running out of memory, or a
+    // text outgrowing the engine, raises std::bad_alloc or TTextTooLong.
+    virtual bool ProcessPasses(bool repeat, const std::function<bool()>& goOn) = 0;
     // Why a rename of the last passes failed; empty when none did.
     virtual QString RenameError() const = 0;
     // The user aborted or a pattern failed during a pass.
@@ -179,6 +182,8 @@ public:
         TReport& Report;
         TextSource Texts;
         std::function<bool(const QString& path)> MakeBackup; // the backup store
+        // Saves a changed file; false once the user gave up. Unset: SaveStringToFile.
+        std::function<bool(const QString& path, const std::string& text)> Save = {};
     };
 
     explicit TProcessRun(TParts parts);
@@ -203,8 +208,14 @@ public:
     void ConvertFile(const QString& fileName, TReport& report);
 
     // Backs a file up once per run (the processing window's backups go
-    // through here too); false when the user aborted the backup.
+    // through here too); false when the backup failed and the user did not
+    // ignore it. The answer holds for the rest of the run: a file whose copy
+    // failed is not asked about again and keeps its text.
     bool BackupOnce(const QString& path);
+
+    // Before a file is saved, the run makes sure that it is still the file it
+    // read, unchanged. Off only to measure what that costs.
+    bool CheckFilesBeforeSaving = true;
 
     // Run-wide state.
     QStringList FilesToProcess;
@@ -216,8 +227,11 @@ private:
     QString Text(const char* key) const;
     void ShowMessage(const QString& text) const;
     void CountFileProcessed();
+    // The rules over one file read into CurrentFileText with the given stamp.
+    void ProcessRules(const QString& fileName, TFileStamp stamp, TReport& report);
 
     TParts p_;
     TState state_ = TState::Idle;
     std::set<QString> backedUp_;
+    std::set<QString> backupFailed_;
 };

@@ -39,7 +39,14 @@ void ReportFileLine(TReport& report, const TReportOptions& options, const TextSo
             report.Append(bw::format(TextOr(texts, QStringLiteral("szFileLossyNotSaved"),
                                             QStringLiteral("%s: not saved, the changed text has characters that "
                                                            "code page %s cannot hold; the file is left as it was")),
-                                     {p, facts.CodePage}));
+                                     {p, facts.LossyCodePage.isEmpty() ? facts.CodePage : facts.LossyCodePage}));
+            break;
+        case TSaveOutcome::BackupFailed:
+            break;
+        case TSaveOutcome::ChangedSinceRead:
+            report.Append(bw::format(TextOr(texts, QStringLiteral("szFileChangedSinceRead"),
+                                            QStringLiteral("%s: changed by another program since it was read; not saved")),
+                                     {p}));
             break;
         default:
             if (options.CBChanged)
@@ -50,6 +57,11 @@ void ReportFileLine(TReport& report, const TReportOptions& options, const TextSo
         report.Append(Fmt(texts, f == 0 ? "szNotChangedFile1" : "szNotChangedFile2", {p, f}));
     }
 
+    if (facts.AlsoSavedEarlier)
+        report.Append(bw::format(TextOr(texts, QStringLiteral("szAlsoSavedEarlier"),
+                                        QStringLiteral("%s: this save also wrote the changes of earlier rules that "
+                                                       "had not been saved")),
+                                 {p}));
     if (!facts.RenameError.isEmpty())
         report.Append(bw::format(TextOr(texts, QStringLiteral("szRenameFailed"),
                                         QStringLiteral("%s: not renamed: %s")),
@@ -66,6 +78,19 @@ void ReportUnreadableFile(TReport& report, const TextSource& texts, const QStrin
                                                QStringLiteral("%s: the file is too large to be searched; it was skipped"))
                                       : TextOr(texts, QStringLiteral("szFileNotRead"),
                                                QStringLiteral("%s: the file could not be read; it was skipped")),
+                             {path}));
+}
+
+void ReportBackupFailed(TReport& report, const TextSource& texts, const QString& path) {
+    report.Append(bw::format(TextOr(texts, QStringLiteral("szBackupFailedUnchanged"),
+                                    QStringLiteral("%s: its backup copy failed; the file was left unchanged")),
+                             {path}));
+}
+
+void ReportOutOfMemory(TReport& report, const TextSource& texts, const QString& path) {
+    report.Append(bw::format(TextOr(texts, QStringLiteral("szOutOfMemory"),
+                                    QStringLiteral("%s: there was not enough memory to process the file; it was left "
+                                                   "unchanged and its other rules were skipped")),
                              {path}));
 }
 

@@ -53,6 +53,8 @@ enum class TSaveOutcome {
     Saved,
     GaveUp,      // the save failed and the user did not try again
     Lossy,       // the text has no exact form in the file's code page: left as it was
+    BackupFailed, // its backup copy failed: left as it was (one line for the file, see ReportBackupFailed)
+    ChangedSinceRead, // another program changed, removed or replaced the file after it was read
 };
 
 // What the run knows about one code page of one rule on one file.
@@ -66,6 +68,8 @@ struct TFileLineFacts {
     TSaveOutcome Save = TSaveOutcome::NotModified;
     bool PassCapReached = false; // the engine stopped a repeating rule at its pass cap
     QString RenameError;         // why the rule could not rename the file
+    QString LossyCodePage;       // for TSaveOutcome::Lossy: the code page that cannot hold the characters
+    bool AlsoSavedEarlier = false; // the save also wrote changes of earlier rules whose saves were given up
 };
 
 // Appends the lines for one code page of one rule on one file.
@@ -76,7 +80,13 @@ void ReportFileLine(TReport& report, const TReportOptions& options, const TextSo
 // longer than the engine can hold.
 void ReportUnreadableFile(TReport& report, const TextSource& texts, const QString& path, bool tooLarge);
 
-// A line for a code-page name the code-page table does not know.
+// A line for a file whose backup copy failed, so that it was left unchanged.
+void ReportBackupFailed(TReport& report, const TextSource& texts, const QString& path);
+
+// A line for a file that could not be processed for want of memory.
+void ReportOutOfMemory(TReport& report, const TextSource& texts, const QString& path);
+
+// A code-page name the code-page table does not know.
 void ReportUnknownCodePage(TReport& report, const TextSource& texts, const QString& path,
                            const QString& codePage);
 

@@ -38,7 +38,9 @@ public:
     void SetAction(TOnFoundActionType action) override { engine_.ActionMode.OnFoundActionType = action; }
     void SetHintShown(bool on) override { engine_.HintMemo = on ? Hint : nullptr; }
 
-    bool ProcessPasses(bool repeat) override { return engine_.ProcessAllRepeated(repeat).CapReached; }
+    bool ProcessPasses(bool repeat, const std::function<bool()>& goOn) override {
+        return engine_.ProcessAllRepeated(repeat, goOn).CapReached;
+    }
     QString RenameError() const override { return engine_.RenameError(); }
     bool Aborted() const override { return engine_.ActionMode.amAbort; }
     void ClearAbort() override { engine_.ActionMode.amAbort = false; }

@@ -2,6 +2,9 @@
 // identical copies of the same file, and checks that all outputs are equal.
 //
 //   bench_engine_replace [size in MiB, default 64] [rounds, default 5] [work folder, default a temp folder]
+//
+// Then a rule that writes each of 100,000 matches to one output file, against
+// the same rule without its output block.
 
 #include "engine/rerichedit.h"
 #include "services/fileroutines.h"
@@ -169,6 +172,55 @@ bool runCase(const QDir& dir, const QString& original, const Case& c, int rounds
     return same;
 }
 
+// A rule whose output block writes each of 100,000 matches to one output file,
+// against the same rule without the output block; the output file must hold
+// every match in order.
+bool runOutputsCase(const QDir& dir, int rounds) {
+    constexpr int kMatches = 100000;
+    std::string text, expected;
+    for (int i = 0; i < kMatches; ++i) {
+        text += "id=" + std::to_string(i) + (i % 10 == 9 ? "\r\n" : " ");
+        expected += "ID:" + std::to_string(i);
+    }
+    const QString path = dir.filePath("outputs.txt");
+    const QString output = dir.filePath("out/ids.txt");
+    const auto once = [&](const std::string& target) {
+        QFile::remove(output);
+        if (!writeBytes(path, text))
+            return -1.0;
+        QElapsedTimer t;
+        t.start();
+        std::string loaded;
+        if (!LoadFileToString(path, loaded))
+            return -1.0;
+        TRERichEdit engine;
+        engine.SetOutFolder(dir.filePath("out") + "/");
+        engine.LoadFromString(std::move(loaded));
+        engine.Options.soMaskedSource = true;
+        engine.Options.soMaskedTarget = true;
+        engine.SearchOptions = {stMatchCase};
+        engine.ActionMode.OnFoundActionType = ofatReplace;
+        engine.SetSourceText("id=[D1]");
+        engine.SetTargetText(target);
+        engine.StartPos = 0;
+        engine.ProcessAll();
+        if (!SaveStringToFile(path, engine.Text()) || engine.Counters.PassCounters.PassReplacements != kMatches)
+            return -1.0;
+        return static_cast<double>(t.nsecsElapsed()) / 1e9;
+    };
+    std::vector<double> with, without;
+    bool same = true;
+    for (int round = 0; round < rounds; ++round) {
+        without.push_back(once("ID:[1B]"));
+        with.push_back(once("[O\"ids.txt\"]ID:[1B][O]"));
+        same = same && readBytes(output) == expected;
+    }
+    const double w = median(with), wo = median(without);
+    std::printf("%-26s matches %8d  with outputs %7.3f s  without %7.3f s  ratio %.2f  output file %s\n",
+                "[O] of every match", kMatches, w, wo, wo > 0 ? w / wo : 0.0, same ? "as expected" : "DIFFERS");
+    return same && w > 0 && wo > 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -190,5 +242,6 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (const Case& c : cases)
         ok = runCase(dir, original, c, rounds) && ok;
+    ok = runOutputsCase(dir, rounds) && ok;
     return ok ? 0 : 1;
 }

@@ -2,7 +2,10 @@
 // rule without confirmation, against sed -i and perl -0777 -pi over identical
 // copies of the tree, and checks that the output trees are equal byte for byte.
 //
-//   bench_run_tree [files, default 5000] [MiB, default 100] [runs, default 3] [work folder]
+//   bench_run_tree [files, default 5000] [MiB, default 100] [runs, default 3] [work folder] [check]
+//
+// With "check" only the literal case runs, with and without the test before
+// each save that the file is still the one that was read.
 //
 // Every run starts from a fresh copy of the generated tree. Both sides are
 // single-threaded: the peers get the files from grep -rl, one process per batch.
@@ -12,6 +15,7 @@
 #include "engine/codepages.h"
 #include "engine/processstate.h"
 #include "platform/cp1251.h"
+#include "services/filestamp.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -25,6 +29,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <random>
 #include <string>
 #include <vector>
@@ -188,7 +193,14 @@ public:
     void TextLoaded() override {}
 };
 
-double RunOurs(const QString& root, const TSRInfo& rule, int& lines) {
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+double RunOurs(const QString& root, const TSRInfo& rule, int& lines, bool checkBeforeSaving = true,
+               double* cpu = nullptr) {
     Host host;
     host.root = root;
     host.rule = rule;
@@ -197,10 +209,14 @@ double RunOurs(const QString& root, const TSRInfo& rule, int& lines) {
     TMyGauge gauge(host, {});
     TReport report;
     TProcessRun run({host, host, host, host, engine, window, gauge, report, {}, {}});
+    run.CheckFilesBeforeSaving = checkBeforeSaving;
     QElapsedTimer t;
+    const double cpuStart = CpuSeconds();
     t.start();
     run.AStartExecute();
     const double seconds = double(t.nsecsElapsed()) / 1e9;
+    if (cpu)
+        *cpu = CpuSeconds() - cpuStart;
     lines = report.Count();
     return seconds;
 }
@@ -304,10 +320,13 @@ int main(int argc, char** argv) {
     };
 
     bool ok = true;
+    const bool onlyCheck = argc > 5 && QByteArray(argv[5]) == "check";
     double cyrillic1251 = -1;
     std::printf("\n%-34s %10s %10s %10s %8s %8s\n", "case (best of runs, seconds)", "ours", "sed -i", "perl -pi",
                 "ours/sed", "ours/perl");
     for (const Case& c : cases) {
+        if (onlyCheck)
+            break;
         std::vector<double> ours, sed, perl;
         int lines = 0, rewritten = 0;
         for (int r = 0; r < runs; ++r) {
@@ -334,9 +353,48 @@ int main(int argc, char** argv) {
             cyrillic1251 = o;
     }
 
+    // The literal case with and without the test, before each save, that the
+    // file is still the one read: runs alternate so both see the same machine.
+    {
+        std::vector<double> with, without, withCpu, withoutCpu;
+        int lines = 0;
+        for (int r = 0; r < 2 * runs; ++r) {
+            const bool check = (r % 4 == 1 || r % 4 == 2); // without, with, with, without, ...
+            ok &= Reset(tree.root, dir + "/ours");
+            double cpu = 0;
+            (check ? with : without).push_back(RunOurs(dir + "/ours", cases[0].rule, lines, check, &cpu));
+            (check ? withCpu : withoutCpu).push_back(cpu);
+            if (r == 0)
+                ok &= Reset(dir + "/ours", dir + "/unchecked");
+        }
+        // The check alone: one stamp test per file of the tree, best of the runs.
+        const QStringList all = ListFiles(dir + "/ours");
+        std::vector<TFileStamp> stamps;
+        for (const QString& f : all)
+            stamps.push_back(TakeFileStamp(f));
+        std::vector<double> checks;
+        for (int r = 0; r < runs; ++r) {
+            QElapsedTimer t;
+            t.start();
+            int matching = 0;
+            for (int i = 0; i < all.size(); ++i)
+                matching += FileMatchesStamp(all[i], stamps[std::size_t(i)]);
+            checks.push_back(double(t.nsecsElapsed()) / 1e9);
+            ok &= matching == all.size();
+        }
+        std::printf("%-34s %10.4f s for %lld files, %.2f%% of the run without it\n", "the check alone", Best(checks),
+                    qlonglong(all.size()), 100.0 * Best(checks) / Best(without));
+        const bool same = SameTree(dir + "/ours", dir + "/unchecked") && Rewritten(dir + "/ours") == files / 2;
+        ok &= same;
+        const double w = Best(with), wo = Best(without), wc = Best(withCpu), woc = Best(withoutCpu);
+        std::printf("%-34s %10.3f %10.3f (without) %+.1f%%; processor time %.3f / %.3f %+.1f%%   outputs %s\n",
+                    "literal ASCII, file check before save", w, wo, wo > 0 ? 100.0 * (w / wo - 1) : 0.0, wc, woc,
+                    woc > 0 ? 100.0 * (wc / woc - 1) : 0.0, same ? "equal" : "DIFFER");
+    }
+
     // The Cyrillic rule with the code page "Automatic" over the mixed tree:
     // no peer; compared with the same rule over the Windows-1251 tree.
-    {
+    if (!onlyCheck) {
         TSRInfo rule = Rule(kCyrillicNeedle, kCyrillicReplaced, false, "Automatic");
         std::vector<double> ours;
         int lines = 0;

@@ -21,6 +21,7 @@
 #include <vector>
 
 class TRERichEdit;
+class TOutputFiles;
 
 // Kind of a block, as stored in TMaskBlock::Kind.
 enum TMaskBlockKind : std::uint8_t {
@@ -190,5 +191,5 @@ public:
     void BuildText();
     void SaveCounters();
     void RestoreCounters();
-    void WriteOutputs();
+    void WriteOutputs(TOutputFiles& to);
 };

@@ -407,8 +407,9 @@ bool TProcessController::KeyDown(Key key, bool ctrl, bool shift, bool alt) {
             NoToFile();
         return false;
     case Key::Delete:
+        // The key goes on to the text as well.
         DelSelected();
-        return true;
+        return false;
     }
     return false;
 }
@@ -448,7 +449,11 @@ void TProcessController::BeforeReplace(bool& continueAction) {
     } else {
         accepted = ProcessAnswers.Contains(ansYesToFile) || ProcessAnswers.Contains(ansYesToAll);
     }
-    if (accepted && !EnsureBackup()) accepted = false;
+    // Only a change of the text needs a copy of the file first.
+    if (accepted && engine_.ActionChangesText() && !EnsureBackup()) {
+        accepted = false;
+        ProcessAnswers.Include(ansNoToFile);
+    }
     if (!accepted) continueAction = false;
 }
 

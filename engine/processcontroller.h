@@ -44,6 +44,9 @@ public:
     virtual void ResetPassCounters() = 0;
     // Takes back one find of the pass counters.
     virtual void UncountFind() = 0;
+    // Whether carrying out the rule's action changes the text (writing to a
+    // file and renaming leave it as it is).
+    virtual bool ActionChangesText() const { return !ReportOnly(); }
 };
 
 // What the window needs of the code pages: the items of its code-page combo
@@ -117,7 +120,8 @@ public:
     TProcessController(TProcessEngine& engine, TProcessView& view);
 
     // Copies the file before the first accepted change of a loaded text; a
-    // false result refuses the change. Unset: no copies.
+    // false result refuses the change, and every further change of the file
+    // for the rule (as No to File does). Unset: no copies.
     std::function<bool(const QString& fileName)> MakeBackup;
     // Interface texts by key; unset or empty: the built-in English text.
     std::function<QString(const QString& key)> GetText;

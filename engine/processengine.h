@@ -29,6 +29,17 @@ public:
     TMarkedRanges MarkedRanges() const override { return engine_.MarkedRanges; }
     void ResetPassCounters() override { engine_.ResetPassCounters(); }
     void UncountFind() override { --engine_.Counters.PassCounters.PassFinds; }
+    bool ActionChangesText() const override {
+        switch (engine_.ActionMode.OnFoundActionType) {
+        case ofatDelete:
+        case ofatReplace:
+        case ofatInsertBefore:
+        case ofatInsertAfter:
+            return true;
+        default:
+            return false;
+        }
+    }
 
 private:
     TRERichEdit& engine_;

@@ -121,17 +121,41 @@ void TAMaskBlockR::RestoreCounters() {
             Blocks[i].FoundPos = Blocks[i].SavedCounter;
 }
 
-void TAMaskBlockR::WriteOutputs() {
+void TAMaskBlockR::WriteOutputs(TOutputFiles& to) {
     for (int i = 1; i < Blocks.Count(); ++i) {
         const TMaskBlockR& block = Block(i);
-        if (block.Kind != mbkOutput || block.Text.empty())
-            continue;
-        const QString path = block.FilePath;
+        if (block.Kind == mbkOutput && !block.Text.empty())
+            to.Add(block.FilePath, block.Collected);
+    }
+}
+
+void TOutputFiles::Add(const QString& path, std::string_view text) {
+    auto it = std::find_if(files_.begin(), files_.end(), [&path](const auto& f) { return f.first == path; });
+    if (it == files_.end()) {
+        files_.emplace_back(path, std::string());
+        it = files_.end() - 1;
+    }
+    it->second.append(text);
+    gathered_ += text.size();
+    if (gathered_ >= kFlushSize)
+        Flush();
+}
+
+void TOutputFiles::Flush() {
+    std::vector<std::pair<QString, std::string>> files;
+    files.swap(files_);
+    gathered_ = 0;
+    for (const auto& [path, text] : files) {
         // A missing folder is made first; asking to retry could never help.
         QDir().mkpath(QFileInfo(path).absolutePath());
         // A file the user gave up on is skipped; the next output is still written.
-        AppendStringToFile(path, block.Collected);
+        AppendStringToFile(path, text);
     }
+}
+
+void TOutputFiles::Drop() noexcept {
+    files_.clear();
+    gathered_ = 0;
 }
 
 void TSRManager::BuildTarget(int targetIndex, int searchIndex) {
@@ -141,5 +165,5 @@ void TSRManager::BuildTarget(int targetIndex, int searchIndex) {
 }
 
 void TSRManager::WriteOutputs(int targetIndex) {
-    TargetPatterns[targetIndex].WriteOutputs();
+    TargetPatterns[targetIndex].WriteOutputs(Outputs);
 }

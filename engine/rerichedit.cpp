@@ -35,7 +35,7 @@ TRERichEdit::~TRERichEdit() = default;
 
 void TRERichEdit::CheckLength(std::size_t length) {
     if (length > kMaxTextLength)
-        throw bw::Error(QStringLiteral("The text would be %1 bytes long; the engine holds texts of up to %2 bytes.")
+        throw TTextTooLong(QStringLiteral("The text would be %1 bytes long; the engine holds texts of up to %2 bytes.")
                             .arg(length)
                             .arg(kMaxTextLength));
 }

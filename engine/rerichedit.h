@@ -7,6 +7,7 @@
 // line. This half holds the text buffer, the patterns and the finds.
 
 #include "engine/maskblocks.h"
+#include "platform/error.h"
 #include "engine/processstate.h"
 #include "engine/richeditoptions.h"
 #include "engine/srinfo.h"
@@ -27,6 +28,12 @@ enum TSearchType : unsigned {
     stMatchCase = 1u << 1,
 };
 using TSearchTypes = unsigned;
+
+// A text would outgrow the longest text the engine holds.
+class TTextTooLong : public bw::Error {
+public:
+    using bw::Error::Error;
+};
 
 class TRERichEdit {
 public:
@@ -225,12 +232,17 @@ public:
     // Passes from position 0 while the rule asks to repeat: again only while
     // the pass replaced something and changed the text, and only for the
     // delete and replace actions, at most kMaxRepeatedPasses passes.
+    // Repeating also ends once the text has grown past 8 times its size
+    // before the first pass plus kRepeatGrowthAllowance. Between passes goOn
+    // (when given) is asked whether to go on; false ends the repeating.
     static constexpr int kMaxRepeatedPasses = 100;
+    static constexpr std::size_t kRepeatGrowthAllowance = std::size_t{1} << 20;
     struct TRepeatOutcome {
         int Passes = 0;
-        bool CapReached = false;   // stopped by the limit while still changing
+        bool CapReached = false;   // stopped by a limit while still changing
+        bool Stopped = false;      // goOn said no
     };
-    TRepeatOutcome ProcessAllRepeated(bool repeat);
+    TRepeatOutcome ProcessAllRepeated(bool repeat, const std::function<bool()>& goOn = {});
 
     // Whether the last pass changed the text, and what a failed rename said
     // (empty when none failed in the last pass).
@@ -270,6 +282,9 @@ private:
             const_cast<TRERichEdit*>(this)->FlushPass();
     }
     void FlushPass();
+    // After an exception in a pass: the text settled when that is possible
+    // (else given up and emptied), the gathered outputs written.
+    void SettleAfterFailure() noexcept;
     // Where the current text begins in FText: past the changed part when
     // the changes so far left nothing before the unprocessed part.
     std::size_t TextBegin() const { return FPassPending && FPassOut.empty() ? FPassFrom : 0; }

@@ -18,7 +18,8 @@ namespace {
 
 const QString kMessageCaption = QStringLiteral("Brindlewick");
 
-// Runs a function when the scope ends, however it ends.
+// Runs a function when the scope ends, however it ends: only for work that
+// cannot throw, as it may run while an exception unwinds.
 template <class F>
 class AtExit {
 public:
@@ -252,12 +253,17 @@ void TRERichEdit::ProcessAll() {
     }
     const auto handler = action == ofatDontChange ? &TRERichEdit::AfterFound : &TRERichEdit::Replace;
     StopPass = false;
-    {
-        // However the pass ends, the text is whole again afterwards.
-        AtExit settle([this] { FlushPass(); });
+    try {
         while (!ActionMode.amAbort && FoundAt >= 0 && !StopPass)
             FindNext(handler);
+    } catch (...) {
+        // Settled here rather than by a guard: settling allocates, and nothing
+        // that can throw may run while an exception unwinds.
+        SettleAfterFailure();
+        throw;
     }
+    FlushPass();
+    SRManager.FlushOutputs();
 
     if (!ActionMode.amAbort) {
         // Only what this pass itself found and changed: the pass counters add
@@ -274,11 +280,31 @@ void TRERichEdit::ProcessAll() {
         OnAfterProcessAll(*this);
 }
 
-TRERichEdit::TRepeatOutcome TRERichEdit::ProcessAllRepeated(bool repeat) {
+void TRERichEdit::SettleAfterFailure() noexcept {
+    try {
+        FlushPass();
+    } catch (...) {
+        // Not even the text could be put together again: it is given up.
+        DropPass();
+        std::string().swap(FText);
+        ++FTextVersion;
+        FModified = false;
+    }
+    try {
+        SRManager.FlushOutputs();
+    } catch (...) {
+        SRManager.DropOutputs();
+    }
+}
+
+TRERichEdit::TRepeatOutcome TRERichEdit::ProcessAllRepeated(bool repeat, const std::function<bool()>& goOn) {
     // Insert, write and rename actions leave the found text in place: a
     // repeated pass would only find the same matches again.
     const auto action = ActionMode.OnFoundActionType;
     const bool mayRepeat = repeat && (action == ofatDelete || action == ofatReplace);
+    // A rule whose replacement brings back what it searches for grows the
+    // text with every pass: it is stopped well before memory runs out.
+    const std::size_t growthLimit = 8 * Text().size() + kRepeatGrowthAllowance;
     TRepeatOutcome outcome;
     for (;;) {
         StartPos = 0;
@@ -289,8 +315,12 @@ TRERichEdit::TRepeatOutcome TRERichEdit::ProcessAllRepeated(bool repeat) {
                            Counters.PassCounters.PassReplacements > before && FPassChangedText;
         if (!again)
             break;
-        if (outcome.Passes >= kMaxRepeatedPasses) {
+        if (outcome.Passes >= kMaxRepeatedPasses || Text().size() > growthLimit) {
             outcome.CapReached = true;
+            break;
+        }
+        if (goOn && !goOn()) {
+            outcome.Stopped = true;
             break;
         }
     }

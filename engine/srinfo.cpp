@@ -2,6 +2,7 @@
 
 #include "platform/cp1251.h"
 #include "platform/delimitedtext.h"
+#include "platform/error.h"
 #include "platform/textvalues.h"
 
 #include <charconv>
@@ -21,6 +22,17 @@ public:
     void set(const char* key, const QString& value) { set(key, bw::encode1251(value)); }
     void set(const char* key, bool value) { set(key, std::string(value ? "-1" : "0")); }
     void set(const char* key, long long value) { set(key, std::to_string(value)); }
+    // A folder is refused rather than written with '?' for the characters the
+    // code page lacks: read back, it would name another folder.
+    void setFolder(const char* key, const QString& folder) {
+        bool lossy = false;
+        std::string bytes = bw::encode1251(folder, &lossy);
+        if (lossy)
+            throw bw::Error(QStringLiteral("The folder \"%1\" has characters that Windows-1251 cannot hold; a rule "
+                                           "can not be stored with it. Choose another folder.")
+                                .arg(folder));
+        set(key, bytes);
+    }
 
     std::string text() const { return bw::joinDelimited(items_, kDelimiter); }
 
@@ -106,8 +118,8 @@ std::string RuleToText(const TSRInfo& rule) {
         w.set("tbConfirmReplace", t.tbConfirmReplace);
         w.set("tbShowHint", t.tbShowHint);
         w.set("tbRepeat", t.tbRepeat);
-        w.set("OutFolder", t.OutFolder);
-        w.set("InFolder", t.InFolder);
+        w.setFolder("OutFolder", t.OutFolder);
+        w.setFolder("InFolder", t.InFolder);
     }
     return w.text();
 }

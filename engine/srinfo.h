@@ -72,6 +72,8 @@ struct TRERichEditActionMode {
 };
 
 // The one-line text form of a rule: Name=Value items joined by ';', Windows-1251 bytes.
+// Characters of the texts that the code page lacks become '?'; a folder with
+// such characters raises bw::Error naming it.
 std::string RuleToText(const TSRInfo& rule);
 
 // Reads a rule text into an existing rule. Fields the text does not supply, and

@@ -4,7 +4,12 @@
 
 #include "engine/maskblocks.h"
 
+#include <QString>
+
 #include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 // Owning list of patterns.
@@ -37,6 +42,27 @@ public:
     TAMaskBlockR& operator[](int index) { return static_cast<TAMaskBlockR&>(Item(index)); }
 };
 
+// What the output blocks of a pass write, gathered per output file and
+// appended with one write per file: when the pass ends, or earlier once
+// kFlushSize bytes have gathered. Each file gets its bytes in the order they
+// were added.
+class TOutputFiles {
+public:
+    static constexpr std::size_t kFlushSize = std::size_t{1} << 20;
+
+    // An empty text still makes the file (as an empty append does).
+    void Add(const QString& path, std::string_view text);
+    // Appends what has gathered, file by file (a missing folder is made
+    // first); a failed append is cut back and asked about as any append is.
+    void Flush();
+    void Drop() noexcept;
+    bool Empty() const { return files_.empty(); }
+
+private:
+    std::vector<std::pair<QString, std::string>> files_;
+    std::size_t gathered_ = 0;
+};
+
 class TSRManager {
 public:
     TAMaskBlockSList SearchPatterns;
@@ -47,5 +73,10 @@ public:
 
     // The replacement builder; defined with the processing loop.
     void BuildTarget(int targetIndex, int searchIndex);
+    // Adds the outputs of the target pattern's last build to Outputs.
     void WriteOutputs(int targetIndex);
+    void FlushOutputs() { Outputs.Flush(); }
+    void DropOutputs() noexcept { Outputs.Drop(); }
+
+    TOutputFiles Outputs;
 };

@@ -62,8 +62,8 @@ TFileMask::TFileMask(const QString& mask) {
             while (j < n && cs[j] != ']')
                 ++j;
             if (j >= n)
-                throw bw::Error(
-                    QStringLiteral("'%1' is an invalid mask at (%2)").arg(mask).arg(mask.size() + 1));
+                throw bw::Error(QStringLiteral("'%1' is an invalid mask at (%2)")
+                                    .arg(mask, QString::number(mask.size() + 1)));
             t.first = std::uint32_t(ranges_.size());
             for (qsizetype k = start; k < j; ++k) {
                 if (k + 2 < j && cs[k + 1] == '-') {

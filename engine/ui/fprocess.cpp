@@ -154,9 +154,9 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
     CBCP->setEditable(false);
     psLayout->addWidget(CBCP);
     psLayout->addStretch(1);
-    BOk = new QPushButton(tr("&Ok"), PS);
+    BOk = new QPushButton(tr("O&k"), PS);
     BOk->setObjectName(QStringLiteral("BOk"));
-    BCancel = new QPushButton(tr("&Cancel"), PS);
+    BCancel = new QPushButton(tr("Cance&l"), PS);
     BCancel->setObjectName(QStringLiteral("BCancel"));
     psLayout->addWidget(BOk);
     psLayout->addWidget(BCancel);

@@ -228,7 +228,8 @@ TEST_F(ProcessRunTest, ALossyCodePageLeavesTheFileAsItWas) {
     run.AStartExecute();
     EXPECT_EQ(readFile(a), utf8);
     EXPECT_TRUE(report.Lines().last().startsWith(a + ": not saved")) << report.Text().toStdString();
-    EXPECT_TRUE(report.Lines().last().contains("UTF-8")) << report.Text().toStdString();
+    // The working code page lacks the character, not the file's own.
+    EXPECT_TRUE(report.Lines().last().contains("code page Win-1251 cannot")) << report.Text().toStdString();
     EXPECT_TRUE(report.Lines().contains("changes 0 of 0")) << report.Text().toStdString();
 }
 
@@ -333,4 +334,168 @@ TEST_F(ProcessRunTest, AnErrorBeforeTheRunIsShownNotThrown) {
     EXPECT_EQ(prompt.asked()[0].text, "project not saved");
     EXPECT_EQ(readFile(a), "x");
     ExpectIdle();
+}
+
+// A repeating rule whose replacement brings its search text back: the
+// repeating ends once the text has grown about eightfold plus 1 MiB, with the
+// cap's line, and the run goes on.
+TEST_F(ProcessRunTest, ARuleThatKeepsGrowingTheTextIsStopped) {
+    const QString grow = AddFile("grow.txt", "aaaa");
+    const QString next = AddFile("next.txt", "a");
+    AddRule(ReplaceRule("a", "aa"));
+    host.rules[0].second.Target.tbRepeat = true;
+    run.AStartExecute();
+    const std::size_t limit = 8 * 4 + TRERichEdit::kRepeatGrowthAllowance;
+    const std::size_t grown = readFile(grow).size();
+    EXPECT_GT(grown, limit);
+    EXPECT_LE(grown, 2 * limit); // the pass that crossed the limit was the last
+    EXPECT_EQ(report.Lines().filter("stopped").size(), 2) << report.Text().left(300).toStdString();
+    EXPECT_GT(readFile(next).size(), limit);
+    ExpectIdle();
+}
+
+// Stop (or Exit) chosen between repeated passes ends the repeating: what the
+// passes so far did is saved, and the run stops before the next file.
+TEST_F(ProcessRunTest, StopBetweenRepeatedPassesIsHeard) {
+    const QString a = AddFile("a.txt", "aaaaab");
+    const QString b = AddFile("b.txt", "ab");
+    AddRule(ReplaceRule("ab", "b"));
+    host.rules[0].second.Target.tbRepeat = true;
+    int pumps = 0;
+    host.onPump = [&] {
+        // Once as the run starts, once before the passes, then between passes.
+        if (++pumps == 3)
+            run.RequestStop();
+    };
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), "aaaab");
+    EXPECT_EQ(readFile(b), "ab");
+    EXPECT_TRUE(report.Lines().contains("changed " + a + " C1 F1")) << report.Text().toStdString();
+    ExpectIdle();
+}
+
+// Running out of memory in a pass leaves that file as it was, says so, and the
+// run goes on with the next file.
+TEST_F(ProcessRunTest, AnAllocationFailureInAPassSkipsOnlyThatFile) {
+    const QString a = AddFile("a.txt", "x x");
+    const QString b = AddFile("b.txt", "x");
+    AddRule(ReplaceRule("x", "y", "Win-1251", true));
+    AddRule(ReplaceRule("y", "z", "Win-1251", true));
+    view.script = {Answer(&TProcessController::Yes), [](TProcessController&) { throw std::bad_alloc(); },
+                   Answer(&TProcessController::Yes), Answer(&TProcessController::Yes)};
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), "x x");
+    EXPECT_EQ(readFile(b), "z");
+    EXPECT_TRUE(prompt.asked().empty());
+    EXPECT_EQ(report.Lines().filter(a).size(), 1) << report.Text().toStdString();
+    EXPECT_TRUE(report.Lines().filter(a)[0].contains("not enough memory")) << report.Text().toStdString();
+    EXPECT_TRUE(report.Lines().contains("processed 2 of 2")) << report.Text().toStdString();
+    EXPECT_TRUE(report.Lines().contains("changes 2 of 2")) << report.Text().toStdString();
+    ExpectIdle();
+}
+
+// A save the user gave up on is written by the next save of the file: that
+// line says so, and the summary counts the changes and the file once.
+TEST_F(ProcessRunTest, AGivenUpSaveWrittenByALaterOneIsReportedAndCounted) {
+    const QString a = AddFile("a.txt", "p q");
+    AddRule(ReplaceRule("p", "P"));
+    AddRule(ReplaceRule("q", "Q"));
+    int saves = 0;
+    save = [&](const QString& p, const std::string& t) { return ++saves > 1 && SaveStringToFile(p, t); };
+    prompt.push(bw::Answer::No); // do not stop
+    run.AStartExecute();
+    EXPECT_EQ(readFile(a), "P Q");
+    EXPECT_EQ(report.Lines().mid(0, 4),
+              (QStringList{"REPORT", "processed 1 of 1", "changed files 1 of 1", "changes 2 of 2"}));
+    EXPECT_EQ(report.Lines().mid(5), (QStringList{"PLUS", a + ": the changes were not saved", "changed " + a + " C1 F1",
+                                                  a + ": this save also wrote the changes of earlier rules that had "
+                                                      "not been saved"}));
+
+    // Without a later save the first line stands alone.
+    const QString b = AddFile("b.txt", "p");
+    host.files = {b};
+    saves = 0;
+    prompt.push(bw::Answer::No);
+    run.AStartExecute();
+    EXPECT_EQ(readFile(b), "p");
+    EXPECT_TRUE(report.Lines().filter("this save also").isEmpty()) << report.Text().toStdString();
+    EXPECT_TRUE(report.Lines().contains("changed files 0 of 1")) << report.Text().toStdString();
+}
+
+// A failed backup copy is asked about once: the file keeps its text for the
+// rest of the run, one line says so, and the run goes on.
+TEST_F(ProcessRunTest, AFailedBackupIsAskedOnceAndTheFileIsLeftUnchanged) {
+    const QString a = AddFile("a.txt", "x x x x x x x x x x");
+    const QString b = AddFile("b.txt", "x");
+    AddRule(ReplaceRule("x", "y"));
+    AddRule(ReplaceRule("x", "z", "Win-1251", true));
+    backup = [this, a](const QString& p) {
+        backups << p;
+        return p != a;
+    };
+    run.AStartExecute();
+    EXPECT_EQ(backups, (QStringList{a, b}));
+    EXPECT_EQ(view.shows, 0); // the carried Yes to All stands for the second rule
+    EXPECT_EQ(readFile(a), "x x x x x x x x x x");
+    EXPECT_EQ(readFile(b), "y");
+    const QStringList lines = report.Lines().filter(a);
+    EXPECT_EQ(lines.filter("backup").size(), 1) << report.Text().toStdString();
+    EXPECT_EQ(lines.last(), a + ": its backup copy failed; the file was left unchanged");
+    EXPECT_TRUE(run.BackupOnce(b));
+    ExpectIdle();
+}
+
+// Write-to-file and rename rules never change the text: no copy is made.
+TEST_F(ProcessRunTest, RulesThatKeepTheTextMakeNoBackup) {
+    const QString a = AddFile("a.txt", "x");
+    AddRule(ReplaceRule("x", "[O\"out.txt\"]x[O]"));
+    host.rules[0].second.Target.tbAS = true;
+    host.rules[0].second.SearchActionType = ofatWriteToFile;
+    AddRule(ReplaceRule("x", "b.txt", "Win-1251", true));
+    host.rules[1].second.SearchActionType = ofatRenameFile;
+    view.script = {Answer(&TProcessController::Yes)};
+    run.AStartExecute();
+    EXPECT_TRUE(exists(path("b.txt")));
+    EXPECT_TRUE(backups.isEmpty());
+}
+
+// Another program changed, removed or replaced a file (a link to a file
+// elsewhere swapped in) while the run waited for an answer: nothing is saved,
+// each gets a line, and the counts are undone.
+TEST_F(ProcessRunTest, AFileChangedSinceItWasReadIsNotSaved) {
+    const QString changed = AddFile("changed.txt", "x");
+    const QString removed = AddFile("removed.txt", "x");
+    const QString swapped = AddFile("swapped.txt", "x");
+    const QString outside = writeFile("outside/secret.txt", "x");
+    const QString kept = AddFile("kept.txt", "x");
+    AddRule(ReplaceRule("x", "y", "Win-1251", true));
+    const auto otherProgram = [](std::function<void()> act) {
+        return [act](TProcessController& c) {
+            act();
+            c.Yes();
+        };
+    };
+    view.script = {otherProgram([&] { writeFile("changed.txt", "x2"); }),
+                   otherProgram([&] { QFile::remove(removed); }),
+                   otherProgram([&] {
+                       QFile::remove(swapped);
+                       QFile::link(outside, swapped);
+                   }),
+                   Answer(&TProcessController::Yes)};
+    run.AStartExecute();
+    EXPECT_EQ(readFile(changed), "x2");
+    EXPECT_FALSE(exists(removed));
+    EXPECT_EQ(readFile(outside), "x");
+    EXPECT_EQ(readFile(kept), "y");
+    const QString line = ": changed by another program since it was read; not saved";
+    EXPECT_EQ(report.Lines().filter(line), (QStringList{changed + line, removed + line, swapped + line}));
+    EXPECT_TRUE(report.Lines().contains("changes 1 of 1")) << report.Text().toStdString();
+
+    // Without the test the same run writes over the other program's change.
+    writeFile("changed.txt", "x");
+    host.files = {changed};
+    run.CheckFilesBeforeSaving = false;
+    view.script = {otherProgram([&] { writeFile("changed.txt", "x2"); })};
+    run.AStartExecute();
+    EXPECT_EQ(readFile(changed), "y");
 }

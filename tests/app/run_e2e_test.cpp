@@ -109,7 +109,30 @@ TEST_F(RunEndToEnd, TheRunsOwnLinesAreTranslatedInEveryLanguage) {
     for (int lang = 0; lang < langs.LanguageCount(); ++lang) {
         langs.SetCurrentLang(lang);
         for (const char* key : {"szFileNotSaved", "szFileLossyNotSaved", "szPassLimitReached", "szUnknownCodePage",
-                                "szConvertLossy", "szConvertNotSaved", "szBackupAbortedSkipped", "szRenameFailed"})
+                                "szConvertLossy", "szConvertNotSaved", "szBackupAbortedSkipped", "szRenameFailed",
+                                "szFileChangedSinceRead", "szAlsoSavedEarlier", "szBackupFailedUnchanged",
+                                "szOutOfMemory"})
             EXPECT_TRUE(T(key).contains("%s")) << key << " in language " << lang;
     }
+}
+
+// Backup copies that cannot be made, under a standing Yes to All: the store
+// asks once per file. Abort leaves that file unchanged with one line and the
+// run goes on; Ignore changes the next file without a copy.
+TEST_F(RunEndToEnd, AFailingBackupIsAskedAboutOncePerFile) {
+    const QString a = AddFile("a.txt", "x x x x x x x x x x");
+    const QString b = AddFile("b.txt", "x x");
+    AddRule(ReplaceRule("x", "y"));
+    // A file where the copies' folder would have to be made.
+    const QString relative = QDir::fromNativeSeparators(a).section(u'/', 0, 0, QString::SectionSkipEmpty);
+    writeFile("backup/" + relative, "in the way");
+    prompt.push(bw::Answer::Abort);
+    prompt.push(bw::Answer::Ignore);
+    run.AStartExecute();
+    EXPECT_EQ(prompt.asked().size(), 2u);
+    EXPECT_EQ(readFile(a), "x x x x x x x x x x");
+    EXPECT_EQ(readFile(b), "y y");
+    EXPECT_EQ(report.Lines().last(), bw::format(T("szChangedFile"), {b, 2, 2}));
+    EXPECT_TRUE(report.Lines().contains(bw::format(T("szBackupFailedUnchanged"), {a}))) << report.Text().toStdString();
+    EXPECT_FALSE(run.Running());
 }

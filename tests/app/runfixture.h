@@ -19,6 +19,7 @@
 #include "engine/processcontroller.h"
 #include "engine/textfiles.h"
 #include "platform/error.h"
+#include "services/fileroutines.h"
 #include "tests/support/testutil.h"
 
 namespace bw::test {
@@ -191,8 +192,13 @@ protected:
         backups << p;
         return true;
     };
+    // The save; unset: the real one.
+    std::function<bool(const QString&, const std::string&)> save;
     TProcessRun run{{host, host, host, host, engine, window, gauge, report, texts,
-                     [this](const QString& p) { return backup(p); }}};
+                     [this](const QString& p) { return backup(p); },
+                     [this](const QString& p, const std::string& t) {
+                         return save ? save(p, t) : SaveStringToFile(p, t);
+                     }}};
 };
 
 } // namespace bw::test

@@ -147,7 +147,8 @@ TEST_F(ProcessControllerTest, DeleteKeyRemovesTheMatchAndSkipsNothing) {
     // Replace mode: the first match, at position 0, is deleted; the text that
     // moved into its place is searched again.
     engine.Load("aaa");
-    Script({[this] { EXPECT_TRUE(window.KeyDown(TProcessController::Key::Delete, false, false, false)); },
+    // The key is passed on after the match is deleted.
+    Script({[this] { EXPECT_FALSE(window.KeyDown(TProcessController::Key::Delete, false, false, false)); },
             Do(&C::Yes), Do(&C::Yes)});
     RunRule(true);
     EXPECT_EQ(engine.text, "bb");
@@ -265,9 +266,9 @@ TEST_F(ProcessControllerTest, ContinueFromEachPosition) {
     }
 }
 
-TEST_F(ProcessControllerTest, AStandingYesOverAnUnchangedTextDoesNotReadItPerMatch) {
-    // Writing every match to a file leaves the text unchanged: after its one
-    // copy the text must not be compared again for each match.
+TEST_F(ProcessControllerTest, AnActionThatKeepsTheTextMakesNoCopyAndDoesNotReadIt) {
+    // Writing every match to a file leaves the text unchanged: no copy, with
+    // or without confirmation, and the text is not read for each match.
     engine.keepsText = true;
     std::string text;
     for (int i = 0; i < 500; ++i) text += "a ";
@@ -275,8 +276,13 @@ TEST_F(ProcessControllerTest, AStandingYesOverAnUnchangedTextDoesNotReadItPerMat
     engine.textReads = 0;
     RunRule(true, false);
     EXPECT_EQ(engine.passReplacements, 500);
-    EXPECT_EQ(backups.size(), 1u);
+    EXPECT_TRUE(backups.empty());
     EXPECT_LT(engine.textReads, 10);
+
+    engine.Load("a a");
+    Script({Do(&C::Yes), Do(&C::Yes)});
+    RunRule(true);
+    EXPECT_TRUE(backups.empty());
 }
 
 // Each loaded text gets its copy: a second rule, or the next code page of a
@@ -303,14 +309,19 @@ TEST_F(ProcessControllerTest, EachLoadedTextIsCopiedOnce) {
     EXPECT_EQ(backups.size(), 3u);
 }
 
+// A copy that fails refuses the change and every later one of the file for
+// the rule, without showing the window or asking for a copy again.
 TEST_F(ProcessControllerTest, RefusedBackupRefusesTheChange) {
     backupResult = false;
-    engine.Load("a a");
-    Script({Do(&C::Yes), Do(&C::Yes)});
+    engine.Load("a a a");
+    Script({Do(&C::Yes)});
     RunRule(true);
-    EXPECT_EQ(engine.text, "a a");
+    EXPECT_EQ(engine.text, "a a a");
     EXPECT_EQ(engine.passReplacements, 0);
     EXPECT_FALSE(engine.aborted);
+    EXPECT_EQ(view.showings.size(), 1u);
+    EXPECT_EQ(backups.size(), 1u);
+    EXPECT_TRUE(ProcessAnswers.Contains(ansNoToFile));
 
     // Entering edit mode or deleting: the window closes with Abort.
     Script({[this] {
@@ -322,6 +333,7 @@ TEST_F(ProcessControllerTest, RefusedBackupRefusesTheChange) {
                 window.DelSelected();
                 EXPECT_EQ(view.result, mrAbort);
             }});
+    engine.Load("a a");
     RunRule(true);
     EXPECT_EQ(engine.text, "a a");
     EXPECT_TRUE(window.CaptionStack().isEmpty());

@@ -44,6 +44,7 @@ public:
     void MarkFound() override {}
     void ResetPassCounters() override { passFinds = passReplacements = 0; }
     void UncountFind() override { --passFinds; }
+    bool ActionChangesText() const override { return !reportOnly && !keepsText; }
 
     void Load(const std::string& bytes) {
         text = bytes;

@@ -458,3 +458,53 @@ TEST(ProcessAll, TextReadDuringAPassIsTheCurrentText) {
 }
 
 } // namespace
+
+// The outputs of a pass are gathered per file and appended once when the pass
+// ends: an output file that cannot be written is asked about once per pass,
+// not once per match, and each file gets its bytes in match order.
+TEST_F(Processing, OutputsAreAppendedOncePerPass) {
+    QDir().mkpath(folder() + "out/blocked.txt"); // a folder: no append can succeed
+    e.SetOutFolder(folder() + "out/");
+    setRule(e, {"[?1]", true, "[O\"blocked.txt\"][1B][O][O\"odd.txt\"]<[1B][O][O\"all.txt\"][1B][O]", true,
+                ofatWriteToFile});
+    prompt.push(bw::Answer::No); // do not try again
+    EXPECT_EQ(runPass(e, "abc"), "abc");
+    EXPECT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(readFile(folder() + "out/odd.txt"), "<a<b<c");
+    EXPECT_EQ(readFile(folder() + "out/all.txt"), "abc");
+
+    // A pass gathering more than the flush size writes on the way, in order.
+    TOutputFiles outputs;
+    const std::string chunk(TOutputFiles::kFlushSize / 4 + 1, 'x');
+    std::string expectA, expectB;
+    for (int i = 0; i < 6; ++i) {
+        const std::string piece = chunk + char('0' + i);
+        outputs.Add(folder() + "big/a.txt", piece);
+        outputs.Add(folder() + "big/b.txt", std::to_string(i));
+        expectA += piece;
+        expectB += std::to_string(i);
+    }
+    EXPECT_EQ(readFile(folder() + "big/a.txt").size(), 4 * (chunk.size() + 1)); // flushed once, at 1 MiB
+    outputs.Flush();
+    EXPECT_EQ(readFile(folder() + "big/a.txt"), expectA);
+    EXPECT_EQ(readFile(folder() + "big/b.txt"), expectB);
+    EXPECT_TRUE(outputs.Empty());
+}
+
+// An exception from a handler leaves the pass with its text whole and its
+// outputs written, and passes on to the caller.
+TEST_F(Processing, AnExceptionInAPassSettlesTheTextAndTheOutputs) {
+    e.SetOutFolder(folder());
+    setRule(e, {"[?1]", true, "[O\"log.txt\"][1B][O]-", true});
+    int asked = 0;
+    e.OnBeforeReplace = [&](TRERichEdit&, bool&) {
+        if (++asked == 3)
+            throw std::bad_alloc();
+    };
+    e.LoadFromString("abcd");
+    e.StartPos = 0;
+    EXPECT_THROW(e.ProcessAll(), std::bad_alloc);
+    EXPECT_EQ(e.Text(), "a-b-cd");
+    EXPECT_EQ(readFile(folder() + "log.txt"), "ab");
+    EXPECT_TRUE(e.SRManager.Outputs.Empty());
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/error.h"
+
 namespace {
 
 // Every field away from its default; texts that need both quoting levels.
@@ -50,6 +52,28 @@ TEST(RuleText, RoundTripsEveryAction) {
     r.Source.ssText = QString::fromUtf8("a€中b");
     TextToRule(read, RuleToText(r));
     EXPECT_EQ(read.Source.ssText, QString::fromUtf8("a€?b"));
+}
+
+// A folder the code page cannot hold would be read back as another folder:
+// the rule text is refused with an error naming the folder.
+TEST(RuleText, AFolderOutsideTheCodePageIsRefused) {
+    for (const char* key : {"OutFolder", "InFolder"}) {
+        SCOPED_TRACE(key);
+        TSRInfo r = fullRule(ofatReplace);
+        const QString folder = QString::fromUtf8("/data/出力/");
+        (QLatin1String(key) == QLatin1String("OutFolder") ? r.Target.OutFolder : r.Target.InFolder) = folder;
+        try {
+            RuleToText(r);
+            ADD_FAILURE() << "no error";
+        } catch (const bw::Error& e) {
+            EXPECT_TRUE(e.message().contains(folder)) << e.message().toStdString();
+        }
+    }
+    TSRInfo r = fullRule(ofatReplace);
+    r.Target.OutFolder = QString::fromUtf8("/данные/€/");
+    TSRInfo read;
+    TextToRule(read, RuleToText(r));
+    EXPECT_EQ(read.Target.OutFolder, r.Target.OutFolder);
 }
 
 TEST(RuleText, ReadingStopsAtTheFirstUnreadableValue) {

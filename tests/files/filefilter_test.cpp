@@ -56,6 +56,7 @@ TEST(FileMask, UnclosedSetIsRefusedAtTheEnd) {
         {"[", "'[' is an invalid mask at (2)"},
         {"[!", "'[!' is an invalid mask at (3)"},
         {"*.[tx", "'*.[tx' is an invalid mask at (6)"},
+        {"%1%2[", "'%1%2[' is an invalid mask at (6)"},
     };
     for (const auto& [mask, message] : cases)
         EXPECT_EQ(errorOf([&] { TFileMask m{QString::fromUtf8(mask)}; }), QString::fromUtf8(message)) << mask;

@@ -1,6 +1,7 @@
 #include "files/filetree.h"
 #include "platform/error.h"
 #include "tests/files/filestest.h"
+#include "tests/support/sequentialdevice.h"
 #include "tests/support/testutil.h"
 
 #include <QBuffer>
@@ -193,6 +194,24 @@ TEST(FileTreeStream, BadBlocksFailAndLeaveTheTree) {
             EXPECT_EQ(pos, end) << c.what;
         }
     }
+}
+
+TEST(FileTreeStream, ReadsFromDevicesOfUnknownSize) {
+    TFileVTreeView tree;
+    tree.AddPath("/a/b", 0, QString(), 1);
+    const QByteArray bytes = save(tree);
+    TFileVTreeView back;
+    test::SequentialDevice whole(bytes + "next", 7);
+    back.LoadFromStream(whole);
+    EXPECT_EQ(dumpTree(back), dumpTree(tree));
+    EXPECT_EQ(whole.readAll(), "next");
+
+    QByteArray overstated = bytes;
+    qToLittleEndian<qint32>(0x7FFFFFF0, overstated.data());
+    test::SequentialDevice shortOne(overstated, 7);
+    EXPECT_EQ(errorOf([&] { back.LoadFromStream(shortOne); }),
+              "Unable to load tree structure, not enough data available.");
+    EXPECT_EQ(dumpTree(back), dumpTree(tree));
 }
 
 TEST(FileTreeStream, DamagedBlocksNeverCrash) {

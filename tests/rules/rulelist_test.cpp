@@ -74,28 +74,6 @@ TEST(RuleListBlock, EmptyListIsEightZeroBytesAndLoadingItEmptiesListAndHeader) {
     EXPECT_TRUE(header.Lines().empty());
 }
 
-TEST(RuleListBlock, RoundTripsRulesChecksAndHeader) {
-    TSRHeader header;
-    header.SetText("made by hand\rsecond");
-    TSRList list;
-    list.Append(true, rule(QString::fromUtf8("строка\r\nдва; \"q\""), "t", ofatReplace));
-    list.Append(false, rule("plain", {}, ofatDelete));
-    list.Rule(1).Source.ssCLBCP = "Win-1251,Automatic";
-    list.Rule(1).Source.siCharCount = 77;
-
-    const std::string bytes = save(header, list);
-    EXPECT_EQ(bytes.substr(0, 30), str("made by hand\r\nsecond\r\n") + le32(2).substr(0, 4));
-    TSRHeader header2;
-    TSRList list2;
-    ApplyRuleListBlock(ParseRuleListFile(bytes), header2, list2);
-    EXPECT_EQ(header2.GetText(), "made by hand\r\nsecond\r\n");
-    ASSERT_EQ(list2.Count(), 2);
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(list2.Checked(i), list.Checked(i));
-        EXPECT_EQ(list2.Rule(i), list.Rule(i));
-    }
-}
-
 // Each case is a whole file; `rules` is what a good file gives, or empty with
 // `damaged` when it must be refused whole.
 TEST(RuleListBlock, FilesThatAreNotWholeBlocksAreRefused) {

@@ -83,6 +83,7 @@ TEST_F(FPSRManagerTest, AccessKeysAndEnabling) {
     for (QAction* a : page.ATBSR->actions() + page.PMList->actions())
         if (!a->isSeparator()) captions << a->text();
     EXPECT_TRUE(bw::test::sharedAccessKeys(captions).isEmpty()) << captions.join(' ').toStdString();
+    EXPECT_EQ(bw::test::sharedAccessKeys(static_cast<QWidget&>(page)), QStringList());
     EXPECT_TRUE(IsForm(&page)); // keeps its own settings section while docked
 
     EXPECT_FALSE(page.AEdit->isEnabled());

@@ -13,6 +13,7 @@
 
 #include "rules/ruleform.h"
 #include "services/ui/formlangmanager.h"
+#include "tests/options/ui/uisupport.h"
 #include "tests/support/testutil.h"
 
 namespace bw::test {
@@ -41,27 +42,14 @@ inline void pressKey(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoMod
     QApplication::sendEvent(w, &release);
 }
 
-// The access key of a caption ("" when none), lower case.
-inline QString accessKey(const QString& text) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != QLatin1Char('&'))
-            continue;
-        if (text[i + 1] == QLatin1Char('&')) {
-            ++i;
-            continue;
-        }
-        return text.mid(i + 1, 1).toLower();
-    }
-    return {};
-}
-
-// The captions among texts that share an access key with an earlier one.
+// The captions among texts that share an access key with an earlier one
+// (for captions that are not all in one window's widgets).
 inline QStringList sharedAccessKeys(const QStringList& texts) {
-    QSet<QString> seen;
+    QSet<QChar> seen;
     QStringList shared;
     for (const QString& t : texts) {
-        const QString key = accessKey(t);
-        if (key.isEmpty())
+        const QChar key = accessKey(t);
+        if (key.isNull())
             continue;
         if (seen.contains(key))
             shared << t;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// What identifies the content of a file as it was read: the file a path
+// names after following links (device and inode), its size and its
+// modification time. Taken when a file is read and tested before the file is
+// saved, so that a save never overwrites a file another program changed,
+// deleted or replaced (a link swapped in included) after it was read.
+struct TFileStamp {
+    bool Valid = false; // false: the path named no file that could be examined
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::int64_t Size = 0;
+    std::int64_t ModifiedNs = 0; // nanoseconds since the epoch
+
+    bool operator==(const TFileStamp&) const = default;
+};
+
+// The stamp of the file the path names now; an invalid stamp when there is none.
+TFileStamp TakeFileStamp(const QString& path);
+
+// True when the path still names the file of the stamp, unchanged.
+bool FileMatchesStamp(const QString& path, const TFileStamp& stamp);
+
+// Reads the whole file (as LoadFileToString) and stamps it. A file that
+// changes while it is read gets the stamp from before the read, so that it
+// will not match. False when the file cannot be read.
+bool LoadFileStamped(const QString& path, std::string& text, TFileStamp& stamp);
