@@ -17,20 +17,6 @@ QUrl MailLink(const QString& version, const QString& text) {
     return QUrl::fromEncoded(link, QUrl::StrictMode);
 }
 
-QString HelpFile(const QString& appDir, const QString& languageName) {
-    QString dir = appDir;
-    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/')) && !dir.endsWith(QDir::separator()))
-        dir += QLatin1Char('/');
-    return dir + QStringLiteral("Help/") + languageName + QStringLiteral("/Brindlewick.html");
-}
-
-QUrl HelpUrl(const QString& helpFile, const QString& topic) {
-    QUrl url = QUrl::fromLocalFile(helpFile);
-    if (!topic.isEmpty())
-        url.setFragment(topic);
-    return url;
-}
-
 void SaveReportFile(const TReport& report, const QString& path, const TextSource& texts) {
     QByteArray bytes;
     for (const QString& line : report.Lines()) {

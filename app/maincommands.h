@@ -7,20 +7,12 @@
 
 #include "app/report.h"
 
-// The widget-free parts of the main window's commands: mail links, the help
-// file and its topics, the report as a text file, and dropped items.
+// The widget-free parts of the main window's commands: mail links, the report as a text file, and dropped items.
 
 // "mailto:" + the support address + "?subject=Brindlewick " + version + ": "
 // + text + "&Cc=" + the copy address, every part percent-encoded, so a text
 // with "&", "?" or Cyrillic letters stays inside the subject.
 QUrl MailLink(const QString& version, const QString& text);
-
-// The help file of a language: appDir + "Help/<language>/Brindlewick.html".
-QString HelpFile(const QString& appDir, const QString& languageName);
-// The address that opens the help file at a topic: the topic (a help number
-// such as "800" or a keyword such as "Convert") is the anchor; an empty topic
-// opens the file at its top.
-QUrl HelpUrl(const QString& helpFile, const QString& topic);
 
 // Writes the report's lines to path in UTF-8, each ended by a line feed,
 // through a temporary file that replaces the old one only when complete.

@@ -29,18 +29,6 @@ TEST(MailLink, SubjectAndCopyAddressSurviveAnyText) {
     }
 }
 
-TEST(HelpFile, ThePathOfALanguageAndItsTopics) {
-    EXPECT_EQ(HelpFile("/opt/bw/", "English"), "/opt/bw/Help/English/Brindlewick.html");
-    EXPECT_EQ(HelpFile("/opt/bw", QString::fromUtf8("Русский")),
-              QString::fromUtf8("/opt/bw/Help/Русский/Brindlewick.html"));
-    const QUrl top = HelpUrl("/opt/bw/Help/English/Brindlewick.html", {});
-    EXPECT_TRUE(top.isLocalFile());
-    EXPECT_FALSE(top.hasFragment());
-    EXPECT_EQ(HelpUrl("/opt/bw/Help/English/Brindlewick.html", "800").fragment(), "800");
-    EXPECT_EQ(HelpUrl("/opt/bw/Help/English/Brindlewick.html", "Convert").toLocalFile(),
-              "/opt/bw/Help/English/Brindlewick.html");
-}
-
 using ReportFile = bw::test::TempDirTest;
 
 TEST_F(ReportFile, LinesInUtf8WithLineFeedsAndAFailureNamesTheFile) {
