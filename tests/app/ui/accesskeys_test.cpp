@@ -20,16 +20,18 @@
 #include <memory>
 #include <vector>
 
+#include "app/ui/fmain.h"
 #include "engine/processengine.h"
 #include "engine/rerichedit.h"
 #include "engine/ui/fprocess.h"
+#include "files/ui/fpfilemanager.h"
 #include "options/ui/fabout.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
 #include "services/backupmanager.h"
 #include "services/ui/datamodule.h"
 #include "services/ui/formlangmanager.h"
-#include "tests/options/ui/uisupport.h"
+#include "tests/support/uitest.h"
 #include "tests/support/screens.h"
 #include "tests/support/testutil.h"
 
@@ -90,6 +92,8 @@ const WindowEntry kWindows[] = {
     {"FBackupManager", MakeFBackupManager, {}},
     {"FAbout", Make<TFAbout>, {}},
     {"FDonateToAuthor", Make<TFDonateToAuthor>, {}},
+    {"FMain", Make<TFMain>, {}}, // its docked pages are windows of their own
+    {"FPFileManager", Make<TFPFileManager>, {}},
 };
 
 QString CaptionOf(QObject* o) {
