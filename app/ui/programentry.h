@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+
+class TDMDataModule;
+class TFBackupManager;
+class TFMain;
+class TFOptions;
+class TFProcess;
+class TFSelectFolder;
+class TFSigns;
+class TRERichEdit;
+class TREProcessEngine;
+class TConversionCodePages;
+
+// The program's long-lived windows, created in a fixed order: the main
+// window first (so it is the application's main window), then the data
+// module and the windows that need it. The pages docked into the main window
+// come with it. Destroyed in the reverse order.
+class TProgram {
+public:
+    TProgram();
+    ~TProgram();
+
+    TFMain* FMain = nullptr;
+    TDMDataModule* DMDataModule = nullptr;
+    TFSelectFolder* FSelectFolder = nullptr;
+    TFOptions* FOptions = nullptr;
+    TFProcess* FProcess = nullptr;
+    TFSigns* FSigns = nullptr;
+    TFBackupManager* FBackupManager = nullptr;
+
+private:
+    std::unique_ptr<TFMain> main_;
+    std::unique_ptr<TDMDataModule> dm_;
+    std::unique_ptr<TFSelectFolder> folder_;
+    std::unique_ptr<TFOptions> options_;
+    std::unique_ptr<TRERichEdit> engine_;
+    std::unique_ptr<TREProcessEngine> processEngine_;
+    std::unique_ptr<TConversionCodePages> codePages_;
+    std::unique_ptr<TFProcess> process_;
+    std::unique_ptr<TFSigns> signs_;
+    std::unique_ptr<TFBackupManager> backups_;
+};
+
+// Hint timing and the application's title; the windows; the message loop.
+// Expects the application object to exist; returns its exit code.
+int ProgramEntry();
+// The application's settings that ProgramEntry makes before the windows.
+void SetUpApplication();

@@ -1,0 +1,244 @@
+// Times a processing run started from the main window (F9, offscreen)
+// against the headless run over an identical tree, and how long a report of
+// 100,000 lines takes to reach the report memo.
+//
+//   bench_mainwindow_run [files, default 5000] [MiB, default 100] [runs, default 3]
+
+#include "app/mainunit.h"
+#include "app/processrun.h"
+#include "app/rerichrunengine.h"
+#include "app/ui/fmain.h"
+#include "app/ui/mainpages.h"
+#include "app/ui/programentry.h"
+#include "platform/prompt.h"
+#include "services/backupmanager.h"
+#include "services/ui/datamodule.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kWords[] = {"the", "quick", "brown", "fox", "jumps", "over", "lazy", "dog", "lorem", "ipsum",
+                              "\xEF\xF0\xE8\xE2\xE5\xF2", "\xEC\xE8\xF0", "\xF1\xEB\xEE\xE2\xEE", "\xE4\xEE\xEC"};
+
+// Files of about `total / files` bytes each; every other file holds "needle"
+// about every 300 bytes; 50 folders in two levels.
+void Generate(const QString& root, int files, std::size_t total) {
+    std::mt19937 rng(20261208);
+    const std::size_t average = total / std::size_t(files);
+    for (int i = 0; i < files; ++i) {
+        const std::size_t size = average / 2 + rng() % average;
+        std::string text;
+        text.reserve(size + 16);
+        int word = 0;
+        while (text.size() < size) {
+            const unsigned r = rng() % 64;
+            text += (i % 2 == 0 && r == 0) ? "needle" : kWords[rng() % (sizeof kWords / sizeof *kWords)];
+            text += (++word % 11 == 0) ? "\n" : " ";
+        }
+        const QString path = root + QStringLiteral("/d%1/e%2/f%3.txt").arg(i % 10).arg(i % 5).arg(i);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(text.data(), qint64(text.size()));
+    }
+}
+
+QStringList ListFiles(const QString& root) {
+    QStringList files;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    files.sort();
+    return files;
+}
+
+bool Reset(const QString& from, const QString& to) {
+    QProcess p;
+    p.start(QStringLiteral("/bin/bash"),
+            {QStringLiteral("-c"), QStringLiteral("rm -rf '%2' && cp -a '%1' '%2' && sync").arg(from, to)});
+    return p.waitForFinished(-1) && p.exitCode() == 0;
+}
+
+TSRInfo NeedleRule() {
+    TSRInfo r;
+    r.Source.ssText = QStringLiteral("needle");
+    r.Target.tsText = QStringLiteral("NEEDLE");
+    r.Source.sbCaseSensitive = true;
+    r.Source.ssCLBCP = QStringLiteral("Win-1251");
+    r.Target.tbConfirmReplace = false;
+    r.Target.tbShowHint = false;
+    r.SearchActionType = ofatReplace;
+    return r;
+}
+
+// The pages of the main window: the tree's files, one rule.
+class Pages : public TMainFilesPage, public TMainRulesPage {
+public:
+    QString root;
+    TSRInfo rule = NeedleRule();
+    QWidget* Page() override { return nullptr; }
+    bool SRChecked() const override { return true; }
+    bool ConvertChecked() const override { return false; }
+    void FocusTree() override {}
+    void GetFilesToProcess(QStringList& out) override { out = ListFiles(root); }
+    void RemoveAll() override {}
+    int Count() const override { return 1; }
+    bool Checked(int) const override { return true; }
+    const TSRInfo& Rule(int) const override { return rule; }
+    bool HasCheckedRules() override { return true; }
+    void DeleteAll() override {}
+    void Clear() override {}
+    void FocusList() override {}
+};
+
+// The headless run, as bench_run_tree drives it.
+class Host : public TRunWindow, public TRunFiles, public TRunRules, public TRunScheme, public TGaugeView {
+public:
+    Pages* pages = nullptr;
+    TConversionScheme scheme;
+    TRunOptions Options() const override { return {}; }
+    void GetFilesToProcess(QStringList& files) override { pages->GetFilesToProcess(files); }
+    void RemoveAll() override {}
+    int Count() const override { return 1; }
+    bool Checked(int) const override { return true; }
+    const TSRInfo& Rule(int) const override { return pages->rule; }
+    bool HasCheckedRules() override { return true; }
+    void DeleteAll() override {}
+    TConversionScheme& Scheme() override { return scheme; }
+    bool AddSelectedStep() override { return false; }
+    QString Title() const override { return {}; }
+    void SetTitle(const QString&) override {}
+    void SetPanelText(const QString&) override {}
+    void SetProgress(int, int) override {}
+    void SetGaugeVisible(bool) override {}
+};
+
+class QuietWindow : public TRunProcessWindow {
+public:
+    void Hide() override {}
+    void PushCaption() override {}
+    void PopCaption() override {}
+    void SetCaption(const QString&) override {}
+    void SetDefaultFont() override {}
+    void PrepareFind() override {}
+    void PrepareReplace() override {}
+    void TextLoaded() override {}
+};
+
+// The same backup store as the window's, in a folder of its own.
+double Headless(Pages& pages, const TBackupManager& like, const QString& folder, int& lines) {
+    TBackupManager backups;
+    backups.Active = like.Active;
+    backups.SetBackupFolder(folder);
+    backups.SetMaxBackupCount(like.MaxBackupCount());
+    Host host;
+    host.pages = &pages;
+    TRERichEditRunEngine engine;
+    QuietWindow window;
+    TMyGauge gauge(host, {});
+    TReport report;
+    TProcessRun run({host, host, host, host, engine, window, gauge, report, {},
+                     [&backups](const QString& path) { return backups.MakeBackup(path); }});
+    QElapsedTimer t;
+    t.start();
+    run.AStartExecute();
+    const double s = double(t.nsecsElapsed()) / 1e9;
+    lines = report.Count();
+    return s;
+}
+
+double Windowed(TFMain& main, int& lines) {
+    QElapsedTimer t;
+    t.start();
+    main.AStart->trigger();
+    const double s = double(t.nsecsElapsed()) / 1e9;
+    lines = main.MReport->document()->blockCount();
+    return s;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int files = argc > 1 ? std::atoi(argv[1]) : 5000;
+    const int mib = argc > 2 ? std::atoi(argv[2]) : 100;
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+    QTemporaryDir tmp;
+    if (!tmp.isValid())
+        return 1;
+    qputenv("BRINDLEWICK_HOME", (tmp.path() + "/home").toLocal8Bit());
+    bw::ScriptedPrompt prompt; // nothing may ask; counted below
+    bw::ScopedPrompt scoped(prompt);
+    const QString dir = tmp.path();
+    std::printf("generating %d files, %d MiB ...\n", files, mib);
+    Generate(dir + "/pristine", files, std::size_t(mib) << 20);
+
+    InitializeMainUnit();
+    SetUpApplication();
+    bool ok = true;
+    {
+        TProgram program;
+        Pages pages;
+        pages.root = dir + "/work";
+        program.FMain->show();
+        QApplication::processEvents();
+        program.FMain->SetPages(&pages, &pages);
+        if (qEnvironmentVariableIsSet("BENCH_NO_BACKUP"))
+            program.DMDataModule->BackupManager->Active = false;
+
+        std::vector<double> headless, windowed;
+        int headlessLines = 0, windowLines = 0;
+        for (int r = 0; r < runs; ++r) {
+            // Taken in turns, so neither side always finds the caches warm.
+            for (int side = 0; side < 2; ++side) {
+                ok &= Reset(dir + "/pristine", dir + "/work");
+                if ((side + r) % 2 == 0)
+                    headless.push_back(Headless(pages, *program.DMDataModule->BackupManager,
+                                                dir + "/headless-backup", headlessLines));
+                else
+                    windowed.push_back(Windowed(*program.FMain, windowLines));
+            }
+        }
+        const double h = *std::min_element(headless.begin(), headless.end());
+        const double w = *std::min_element(windowed.begin(), windowed.end());
+        std::printf("\n%-40s %10s\n", "run (best of runs)", "seconds");
+        std::printf("%-40s %10.3f   %d report lines\n", "headless core", h, headlessLines);
+        std::printf("%-40s %10.3f   %d report lines   x%.3f of headless (goal 1.15)\n", "main window, F9", w,
+                    windowLines, w / h);
+
+        // A report of 100,000 lines into the memo.
+        program.FMain->Report.Clear();
+        for (int i = 0; i < 100000; ++i)
+            program.FMain->Report.Append(QStringLiteral("C:/work/folder %1/file %1.txt: 3 changes of 3 finds").arg(i));
+        QElapsedTimer t;
+        t.start();
+        program.FMain->RefreshReport();
+        QApplication::processEvents();
+        const double memo = double(t.nsecsElapsed()) / 1e9;
+        std::printf("%-40s %10.3f   %d lines shown (goal < 1 s)\n", "100,000 report lines to the memo", memo,
+                    program.FMain->MReport->document()->blockCount());
+        ok &= program.FMain->MReport->document()->blockCount() == 100000;
+        ok &= prompt.asked().empty();
+    }
+    FinalizeMainUnit();
+    std::printf("\n%s\n", ok ? "all checks passed" : "CHECKS FAILED");
+    return ok ? 0 : 1;
+}
