@@ -21,6 +21,7 @@
 #include "app/mainunit.h"
 #include "app/rerichrunengine.h"
 #include "app/ui/fconvert.h"
+#include "app/ui/fmain_commands.h"
 #include "app/ui/foreport.h"
 #include "app/ui/gaugeview.h"
 #include "app/ui/mainpages.h"
@@ -280,6 +281,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent), parts_(std::make_unique<T
     connect(PCOperation, &QTabWidget::currentChanged, this, [this] { PCOperationChange(); });
 
     MakeRun();
+    commands_ = new TMainCommands(*this);
 }
 
 TFMain::~TFMain() {
@@ -504,6 +506,7 @@ void TFMain::FormShow() {
     }
     ACheckVisibilityExecute();
     PCOperationChange();
+    commands_->OpenLastProject();
     if (files_)
         files_->ApplyViewMode();
     if (services_.Options && services_.Options->CBAutoCheck->isChecked())
@@ -684,14 +687,7 @@ void TFMain::ADonateToAuthorExecute() {
     bw::runGuarded([this] { ShowDonateToAuthor(this); });
 }
 
-void TFMain::AExitProgExecute() {
-    if (Busy()) {
-        AStopExecute();
-        if (!run_->StopRequested())
-            return; // the user goes on with the run
-    }
-    close();
-}
+void TFMain::AExitProgExecute() { commands_->AExitProgExecute(); }
 
 void TFMain::ApplyFolderDefaults(const QString& lastDir, const QStringList& include, const QStringList& exclude) {
     if (TFSelectFolder* dialog = FSelectFolder) {
