@@ -251,9 +251,10 @@ void TMainCommands::AExitProgExecute() {
 }
 
 void TMainCommands::EndProgram() {
+    // With every window closed the message loop ends.
     closing_ = true;
     main_.close();
-    QCoreApplication::exit(0);
+    QApplication::closeAllWindows();
 }
 
 void TMainCommands::AfterRun() {
