@@ -247,6 +247,7 @@ TEST_F(ProjectTest, ADamagedProjectLoadsWhatReadsSaysSoOnceAndIsNotAutoSavedOver
         {"empty file", "", false, 0},
         {"cut in the tree", whole.substr(0, treeEnd / 2), false, 0},
         {"cut in the rules", whole.substr(0, treeEnd + (optionsStart - treeEnd) / 2), true, -1},
+        {"cut in the scheme", whole.substr(0, optionsStart - 2), true, 3},
         {"cut in the options", whole.substr(0, optionsStart + 2), true, 3},
         {"tree claims 2 GiB", Int32(0x7FFFFFF0) + whole.substr(4), false, -1},
         {"another file", "[Options]\r\nLanguage=English\r\nSomething else entirely\r\n", false, 0},
