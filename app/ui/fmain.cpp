@@ -13,12 +13,14 @@
 #include <QDir>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QCloseEvent>
 #include <QShowEvent>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "app/mainunit.h"
+#include "app/quietprocesswindow.h"
 #include "app/rerichrunengine.h"
 #include "app/ui/fconvert.h"
 #include "app/ui/fmain_commands.h"
@@ -426,17 +428,7 @@ void TFMain::MakeRun() {
     const TextSource texts = p.engine->Texts;
     p.gauge = std::make_unique<TMyGauge>(*Gauge, texts);
     TRunProcessWindow* process = nullptr;
-    static class TNoProcessWindow : public TRunProcessWindow {
-    public:
-        void Hide() override {}
-        void PushCaption() override {}
-        void PopCaption() override {}
-        void SetCaption(const QString&) override {}
-        void SetDefaultFont() override {}
-        void PrepareFind() override {}
-        void PrepareReplace() override {}
-        void TextLoaded() override {}
-    } noWindow;
+    static TQuietProcessWindow noWindow;
     if (services_.Process) {
         p.engine->Hint = services_.Process->HintMemo();
         p.process = std::make_unique<TMainProcessWindow>(*services_.Process, *this);
@@ -480,6 +472,12 @@ void TFMain::showEvent(QShowEvent* event) {
         shown_ = true;
         bw::runGuarded([this] { FormShow(); });
     }
+}
+
+void TFMain::closeEvent(QCloseEvent* event) {
+    if (Busy())
+        run_->RequestStop();
+    QMainWindow::closeEvent(event);
 }
 
 void TFMain::FormShow() {
@@ -718,6 +716,25 @@ void TFMain::SetTextFont(const QFont& font, const QColor& color) {
         rules_->SetTextFont(font, color);
 }
 
+QString TFMain::LastRuleText() const {
+    QString text = lastRuleText_;
+    if (rules_)
+        rules_->GetLastRuleText(text);
+    return text;
+}
+
+void TFMain::SetLastRuleText(const QString& text) {
+    lastRuleText_ = text;
+    if (rules_)
+        rules_->SetLastRuleText(text);
+}
+
+void TFMain::SetActionItems(const QStringList& items) {
+    actionItems_ = items;
+    if (rules_)
+        rules_->SetActionItems(items);
+}
+
 void TFMain::SetRuleListColumns(const QStringList& captions) {
     if (rules_)
         rules_->SetColumns(captions);
@@ -741,5 +758,7 @@ void TFMain::RealignInFiles() {
 
 void TFMain::EndProgram() {
     // Nothing is saved on the way out.
+    if (Busy())
+        run_->RequestStop();
     QCoreApplication::exit(0);
 }

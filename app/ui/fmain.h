@@ -95,14 +95,14 @@ public:
     void PumpEvents() override;
 
     // TOptionsHost
-    QString LastRuleText() const override { return lastRuleText_; }
-    void SetLastRuleText(const QString& text) override { lastRuleText_ = text; }
+    QString LastRuleText() const override;
+    void SetLastRuleText(const QString& text) override;
     void ApplyFolderDefaults(const QString& lastDir, const QStringList& include,
                              const QStringList& exclude) override;
     void SetTextFont(const QFont& font, const QColor& color) override;
     void SetRuleListColumns(const QStringList& captions) override;
     void SetMenuTitles(const QStringList& titles) override;
-    void SetActionItems(const QStringList& items) override { actionItems_ = items; }
+    void SetActionItems(const QStringList& items) override;
     void RealignInFiles() override;
     void EndProgram() override;
 
@@ -160,6 +160,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Closing the window while a run is under way stops the run at its next
+    // stop test; nothing is saved.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QAction* NewAction(const char* name, const QString& caption, const QKeySequence& key = {});

@@ -38,6 +38,18 @@ TGaugeWidget::TGaugeWidget(QWidget* titled, QWidget* parent) : QProgressBar(pare
     setStyleSheet(QStringLiteral("QProgressBar { background: white; border: 1px solid gray; color: black; }"
                                  "QProgressBar::chunk { background: navy; }"));
     resize(100, 15);
+    timer_ = new QTimer(this);
+    timer_->setSingleShot(true);
+    connect(timer_, &QTimer::timeout, this, [this] { showPending(); });
+}
+
+void TGaugeWidget::showPending() {
+    timer_->stop();
+    shown_.start();
+    if (panels_)
+        panels_->SetText(panel_, pendingText_);
+    setMaximum(pendingMaximum_);
+    setValue(pendingProgress_);
 }
 
 void TGaugeWidget::PlaceInPanel(TStatusPanels* panels, int i) {
@@ -54,13 +66,22 @@ QString TGaugeWidget::Title() const { return titled_->windowTitle(); }
 void TGaugeWidget::SetTitle(const QString& title) { titled_->setWindowTitle(title); }
 
 void TGaugeWidget::SetPanelText(const QString& text) {
-    if (panels_)
-        panels_->SetText(panel_, text);
+    pendingText_ = text;
+    // An emptied panel (the run's end) shows at once.
+    if (text.isEmpty() || !shown_.isValid() || shown_.elapsed() >= kShowInterval)
+        showPending();
+    else if (!timer_->isActive())
+        timer_->start(kShowInterval);
 }
 
 void TGaugeWidget::SetProgress(int progress, int maximum) {
-    setMaximum(maximum > 0 ? maximum : 1);
-    setValue(progress);
+    pendingMaximum_ = maximum > 0 ? maximum : 1;
+    pendingProgress_ = progress;
+    // A step's panel text follows at once and decides when both show.
+    if (progress == 0 || progress >= maximum)
+        showPending();
+    else if (!timer_->isActive())
+        timer_->start(kShowInterval);
 }
 
 void TGaugeWidget::SetGaugeVisible(bool visible) {

@@ -2,6 +2,8 @@
 
 #include <QFrame>
 #include <QProgressBar>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QVector>
 
 #include "app/report.h"
@@ -43,7 +45,16 @@ public:
     void SetGaugeVisible(bool visible) override;
 
 private:
+    // Shows the latest panel text and progress; between two showings at
+    // least kShowInterval passes, so a fast run does not repaint per file.
+    void showPending();
+    static constexpr int kShowInterval = 40; // ms
+
     QWidget* titled_;
     TStatusPanels* panels_ = nullptr;
     int panel_ = 0;
+    QString pendingText_;
+    int pendingProgress_ = 0, pendingMaximum_ = 1;
+    QElapsedTimer shown_;
+    QTimer* timer_;
 };

@@ -52,4 +52,9 @@ public:
     // The project's rule-list block; loading replaces the list and its header.
     virtual void SaveToStream(QIODevice&) { throw bw::Error(QStringLiteral("The rule list cannot be saved.")); }
     virtual void LoadFromStream(QIODevice&) { throw bw::Error(QStringLiteral("The rule list cannot be read.")); }
+    // The last confirmed rule, kept by the rule dialog; false when the page has none.
+    virtual bool GetLastRuleText(QString&) const { return false; }
+    virtual void SetLastRuleText(const QString&) {}
+    // The rule dialog's list of actions.
+    virtual void SetActionItems(const QStringList&) {}
 };

@@ -11,6 +11,9 @@
 #include "files/ui/fselectfolder.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
+#include "app/ui/rulespage.h"
+#include "rules/ui/feditsrinfo.h"
+#include "rules/ui/fpsrmanager.h"
 #include "rules/ui/fsigns.h"
 #include "services/ui/datamodule.h"
 
@@ -44,7 +47,14 @@ TProgram::TProgram() {
     options_ = std::make_unique<TFOptions>(*dm_);
     FOptions = options_.get();
     ::FOptions = FOptions;
-    // The rule dialog, the "In Files" page and the rule-list page come here.
+    rulesDialog_ = std::make_unique<TFEditSRInfo>();
+    FEditSRInfo = rulesDialog_.get();
+    ::FEditSRInfo = FEditSRInfo;
+    // The "In Files" page comes here.
+    rulesPage_ = std::make_unique<TFPSRManager>();
+    FPSRManager = rulesPage_.get();
+    ::FPSRManager = FPSRManager;
+    FPSRManager->Editor = FEditSRInfo;
     engine_ = std::make_unique<TRERichEdit>();
     processEngine_ = std::make_unique<TREProcessEngine>(*engine_);
     process_ = std::make_unique<TFProcess>(*processEngine_);
@@ -68,12 +78,18 @@ TProgram::TProgram() {
     services.Engine = engine_.get();
     services.BackupBrowser = FBackupManager;
     FMain->Bind(services);
+    rules_ = std::make_unique<TRulesPage>(*FPSRManager, *FEditSRInfo);
+    FMain->SetPages(nullptr, rules_.get());
 }
 
 TProgram::~TProgram() {
     // The main window goes first: its run refers to the processing window.
+    // The docked pages are taken back first, so that each is freed once.
+    if (rulesPage_)
+        rulesPage_->setParent(nullptr);
     main_.reset();
     ::FMain = nullptr;
+    rules_.reset();
     backups_.reset();
     ::FBackupManager = nullptr;
     signs_.reset();
@@ -83,6 +99,12 @@ TProgram::~TProgram() {
     codePages_.reset();
     processEngine_.reset();
     engine_.reset();
+    rulesPage_.reset();
+    if (::FPSRManager == FPSRManager)
+        ::FPSRManager = nullptr;
+    rulesDialog_.reset();
+    if (::FEditSRInfo == FEditSRInfo)
+        ::FEditSRInfo = nullptr;
     options_.reset();
     ::FOptions = nullptr;
     folder_.reset();

@@ -7,7 +7,10 @@ class TFBackupManager;
 class TFMain;
 class TFOptions;
 class TFProcess;
+class TFEditSRInfo;
+class TFPSRManager;
 class TFSelectFolder;
+class TRulesPage;
 class TFSigns;
 class TRERichEdit;
 class TREProcessEngine;
@@ -26,15 +29,22 @@ public:
     TDMDataModule* DMDataModule = nullptr;
     TFSelectFolder* FSelectFolder = nullptr;
     TFOptions* FOptions = nullptr;
+    TFEditSRInfo* FEditSRInfo = nullptr;
+    TFPSRManager* FPSRManager = nullptr;
     TFProcess* FProcess = nullptr;
     TFSigns* FSigns = nullptr;
     TFBackupManager* FBackupManager = nullptr;
+    // The rule-list page as the main window sees it.
+    TRulesPage* RulesPage() const { return rules_.get(); }
 
 private:
     std::unique_ptr<TFMain> main_;
     std::unique_ptr<TDMDataModule> dm_;
     std::unique_ptr<TFSelectFolder> folder_;
     std::unique_ptr<TFOptions> options_;
+    std::unique_ptr<TFEditSRInfo> rulesDialog_;
+    std::unique_ptr<TFPSRManager> rulesPage_;
+    std::unique_ptr<TRulesPage> rules_;
     std::unique_ptr<TRERichEdit> engine_;
     std::unique_ptr<TREProcessEngine> processEngine_;
     std::unique_ptr<TConversionCodePages> codePages_;

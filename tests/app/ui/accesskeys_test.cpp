@@ -22,6 +22,7 @@
 
 #include "engine/processengine.h"
 #include "engine/rerichedit.h"
+#include "app/ui/fmain.h"
 #include "engine/ui/fprocess.h"
 #include "options/ui/fabout.h"
 #include "options/ui/fbackupmanager.h"
@@ -90,6 +91,7 @@ const WindowEntry kWindows[] = {
     {"FBackupManager", MakeFBackupManager, {}},
     {"FAbout", Make<TFAbout>, {}},
     {"FDonateToAuthor", Make<TFDonateToAuthor>, {}},
+    {"FMain", Make<TFMain>, {}}, // its docked pages are windows of their own
 };
 
 QString CaptionOf(QObject* o) {

@@ -128,10 +128,11 @@ protected:
         FinalizeMainUnit();
     }
     // Creates the windows, as ProgramEntry does, and shows the main window.
-    void Start(bool show = true) {
+    // With realRules the rule-list page of the program stays docked.
+    void Start(bool show = true, bool realRules = false) {
         program = std::make_unique<TProgram>();
         main = program->FMain;
-        main->SetPages(&files, &rules);
+        main->SetPages(&files, realRules ? static_cast<TMainRulesPage*>(program->RulesPage()) : &rules);
         if (show) {
             main->show();
             QApplication::processEvents();

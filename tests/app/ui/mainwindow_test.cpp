@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "app/ui/fconvert.h"
+#include "app/ui/rulespage.h"
+#include "rules/ui/feditsrinfo.h"
+#include "rules/ui/fpsrmanager.h"
 #include "app/ui/foreport.h"
 #include "app/ui/gaugeview.h"
 #include "engine/ui/fprocess.h"
@@ -47,6 +50,9 @@ TEST_F(StartUp, FirstStartInAnEmptyHome) {
     EXPECT_FALSE(main->AStop->isVisible());
     EXPECT_EQ(main->minimumSize(), QSize(640, 512));
     EXPECT_TRUE(main->PCOperation->Flat);
+    main->Gauge->SetGaugeVisible(true); // over the second panel of the status bar
+    EXPECT_EQ(main->Gauge->geometry(), QRect(173, 3, 196, 15));
+    main->Gauge->SetGaugeVisible(false);
 
     // Neither operation: Process is off; the tabs follow every change.
     files.SetOperations(false, true);
@@ -119,6 +125,7 @@ TEST_F(RunFromTheWindow, F9RunsTheRulesAndTheReportShows) {
     Every([&] {
         if (!Process().isVisible())
             return;
+        EXPECT_EQ(QApplication::activeModalWidget(), &Process()); // no main-window key gets through
         seen.push_back({main->windowTitle(), main->AStart->isVisible(), main->AStop->isVisible(),
                         main->PCOperation->isEnabled(), main->Gauge->isVisible(), main->PCOperation->currentWidget()});
         if (!screened) {
@@ -157,6 +164,35 @@ TEST_F(RunFromTheWindow, F9RunsTheRulesAndTheReportShows) {
     EXPECT_EQ(main->SBar->Text(0), QString());
 }
 
+// A rule editor that confirms a prepared rule.
+struct ConfirmingEditor : TRuleEditor {
+    TSRInfo next;
+    bool Edit(TSRInfo& rule) override {
+        rule = next;
+        return true;
+    }
+    std::string NewRuleText() const override { return {}; }
+};
+
+TEST_F(RunFromTheWindow, RulesAddedOnTheRuleListPageRunAndANewProjectClearsThem) {
+    Start(true, true);
+    ASSERT_EQ(program->FPSRManager->parentWidget(), main->TSSR);
+    const QString a = AddFile("a.txt", "cat\n");
+    ConfirmingEditor editor;
+    editor.next = MakeRule("cat", "dog", false);
+    program->FPSRManager->Editor = &editor;
+    program->FPSRManager->AAddExecute();
+    ASSERT_EQ(program->FPSRManager->Count(), 1);
+    main->AStart->trigger();
+    EXPECT_EQ(readFile(a), "dog\n");
+    main->PCOperation->setCurrentWidget(main->TSSR);
+    EXPECT_EQ(program->FPSRManager->SelectedRow(), 0); // the page selects its first row
+    main->ANewProject->trigger();
+    EXPECT_EQ(program->FPSRManager->Count(), 0);
+    EXPECT_EQ(main->PCOperation->currentWidget(), main->TSFiles);
+    program->FPSRManager->Editor = program->FEditSRInfo;
+}
+
 TEST_F(RunFromTheWindow, StopMidRunLeavesTheRestAndTheWindowIdle) {
     Start();
     QStringList paths;
@@ -184,6 +220,25 @@ TEST_F(RunFromTheWindow, StopMidRunLeavesTheRestAndTheWindowIdle) {
     EXPECT_FALSE(main->Run().Running());
     ASSERT_FALSE(prompt.asked().empty());
     EXPECT_EQ(prompt.asked().front().buttons, Buttons::YesNo);
+}
+
+TEST_F(RunFromTheWindow, ClosingTheWindowMidRunStopsTheRun) {
+    Start();
+    const QString a = AddFile("a.txt", "cat\n");
+    const QString b = AddFile("b.txt", "cat\n");
+    rules.rules.emplace_back(true, MakeRule("cat", "dog", true));
+    Every([&] {
+        if (!Process().isVisible())
+            return;
+        main->close(); // by the title bar: no question
+        Process().AYes->trigger();
+    });
+    main->AStart->trigger();
+    EXPECT_EQ(readFile(a), "dog\n"); // the file under way is finished
+    EXPECT_EQ(readFile(b), "cat\n");
+    EXPECT_FALSE(main->Run().Running());
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_TRUE(prompt.asked().empty());
 }
 
 TEST_F(RunFromTheWindow, NothingReentersTheRunAtItsPumps) {
