@@ -17,6 +17,7 @@
 #include "app/ui/fmain_commands.h"
 #include "app/ui/foreport.h"
 #include "app/ui/reportprint.h"
+#include "app/ui/rulespage.h"
 #include "engine/ui/fprocess.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
