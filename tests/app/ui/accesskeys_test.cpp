@@ -24,6 +24,7 @@
 #include "engine/rerichedit.h"
 #include "app/ui/fmain.h"
 #include "engine/ui/fprocess.h"
+#include "files/ui/fpfilemanager.h"
 #include "options/ui/fabout.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
@@ -92,6 +93,7 @@ const WindowEntry kWindows[] = {
     {"FAbout", Make<TFAbout>, {}},
     {"FDonateToAuthor", Make<TFDonateToAuthor>, {}},
     {"FMain", Make<TFMain>, {}}, // its docked pages are windows of their own
+    {"FPFileManager", Make<TFPFileManager>, {}},
 };
 
 QString CaptionOf(QObject* o) {
