@@ -11,7 +11,9 @@
 #include "files/ui/fselectfolder.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
+#include "app/ui/filespage.h"
 #include "app/ui/rulespage.h"
+#include "files/ui/fpfilemanager.h"
 #include "rules/ui/feditsrinfo.h"
 #include "rules/ui/fpsrmanager.h"
 #include "rules/ui/fsigns.h"
@@ -50,7 +52,8 @@ TProgram::TProgram() {
     rulesDialog_ = std::make_unique<TFEditSRInfo>();
     FEditSRInfo = rulesDialog_.get();
     ::FEditSRInfo = FEditSRInfo;
-    // The "In Files" page comes here.
+    filesPage_ = std::make_unique<TFPFileManager>();
+    FPFileManager = filesPage_.get();
     rulesPage_ = std::make_unique<TFPSRManager>();
     FPSRManager = rulesPage_.get();
     ::FPSRManager = FPSRManager;
@@ -79,7 +82,9 @@ TProgram::TProgram() {
     services.BackupBrowser = FBackupManager;
     FMain->Bind(services);
     rules_ = std::make_unique<TRulesPage>(*FPSRManager, *FEditSRInfo);
-    FMain->SetPages(nullptr, rules_.get());
+    FPFileManager->SetProcessWindow(FProcess, engine_.get());
+    files_ = std::make_unique<TFilesPage>(*FPFileManager);
+    FMain->SetPages(files_.get(), rules_.get());
 }
 
 TProgram::~TProgram() {
@@ -87,9 +92,12 @@ TProgram::~TProgram() {
     // The docked pages are taken back first, so that each is freed once.
     if (rulesPage_)
         rulesPage_->setParent(nullptr);
+    if (filesPage_)
+        filesPage_->setParent(nullptr);
     main_.reset();
     ::FMain = nullptr;
     rules_.reset();
+    files_.reset();
     backups_.reset();
     ::FBackupManager = nullptr;
     signs_.reset();
@@ -99,6 +107,7 @@ TProgram::~TProgram() {
     codePages_.reset();
     processEngine_.reset();
     engine_.reset();
+    filesPage_.reset();
     rulesPage_.reset();
     if (::FPSRManager == FPSRManager)
         ::FPSRManager = nullptr;

@@ -9,6 +9,8 @@ class TFOptions;
 class TFProcess;
 class TFEditSRInfo;
 class TFPSRManager;
+class TFPFileManager;
+class TFilesPage;
 class TFSelectFolder;
 class TRulesPage;
 class TFSigns;
@@ -31,6 +33,7 @@ public:
     TFOptions* FOptions = nullptr;
     TFEditSRInfo* FEditSRInfo = nullptr;
     TFPSRManager* FPSRManager = nullptr;
+    TFPFileManager* FPFileManager = nullptr;
     TFProcess* FProcess = nullptr;
     TFSigns* FSigns = nullptr;
     TFBackupManager* FBackupManager = nullptr;
@@ -43,6 +46,8 @@ private:
     std::unique_ptr<TFSelectFolder> folder_;
     std::unique_ptr<TFOptions> options_;
     std::unique_ptr<TFEditSRInfo> rulesDialog_;
+    std::unique_ptr<TFPFileManager> filesPage_;
+    std::unique_ptr<TFilesPage> files_;
     std::unique_ptr<TFPSRManager> rulesPage_;
     std::unique_ptr<TRulesPage> rules_;
     std::unique_ptr<TRERichEdit> engine_;

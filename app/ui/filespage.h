@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/ui/mainpages.h"
+
+class TFPFileManager;
+
+// The "In Files" page as the main window and the run see it.
+class TFilesPage : public TMainFilesPage {
+public:
+    explicit TFilesPage(TFPFileManager& page);
+
+    QWidget* Page() override;
+    bool SRChecked() const override;
+    bool ConvertChecked() const override;
+    void FocusTree() override;
+    void ApplyViewMode() override;
+    void GetFilesToProcess(QStringList& files) override;
+    void RemoveAll() override;
+    void SaveTreeToStream(QIODevice& stream) override;
+    void LoadTreeFromStream(QIODevice& stream) override;
+    void AddDropped(const QStringList& files, const QStringList& folders) override;
+
+private:
+    TFPFileManager& page_;
+};
