@@ -39,6 +39,7 @@ public:
     TFBackupManager* FBackupManager = nullptr;
     // The rule-list page as the main window sees it.
     TRulesPage* RulesPage() const { return rules_.get(); }
+    TFilesPage* FilesPage() const { return files_.get(); }
 
 private:
     std::unique_ptr<TFMain> main_;

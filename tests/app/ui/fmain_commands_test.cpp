@@ -13,12 +13,20 @@
 #include <gtest/gtest.h>
 
 #include "app/maincommands.h"
+#include "app/conversionscheme.h"
+#include "app/project.h"
 #include "app/ui/fconvert.h"
+#include "app/ui/filespage.h"
 #include "app/ui/fmain_commands.h"
 #include "app/ui/foreport.h"
 #include "app/ui/reportprint.h"
 #include "app/ui/rulespage.h"
 #include "engine/ui/fprocess.h"
+#include "files/filetree.h"
+#include "files/ui/fpfilemanager.h"
+#include "rules/srheader.h"
+#include "rules/srlist.h"
+#include "rules/ui/fpsrmanager.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
 #include "options/version.h"
@@ -120,6 +128,62 @@ TEST_F(MainCommands, NewSaveOpenRoundTripAWholeJobWithoutDoublingTheScheme) {
         QApplication::processEvents();
         saveScreen(*main, QStringLiteral("FMain_project_%1").arg(lang));
     }
+}
+
+TEST_F(MainCommands, AProjectOpensIntoTheRealPages) {
+    // A project made without the window: three files, two rules, one step.
+    TFileVTreeView tree;
+    TSRHeader header;
+    TSRList list;
+    TConversionScheme scheme;
+    QStringList paths;
+    for (const char* name : {"letters/a.txt", "letters/b.txt", "notes/c.txt"})
+        paths << writeFile(name, "cat\n");
+    tree.AddFileList(paths);
+    list.Append(true, std::make_unique<TSRInfo>(MakeRule("cat", "dog", false)));
+    list.Append(false, std::make_unique<TSRInfo>(MakeRule("one", "two", true)));
+    scheme.AddStep(3);
+    TFileTreeSection treeSection(tree);
+    TRuleListSection ruleSection(header, list);
+    TSchemeSection schemeSection(scheme);
+    TOptionsSection optionsSection;
+    SaveProjectFile(path("Projects/letters.bwp"),
+                    TProjectSections(treeSection, ruleSection, schemeSection, optionsSection), {});
+
+    Start(false, true);
+    main->SetPages(program->FilesPage(), program->RulesPage());
+    main->show();
+    QApplication::processEvents();
+    main->OpenProject(path("Projects/letters.bwp"));
+    QStringList opened;
+    program->FPFileManager->Tree().GetFileList(opened);
+    EXPECT_EQ(opened, paths);
+    ASSERT_EQ(program->FPSRManager->Count(), 2);
+    EXPECT_FALSE(program->FPSRManager->Checked(1));
+    EXPECT_EQ(Steps(), QVector<int>({3}));
+    EXPECT_EQ(main->windowTitle(), "Brindlewick - letters");
+    EXPECT_TRUE(prompt.asked().empty());
+
+    TLangManager& langs = *program->DMDataModule->LangManager;
+    program->FPFileManager->AExpandExecute();
+    for (int lang = 0; lang < langs.LanguageCount(); ++lang) {
+        langs.SetCurrentLang(lang);
+        main->resize(main->minimumSize());
+        for (QWidget* page : {main->TSFiles, main->TSSR}) {
+            main->PCOperation->setCurrentWidget(page);
+            QApplication::processEvents();
+            saveScreen(*main, QStringLiteral("FMain_opened_project_%1_%2").arg(page->objectName()).arg(lang));
+        }
+    }
+    // Saved again by hand, it is the same job.
+    main->ASaveProject->trigger();
+    main->ANewProject->trigger();
+    EXPECT_EQ(program->FPSRManager->Count(), 0);
+    main->OpenProject(path("Projects/letters.bwp"));
+    opened.clear();
+    program->FPFileManager->Tree().GetFileList(opened);
+    EXPECT_EQ(opened, paths);
+    EXPECT_EQ(program->FPSRManager->Count(), 2);
 }
 
 TEST_F(MainCommands, TheLastProjectOpensAtTheNextStartAndAutoSaveKeepsItsChanges) {
