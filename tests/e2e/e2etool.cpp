@@ -17,32 +17,14 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/conversionscheme.h"
 #include "app/mainunit.h"
-#include "app/project.h"
+#include "app/projectjob.h"
 #include "app/ui/fmain.h"
 #include "app/ui/programentry.h"
-#include "files/filetree.h"
 #include "options/ui/foptions.h"
 #include "platform/error.h"
-#include "rules/srheader.h"
-#include "rules/srlist.h"
 
 namespace {
-
-struct Job {
-    TFileVTreeView tree;
-    TSRHeader header;
-    TSRList rules;
-    TConversionScheme scheme;
-    TFileTreeSection treeSection{tree};
-    TRuleListSection ruleSection{header, rules};
-    TSchemeSection schemeSection{scheme};
-    TOptionsSection optionsSection;
-    TProjectSections Sections() {
-        return TProjectSections(treeSection, ruleSection, schemeSection, optionsSection);
-    }
-};
 
 std::unique_ptr<TSRInfo> Rule(const char* search, const char* target) {
     auto r = std::make_unique<TSRInfo>();
@@ -56,11 +38,11 @@ std::unique_ptr<TSRInfo> Rule(const char* search, const char* target) {
 }
 
 int Make(const QString& project, const QStringList& files) {
-    Job job;
-    job.tree.AddFileList(files);
-    job.rules.Append(true, Rule("cat", "dog"));
-    job.rules.Append(true, Rule("one", "two"));
-    job.scheme.AddStep(3);
+    TProjectJob job;
+    job.Tree.AddFileList(files);
+    job.Rules.Append(true, Rule("cat", "dog"));
+    job.Rules.Append(true, Rule("one", "two"));
+    job.Scheme.AddStep(3);
     SaveProjectFile(project, job.Sections(), {});
 
     // The settings file as the program writes it, naming the project.
@@ -78,7 +60,7 @@ int Make(const QString& project, const QStringList& files) {
 }
 
 int Dump(const QString& project) {
-    Job job;
+    TProjectJob job;
     QFile file(project);
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(project));
@@ -86,12 +68,12 @@ int Dump(const QString& project) {
     }
     const TProjectReadResult result = ReadProject(file, job.Sections());
     QStringList files;
-    job.tree.GetFileList(files);
+    job.Tree.GetFileList(files);
     for (const QString& f : files)
         std::printf("file %s\n", f.toUtf8().constData());
-    for (int i = 0; i < job.rules.Count(); ++i)
-        std::printf("rule %d %s\n", job.rules.Checked(i) ? 1 : 0, RuleToText(job.rules.Rule(i)).c_str());
-    for (int step : job.scheme.Steps())
+    for (int i = 0; i < job.Rules.Count(); ++i)
+        std::printf("rule %d %s\n", job.Rules.Checked(i) ? 1 : 0, RuleToText(job.Rules.Rule(i)).c_str());
+    for (int step : job.Scheme.Steps())
         std::printf("step %d\n", step);
     return result.Damaged() ? 1 : 0;
 }

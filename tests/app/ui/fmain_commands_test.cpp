@@ -13,8 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/maincommands.h"
-#include "app/conversionscheme.h"
-#include "app/project.h"
+#include "app/projectjob.h"
 #include "app/ui/fconvert.h"
 #include "app/ui/filespage.h"
 #include "app/ui/fmain_commands.h"
@@ -22,10 +21,7 @@
 #include "app/ui/reportprint.h"
 #include "app/ui/rulespage.h"
 #include "engine/ui/fprocess.h"
-#include "files/filetree.h"
 #include "files/ui/fpfilemanager.h"
-#include "rules/srheader.h"
-#include "rules/srlist.h"
 #include "rules/ui/fpsrmanager.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
@@ -132,23 +128,15 @@ TEST_F(MainCommands, NewSaveOpenRoundTripAWholeJobWithoutDoublingTheScheme) {
 
 TEST_F(MainCommands, AProjectOpensIntoTheRealPages) {
     // A project made without the window: three files, two rules, one step.
-    TFileVTreeView tree;
-    TSRHeader header;
-    TSRList list;
-    TConversionScheme scheme;
+    TProjectJob job;
     QStringList paths;
     for (const char* name : {"letters/a.txt", "letters/b.txt", "notes/c.txt"})
         paths << writeFile(name, "cat\n");
-    tree.AddFileList(paths);
-    list.Append(true, std::make_unique<TSRInfo>(MakeRule("cat", "dog", false)));
-    list.Append(false, std::make_unique<TSRInfo>(MakeRule("one", "two", true)));
-    scheme.AddStep(3);
-    TFileTreeSection treeSection(tree);
-    TRuleListSection ruleSection(header, list);
-    TSchemeSection schemeSection(scheme);
-    TOptionsSection optionsSection;
-    SaveProjectFile(path("Projects/letters.bwp"),
-                    TProjectSections(treeSection, ruleSection, schemeSection, optionsSection), {});
+    job.Tree.AddFileList(paths);
+    job.Rules.Append(true, std::make_unique<TSRInfo>(MakeRule("cat", "dog", false)));
+    job.Rules.Append(false, std::make_unique<TSRInfo>(MakeRule("one", "two", true)));
+    job.Scheme.AddStep(3);
+    SaveProjectFile(path("Projects/letters.bwp"), job.Sections(), {});
 
     Start(false, true);
     main->SetPages(program->FilesPage(), program->RulesPage());
