@@ -211,7 +211,7 @@ void TMainCommands::ShowContextHelp() {
 // ---- the report
 
 void TMainCommands::APrintReportExecute() {
-    QPrinter printer;
+    QPrinter printer(QPrinter::HighResolution);
     if (!PrintDialog()(printer))
         return;
     PrintReport(main_.Report, printer, text("szReport"), main_.MReport->font());
