@@ -21,7 +21,11 @@
 #include "app/ui/reportprint.h"
 #include "app/ui/rulespage.h"
 #include "engine/ui/fprocess.h"
+#include "files/filefilter.h"
+#include "files/filetree.h"
+#include "files/ui/fofiles.h"
 #include "files/ui/fpfilemanager.h"
+#include "files/ui/fselectfolder.h"
 #include "rules/ui/fpsrmanager.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
@@ -172,6 +176,44 @@ TEST_F(MainCommands, AProjectOpensIntoTheRealPages) {
     program->FPFileManager->Tree().GetFileList(opened);
     EXPECT_EQ(opened, paths);
     EXPECT_EQ(program->FPSRManager->Count(), 2);
+}
+
+TEST_F(MainCommands, ThreeFilesAndAFolderDroppedOnTheRealPage) {
+    Start(false, true);
+    main->SetPages(program->FilesPage(), program->RulesPage());
+    main->show();
+    QApplication::processEvents();
+    TFileFilter panels;
+    panels.IUseMasks = true;
+    panels.SetIMasks({"*.txt"});
+    panels.EUseMasks = true;
+    panels.SetEMasks({"*.bak"});
+    program->FSelectFolder->FOFiles1->FilterTextToInterface(panels.Text());
+    QStringList dropped;
+    for (const char* name : {"one.txt", "two.txt", "three.txt"})
+        dropped << writeFile(name, "x");
+    QDir().mkpath(path("folder"));
+    Drop({QUrl::fromLocalFile(dropped[0]), QUrl::fromLocalFile(path("folder")), QUrl::fromLocalFile(dropped[1]),
+          QUrl::fromLocalFile(dropped[2])});
+
+    TFileVTreeView& tree = program->FPFileManager->Tree();
+    const auto node = [&tree](const QString& fullPath) {
+        TFileNode* n = tree.Top(0);
+        for (const QString& part : fullPath.split('/', Qt::SkipEmptyParts))
+            n = n ? tree.FindChild(n, part) : nullptr;
+        return n;
+    };
+    for (const QString& f : dropped) {
+        ASSERT_NE(node(f), nullptr) << f.toStdString();
+        EXPECT_EQ(node(f)->Data.StateIndex, tree.IncludeStateIndex);
+    }
+    TFileNode* folder = node(path("folder"));
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(folder->Data.StateIndex, tree.IncludeStateIndex);
+    EXPECT_EQ(tree.FileFilter.IMasks().join(',').toLower(), "*.txt"); // the panels became the filter
+    EXPECT_EQ(tree.FileFilter.EMasks().join(',').toLower(), "*.bak");
+    EXPECT_EQ(folder->Data.Settings, tree.FileFilter.Text());
+    EXPECT_TRUE(prompt.asked().empty());
 }
 
 TEST_F(MainCommands, TheLastProjectOpensAtTheNextStartAndAutoSaveKeepsItsChanges) {
