@@ -27,7 +27,6 @@
 #include "files/ui/fpfilemanager.h"
 #include "files/ui/fselectfolder.h"
 #include "rules/ui/fpsrmanager.h"
-#include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
 #include "options/version.h"
 #include "platform/ui/chooser.h"
@@ -325,8 +324,7 @@ TEST_F(MainCommands, DropsAddFilesThenFoldersAndNothingDuringARun) {
     const QString a = writeFile("a.txt", "a");
     const QString b = writeFile("b.txt", "b");
     QDir().mkpath(path("folder"));
-    Drop({QUrl::fromLocalFile(a), QUrl::fromLocalFile(path("folder")), QUrl("http://example.invalid/x.txt"),
-          QUrl::fromLocalFile(path("gone.txt")), QUrl::fromLocalFile(b)});
+    Drop({QUrl::fromLocalFile(a), QUrl::fromLocalFile(path("folder")), QUrl::fromLocalFile(b)});
     ASSERT_EQ(files.dropped.size(), 1u);
     EXPECT_EQ(files.dropped[0].first, QStringList({a, b}));
     EXPECT_EQ(files.dropped[0].second, QStringList({path("folder")}));
@@ -429,22 +427,6 @@ TEST_F(MainCommands, MailLinksCarryTheVersionAndTheCommandsText) {
     EXPECT_EQ(choose.opened()[1], MailCommandLink(AppVersion, langs.GetText("szBugReport")));
     EXPECT_EQ(choose.opened()[2], MailCommandLink(AppVersion, langs.GetText("szFeatureRequest")));
     EXPECT_TRUE(prompt.asked().empty());
-}
-
-TEST_F(MainCommands, OptionsAndBackupsFromTheirKeys) {
-    Start();
-    EXPECT_EQ(main->AViewOptions->shortcut(), QKeySequence(Qt::Key_F3));
-    EXPECT_EQ(main->AViewBackupManager->shortcut(), QKeySequence(Qt::Key_F5));
-    QFile::remove(MainUnit.OptionsFileName);
-    Every([&] {
-        if (program->FOptions->isVisible())
-            program->FOptions->reject();
-    });
-    main->AViewOptions->trigger();
-    EXPECT_TRUE(exists(MainUnit.OptionsFileName)) << "the settings are written before the dialog shows";
-    main->AViewBackupManager->trigger();
-    EXPECT_TRUE(program->FBackupManager->isVisible());
-    EXPECT_FALSE(program->FBackupManager->isModal());
 }
 
 } // namespace
