@@ -9,7 +9,7 @@
 #include "files/ui/fvtvfiles.h"
 
 TFilesPage::TFilesPage(TFPFileManager& page) : page_(page) {
-    QObject::connect(&page_, &TFPFileManager::OperationsChanged, &page_, [this](bool, bool) {
+    QObject::connect(&page_, &TFPFileManager::OperationsChanged, &page_, [this] {
         if (OnCheckVisibility)
             OnCheckVisibility();
     });
@@ -21,8 +21,14 @@ bool TFilesPage::ConvertChecked() const { return page_.AConvert->isChecked(); }
 void TFilesPage::FocusTree() { page_.FVTVFiles->setFocus(); }
 void TFilesPage::ApplyViewMode() { page_.ApplyViewMode(); }
 void TFilesPage::GetFilesToProcess(QStringList& files) { page_.GetFilesToProcess(files); }
-
 void TFilesPage::RemoveAll() { page_.RemoveAll(false); }
+
+void TFilesPage::SetTextFont(const QFont& font, const QColor& color) {
+    page_.FVTVFiles->setFont(font);
+    QPalette p = page_.FVTVFiles->palette();
+    p.setColor(QPalette::Text, color);
+    page_.FVTVFiles->setPalette(p);
+}
 
 namespace {
 

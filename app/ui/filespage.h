@@ -14,6 +14,7 @@ public:
     bool ConvertChecked() const override;
     void FocusTree() override;
     void ApplyViewMode() override;
+    void SetTextFont(const QFont& font, const QColor& color) override;
     void GetFilesToProcess(QStringList& files) override;
     void RemoveAll() override;
     void SaveTreeToStream(QIODevice& stream) override;

@@ -67,6 +67,7 @@ TProgram::TProgram() {
     FProcess->Controller().GetText = [dm = DMDataModule](const QString& key) { return dm->LangManager->GetText(key); };
     codePages_ = std::make_unique<TConversionCodePages>();
     FProcess->FillCodePages(codePages_.get());
+    FPFileManager->SetProcessWindow(FProcess, engine_.get());
     signs_ = std::make_unique<TFSigns>();
     FSigns = signs_.get();
     ::FSigns = FSigns;
@@ -82,7 +83,6 @@ TProgram::TProgram() {
     services.BackupBrowser = FBackupManager;
     FMain->Bind(services);
     rules_ = std::make_unique<TRulesPage>(*FPSRManager, *FEditSRInfo);
-    FPFileManager->SetProcessWindow(FProcess, engine_.get());
     files_ = std::make_unique<TFilesPage>(*FPFileManager);
     FMain->SetPages(files_.get(), rules_.get());
 }
@@ -107,8 +107,8 @@ TProgram::~TProgram() {
     codePages_.reset();
     processEngine_.reset();
     engine_.reset();
-    filesPage_.reset();
     rulesPage_.reset();
+    filesPage_.reset();
     if (::FPSRManager == FPSRManager)
         ::FPSRManager = nullptr;
     rulesDialog_.reset();

@@ -20,9 +20,9 @@
 #include <memory>
 #include <vector>
 
+#include "app/ui/fmain.h"
 #include "engine/processengine.h"
 #include "engine/rerichedit.h"
-#include "app/ui/fmain.h"
 #include "engine/ui/fprocess.h"
 #include "files/ui/fpfilemanager.h"
 #include "options/ui/fabout.h"

@@ -128,11 +128,12 @@ protected:
         FinalizeMainUnit();
     }
     // Creates the windows, as ProgramEntry does, and shows the main window.
-    // With realRules the rule-list page of the program stays docked.
-    void Start(bool show = true, bool realRules = false) {
+    // With realPages the program's own pages stay docked.
+    void Start(bool show = true, bool realPages = false) {
         program = std::make_unique<TProgram>();
         main = program->FMain;
-        main->SetPages(&files, realRules ? static_cast<TMainRulesPage*>(program->RulesPage()) : &rules);
+        if (!realPages)
+            main->SetPages(&files, &rules);
         if (show) {
             main->show();
             QApplication::processEvents();

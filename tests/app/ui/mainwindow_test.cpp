@@ -14,6 +14,8 @@
 
 #include "app/ui/fconvert.h"
 #include "app/ui/rulespage.h"
+#include "files/ui/fpfilemanager.h"
+#include "platform/ui/chooser.h"
 #include "rules/ui/feditsrinfo.h"
 #include "rules/ui/fpsrmanager.h"
 #include "app/ui/foreport.h"
@@ -174,22 +176,41 @@ struct ConfirmingEditor : TRuleEditor {
     std::string NewRuleText() const override { return {}; }
 };
 
-TEST_F(RunFromTheWindow, RulesAddedOnTheRuleListPageRunAndANewProjectClearsThem) {
+TEST_F(RunFromTheWindow, FilesAndRulesAddedOnTheirPagesRunAndANewProjectClearsThem) {
     Start(true, true);
+    ASSERT_EQ(program->FPFileManager->parentWidget(), main->TSFiles);
     ASSERT_EQ(program->FPSRManager->parentWidget(), main->TSSR);
-    const QString a = AddFile("a.txt", "cat\n");
+    const QString a = writeFile("a.txt", "cat\n");
+    const QString b = writeFile("b.txt", "no\n");
+    ScriptedChooser chooser;
+    ScopedChooser scoped(chooser);
+    chooser.pushFiles({a, b});
+    program->FPFileManager->AAddFilesExecute();
     ConfirmingEditor editor;
     editor.next = MakeRule("cat", "dog", false);
     program->FPSRManager->Editor = &editor;
     program->FPSRManager->AAddExecute();
     ASSERT_EQ(program->FPSRManager->Count(), 1);
+
+    // The page's operations decide the tabs and Process.
+    program->FPFileManager->AConvert->trigger();
+    EXPECT_TRUE(main->PCOperation->isTabVisible(main->PCOperation->indexOf(main->TSConvert)));
+    program->FPFileManager->AConvert->trigger();
+    EXPECT_FALSE(main->PCOperation->isTabVisible(main->PCOperation->indexOf(main->TSConvert)));
+
     main->AStart->trigger();
     EXPECT_EQ(readFile(a), "dog\n");
+    EXPECT_EQ(readFile(b), "no\n");
+    EXPECT_TRUE(main->MReport->toPlainText().contains(QFileInfo(a).fileName()));
     main->PCOperation->setCurrentWidget(main->TSSR);
     EXPECT_EQ(program->FPSRManager->SelectedRow(), 0); // the page selects its first row
     main->ANewProject->trigger();
     EXPECT_EQ(program->FPSRManager->Count(), 0);
     EXPECT_EQ(main->PCOperation->currentWidget(), main->TSFiles);
+    prompt.push(Answer::Ok);
+    main->AStart->trigger(); // the tree is empty: the page says so, nothing runs
+    EXPECT_EQ(readFile(a), "dog\n");
+    EXPECT_FALSE(prompt.asked().empty());
     program->FPSRManager->Editor = program->FEditSRInfo;
 }
 
@@ -317,8 +338,8 @@ TEST_F(RunFromTheWindow, ConversionOnTakesTheSelectedPairAndShowsTheConvertPage)
 }
 
 TEST_F(RunFromTheWindow, PagesInBothLanguages) {
-    files.convert = true;
-    Start();
+    Start(true, true);
+    program->FPFileManager->AConvert->trigger();
     main->FConvert1->FrameEnter();
     main->FConvert1->AddStep(3);
     main->FConvert1->AddStep(10);
