@@ -31,7 +31,7 @@
 #include "services/backupmanager.h"
 #include "services/ui/datamodule.h"
 #include "services/ui/formlangmanager.h"
-#include "tests/options/ui/uisupport.h"
+#include "tests/support/uitest.h"
 #include "tests/support/screens.h"
 #include "tests/support/testutil.h"
 
