@@ -9,7 +9,7 @@
 #include "platform/format.h"
 #include "platform/fs.h"
 
-QUrl MailLink(const QString& version, const QString& text) {
+QUrl MailCommandLink(const QString& version, const QString& text) {
     const QByteArray subject = QStringLiteral("Brindlewick %1: %2").arg(version, text).toUtf8().toPercentEncoding();
     const QByteArray link = QByteArray("mailto:") + QByteArray(bw::contacts::kSupportMail).toPercentEncoding("@") +
                             "?subject=" + subject + "&Cc=" +

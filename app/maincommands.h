@@ -12,7 +12,7 @@
 // "mailto:" + the support address + "?subject=Brindlewick " + version + ": "
 // + text + "&Cc=" + the copy address, every part percent-encoded, so a text
 // with "&", "?" or Cyrillic letters stays inside the subject.
-QUrl MailLink(const QString& version, const QString& text);
+QUrl MailCommandLink(const QString& version, const QString& text);
 
 // Writes the report's lines to path in UTF-8, each ended by a line feed,
 // through a temporary file that replaces the old one only when complete.

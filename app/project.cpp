@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "app/conversionscheme.h"
+#include "app/mainunit.h"
 #include "files/filetree.h"
 #include "options/optionscycle.h"
 #include "platform/error.h"
@@ -17,8 +18,6 @@
 #include "rules/srlist.h"
 
 namespace {
-
-const QString kNeverSaved = QStringLiteral("New project");
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -177,7 +176,7 @@ void TProjectController::save(const QString& path) {
 
 TProjectController::TSaveResult TProjectController::ASaveProjectExecute() {
     const QString path = host_.LastProject();
-    if (path == kNeverSaved)
+    if (path == kNewProject)
         return ASaveProjectAsExecute();
     save(path);
     return TSaveResult::Saved;

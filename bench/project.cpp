@@ -12,12 +12,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/conversionscheme.h"
-#include "app/project.h"
-#include "files/filetree.h"
+#include "app/projectjob.h"
 #include "platform/fs.h"
-#include "rules/srheader.h"
-#include "rules/srlist.h"
 
 namespace {
 
@@ -34,16 +30,8 @@ public:
     void SaveOptions() override {}
 };
 
-struct Job {
-    TFileVTreeView tree;
-    TSRHeader header;
-    TSRList rules;
-    TConversionScheme scheme;
-    TFileTreeSection treeSection{tree};
-    TRuleListSection ruleSection{header, rules};
-    TSchemeSection schemeSection{scheme};
-    TOptionsSection optionsSection;
-    TProjectSections sections{treeSection, ruleSection, schemeSection, optionsSection};
+struct Job : TProjectJob {
+    TProjectSections sections = Sections();
     Host host;
     TProjectController projects{host, sections, {}};
 };
@@ -54,18 +42,18 @@ void Fill(Job& job) {
     for (int d = 0; d < 200; ++d)
         for (int f = 0; f < 100; ++f)
             files.append(QStringLiteral("/home/user/texts/part%1/chapter%2.txt").arg(d, 3, 10, QLatin1Char('0')).arg(f));
-    job.tree.AddFileList(files);
-    job.header.SetText("Rules of the benchmark\r\n");
+    job.Tree.AddFileList(files);
+    job.Header.SetText("Rules of the benchmark\r\n");
     for (int i = 0; i < 1000; ++i) {
         auto rule = std::make_unique<TSRInfo>();
         rule->Source.ssText = QStringLiteral("search text number %1 [S:2]").arg(i);
         rule->Source.sbAS = true;
         rule->Source.ssCLBCP = QStringLiteral("Win-1251,KOI8-R");
         rule->Target.tsText = QStringLiteral("replacement %1").arg(i);
-        job.rules.Append(i % 3 != 0, std::move(rule));
+        job.Rules.Append(i % 3 != 0, std::move(rule));
     }
     for (int row : {1, 5, 9})
-        job.scheme.AddStep(row);
+        job.Scheme.AddStep(row);
 }
 
 struct Fixture {
@@ -128,7 +116,7 @@ void BM_OpenProject(benchmark::State& state) {
     Job job;
     for (auto _ : state)
         job.projects.OpenProject(f.file);
-    if (job.rules.Count() != 1000 || job.projects.Damaged())
+    if (job.Rules.Count() != 1000 || job.projects.Damaged())
         state.SkipWithError("not the project saved");
 }
 BENCHMARK(BM_OpenProject)->Unit(benchmark::kMillisecond);

@@ -17,6 +17,9 @@ public:
     void SetTextFont(const QFont& font, const QColor& color) override;
     void GetFilesToProcess(QStringList& files) override;
     void RemoveAll() override;
+    void SaveTreeToStream(QIODevice& stream) override;
+    void LoadTreeFromStream(QIODevice& stream) override;
+    void AddDropped(const QStringList& files, const QStringList& folders) override;
 
 private:
     TFPFileManager& page_;

@@ -23,6 +23,7 @@
 #include "app/quietprocesswindow.h"
 #include "app/rerichrunengine.h"
 #include "app/ui/fconvert.h"
+#include "app/ui/fmain_commands.h"
 #include "app/ui/foreport.h"
 #include "app/ui/gaugeview.h"
 #include "app/ui/mainpages.h"
@@ -282,6 +283,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent), parts_(std::make_unique<T
     connect(PCOperation, &QTabWidget::currentChanged, this, [this] { PCOperationChange(); });
 
     MakeRun();
+    commands_ = new TMainCommands(*this);
 }
 
 TFMain::~TFMain() {
@@ -502,6 +504,7 @@ void TFMain::FormShow() {
     }
     ACheckVisibilityExecute();
     PCOperationChange();
+    commands_->OpenLastProject();
     if (files_)
         files_->ApplyViewMode();
     if (services_.Options && services_.Options->CBAutoCheck->isChecked())
@@ -692,14 +695,7 @@ void TFMain::ADonateToAuthorExecute() {
     bw::runGuarded([this] { ShowDonateToAuthor(this); });
 }
 
-void TFMain::AExitProgExecute() {
-    if (Busy()) {
-        AStopExecute();
-        if (!run_->StopRequested())
-            return; // the user goes on with the run
-    }
-    close();
-}
+void TFMain::AExitProgExecute() { commands_->AExitProgExecute(); }
 
 void TFMain::ApplyFolderDefaults(const QString& lastDir, const QStringList& include, const QStringList& exclude) {
     if (TFSelectFolder* dialog = FSelectFolder) {

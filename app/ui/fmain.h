@@ -23,6 +23,7 @@ class TFOReport;
 class TFOptions;
 class TFProcess;
 class TGaugeWidget;
+class TMainCommands;
 class TMainFilesPage;
 class TMainRulesPage;
 class TPageControlEx;
@@ -50,6 +51,13 @@ public:
     void Bind(const TServices& services);
     // The "In Files" and rule-list pages; docked by the start-up sequence.
     void SetPages(TMainFilesPage* files, TMainRulesPage* rules);
+    TMainFilesPage* FilesPage() const { return files_; }
+    TMainRulesPage* RulesPage() const { return rules_; }
+    const TServices& Services() const { return services_; }
+    // Projects, help, the report's printing and saving, exit, drops and mail links.
+    TMainCommands& Commands() { return *commands_; }
+    // Opens a project file by its path (start-up and Open project).
+    void OpenProject(const QString& path);
 
     // The start-up sequence; runs on the first showing.
     void FormShow();
@@ -79,6 +87,8 @@ public:
 
     // TRunWindow
     TRunOptions Options() const override;
+    // The project and the settings as the options say; raises bw::Error when a save fails.
+    void AutoSave() override;
     void ShowPage(TRunPage page) override;
     bool PageVisible(TRunPage page) const override;
     void SetRunning(bool running) override;
@@ -169,6 +179,7 @@ private:
     void MakeRun();
 
     TServices services_;
+    TMainCommands* commands_ = nullptr;
     TMainFilesPage* files_ = nullptr;
     TMainRulesPage* rules_ = nullptr;
     struct TRunParts;

@@ -9,13 +9,13 @@
 
 namespace {
 
-TEST(MailLink, SubjectAndCopyAddressSurviveAnyText) {
+TEST(MailCommandLink, SubjectAndCopyAddressSurviveAnyText) {
     struct Case {
         QString version, text;
     };
     for (const Case& c : {Case{"1.0.0.1", "Bug report"}, Case{"", "Subscribe me"},
                           Case{"2.1", QString::fromUtf8("Сообщить об ошибке & ещё?=#")}}) {
-        const QUrl url = MailLink(c.version, c.text);
+        const QUrl url = MailCommandLink(c.version, c.text);
         ASSERT_TRUE(url.isValid()) << url.toString().toStdString();
         EXPECT_EQ(url.scheme(), "mailto");
         EXPECT_EQ(url.path(), "support@brindlewick.invalid");

@@ -1,4 +1,4 @@
-#include "app/project.h"
+#include "app/projectjob.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -6,11 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/conversionscheme.h"
-#include "files/filetree.h"
 #include "platform/error.h"
-#include "rules/srheader.h"
-#include "rules/srlist.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -42,47 +38,35 @@ public:
     void SaveOptions() override { ++optionsSaved; }
 };
 
-// A whole job: tree, rules, scheme; and the controller over it.
-struct Job {
-    TFileVTreeView tree;
-    TSRHeader header;
-    TSRList rules;
-    TConversionScheme scheme;
-    TFileTreeSection treeSection{tree};
-    TRuleListSection ruleSection{header, rules};
-    TSchemeSection schemeSection{scheme};
-    TOptionsSection optionsSection;
+// A whole job and the controller over it.
+struct Job : TProjectJob {
     FakeHost host;
     TProjectController projects{host, Sections(), {}};
 
-    TProjectSections Sections() {
-        return TProjectSections(treeSection, ruleSection, schemeSection, optionsSection);
-    }
-
     void Fill() {
-        tree.AddFileList({QStringLiteral("/data/a.txt"), QStringLiteral("/data/sub/b.txt")});
-        tree.AddFolder(QStringLiteral("/data/more"));
-        header.SetText("first line\r\nsecond\r\n");
+        Tree.AddFileList({QStringLiteral("/data/a.txt"), QStringLiteral("/data/sub/b.txt")});
+        Tree.AddFolder(QStringLiteral("/data/more"));
+        Header.SetText("first line\r\nsecond\r\n");
         for (int i = 0; i < 3; ++i) {
             auto rule = std::make_unique<TSRInfo>();
             rule->Source.ssText = QStringLiteral("find %1").arg(i);
             rule->Target.tsText = QStringLiteral("put %1").arg(i);
-            rules.Append(i != 1, std::move(rule));
+            Rules.Append(i != 1, std::move(rule));
         }
-        scheme.AddStep(3);
-        scheme.AddStep(7);
+        Scheme.AddStep(3);
+        Scheme.AddStep(7);
     }
 
     QByteArray TreeBytes() const {
         QBuffer b;
         b.open(QIODevice::WriteOnly);
-        tree.SaveToStream(b);
+        Tree.SaveToStream(b);
         return b.data();
     }
     std::vector<std::string> RuleTexts() const {
         std::vector<std::string> out;
-        for (int i = 0; i < rules.Count(); ++i)
-            out.push_back((rules.Checked(i) ? "+" : "-") + RuleToText(rules.Rule(i)));
+        for (int i = 0; i < Rules.Count(); ++i)
+            out.push_back((Rules.Checked(i) ? "+" : "-") + RuleToText(Rules.Rule(i)));
         return out;
     }
 };
@@ -104,14 +88,14 @@ TEST_F(ProjectTest, AJobRoundTripsAndOpeningTwiceReplacesRatherThanAdds) {
     EXPECT_EQ(source.host.titleUpdates, 1);
 
     Job target;
-    target.scheme.AddStep(5); // steps already on the page go
-    target.tree.AddFileList({QStringLiteral("/old/file.txt")});
+    target.Scheme.AddStep(5); // steps already on the page go
+    target.Tree.AddFileList({QStringLiteral("/old/file.txt")});
     for (int round = 0; round < 2; ++round) {
         ASSERT_TRUE(target.projects.OpenProject(path("jobs/one.bwp")));
         EXPECT_EQ(target.TreeBytes(), source.TreeBytes());
-        EXPECT_EQ(target.header.Lines(), source.header.Lines());
+        EXPECT_EQ(target.Header.Lines(), source.Header.Lines());
         EXPECT_EQ(target.RuleTexts(), source.RuleTexts());
-        EXPECT_EQ(target.scheme.Steps(), source.scheme.Steps()) << "round " << round;
+        EXPECT_EQ(target.Scheme.Steps(), source.Scheme.Steps()) << "round " << round;
     }
     EXPECT_EQ(target.host.lastProject, path("jobs/one.bwp"));
     EXPECT_FALSE(target.projects.Damaged());
@@ -122,9 +106,9 @@ TEST_F(ProjectTest, AJobRoundTripsAndOpeningTwiceReplacesRatherThanAdds) {
     empty.host.lastProject = path("empty.bwp");
     empty.projects.ASaveProjectExecute();
     ASSERT_TRUE(target.projects.OpenProject(path("empty.bwp")));
-    EXPECT_TRUE(target.tree.IsEmpty());
-    EXPECT_EQ(target.rules.Count(), 0);
-    EXPECT_TRUE(target.scheme.IsEmpty());
+    EXPECT_TRUE(target.Tree.IsEmpty());
+    EXPECT_EQ(target.Rules.Count(), 0);
+    EXPECT_TRUE(target.Scheme.IsEmpty());
 }
 
 TEST_F(ProjectTest, AMissingProjectKeepsItsPathOpensNothingAndTheTitleNamesIt) {
@@ -135,7 +119,7 @@ TEST_F(ProjectTest, AMissingProjectKeepsItsPathOpensNothingAndTheTitleNamesIt) {
     EXPECT_EQ(job.host.lastProject, path("gone.bwp"));
     EXPECT_EQ(job.host.titleUpdates, 1);
     EXPECT_EQ(job.TreeBytes(), before);
-    EXPECT_EQ(job.rules.Count(), 3);
+    EXPECT_EQ(job.Rules.Count(), 3);
     // Save project then writes exactly there.
     job.projects.ASaveProjectExecute();
     EXPECT_TRUE(exists(path("gone.bwp")));
@@ -151,8 +135,8 @@ TEST_F(ProjectTest, AFailedSaveLeavesTheOldFileWholeAndStopsAutoSave) {
         out.write("partial");
         throw bw::Error(QStringLiteral("disk full"));
     };
-    TProjectController failing(job.host, TProjectSections(job.treeSection, broken, job.schemeSection,
-                                                           job.optionsSection), {});
+    TProjectController failing(job.host, TProjectSections(job.TreeSection, broken, job.SchemeSection,
+                                                           job.OptionsSection), {});
     try {
         failing.AAutoSaveExecute();
         ADD_FAILURE() << "no error";
@@ -247,6 +231,7 @@ TEST_F(ProjectTest, ADamagedProjectLoadsWhatReadsSaysSoOnceAndIsNotAutoSavedOver
         {"empty file", "", false, 0},
         {"cut in the tree", whole.substr(0, treeEnd / 2), false, 0},
         {"cut in the rules", whole.substr(0, treeEnd + (optionsStart - treeEnd) / 2), true, -1},
+        {"cut in the scheme", whole.substr(0, optionsStart - 2), true, 3},
         {"cut in the options", whole.substr(0, optionsStart + 2), true, 3},
         {"tree claims 2 GiB", Int32(0x7FFFFFF0) + whole.substr(4), false, -1},
         {"another file", "[Options]\r\nLanguage=English\r\nSomething else entirely\r\n", false, 0},
@@ -256,7 +241,7 @@ TEST_F(ProjectTest, ADamagedProjectLoadsWhatReadsSaysSoOnceAndIsNotAutoSavedOver
         SCOPED_TRACE(c.name);
         const QString file = writeFile(QStringLiteral("damaged.bwp"), c.bytes);
         Job job;
-        job.tree.AddFileList({QStringLiteral("/before/x.txt")});
+        job.Tree.AddFileList({QStringLiteral("/before/x.txt")});
         const std::size_t asked = prompt.asked().size();
         ASSERT_TRUE(job.projects.OpenProject(file));
         EXPECT_EQ(job.host.lastProject, file);
@@ -266,11 +251,11 @@ TEST_F(ProjectTest, ADamagedProjectLoadsWhatReadsSaysSoOnceAndIsNotAutoSavedOver
         if (c.treeLoaded)
             EXPECT_EQ(job.TreeBytes(), source.TreeBytes());
         else
-            EXPECT_TRUE(job.tree.IsEmpty()) << "nothing of the job opened before stays";
+            EXPECT_TRUE(job.Tree.IsEmpty()) << "nothing of the job opened before stays";
         if (c.rulesLoaded >= 0)
-            EXPECT_EQ(job.rules.Count(), c.rulesLoaded);
+            EXPECT_EQ(job.Rules.Count(), c.rulesLoaded);
         else
-            EXPECT_LE(job.rules.Count(), 3);
+            EXPECT_LE(job.Rules.Count(), 3);
         EXPECT_TRUE(job.projects.Damaged());
 
         // Auto-save leaves the damaged file alone, the settings are still saved.
@@ -290,16 +275,16 @@ TEST_F(ProjectTest, ARuleSectionCutShortKeepsTheRulesBeforeTheDamage) {
     // Cut inside the third rule: the file ends where the scheme would start, minus a few bytes.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    source.scheme.SaveScheme(buffer);
+    source.Scheme.SaveScheme(buffer);
     const std::size_t schemeStart = whole.size() - 4 - std::size_t(buffer.data().size());
     const QString file = writeFile(QStringLiteral("cut.bwp"), whole.substr(0, schemeStart - 3));
     Job job;
     ASSERT_TRUE(job.projects.OpenProject(file));
     EXPECT_EQ(job.TreeBytes(), source.TreeBytes());
-    ASSERT_EQ(job.rules.Count(), 2);
+    ASSERT_EQ(job.Rules.Count(), 2);
     EXPECT_EQ(job.RuleTexts()[0], source.RuleTexts()[0]);
     EXPECT_EQ(job.RuleTexts()[1], source.RuleTexts()[1]);
-    EXPECT_TRUE(job.scheme.IsEmpty());
+    EXPECT_TRUE(job.Scheme.IsEmpty());
 }
 
 TEST_F(ProjectTest, AProjectThatCannotBeOpenedIsAnErrorNamingIt) {
@@ -317,7 +302,7 @@ TEST_F(ProjectTest, AProjectThatCannotBeOpenedIsAnErrorNamingIt) {
         } catch (const bw::Error& e) {
             EXPECT_TRUE(e.message().contains(QDir::toNativeSeparators(file)));
         }
-        EXPECT_EQ(job.rules.Count(), 3) << "the job stays";
+        EXPECT_EQ(job.Rules.Count(), 3) << "the job stays";
     }
 }
 
