@@ -7,6 +7,8 @@ namespace bw::contacts {
 
 inline constexpr char kMakerLine[] = "Made by the Brindlewick developers";
 inline constexpr char kSupportMail[] = "support@brindlewick.invalid";
+// The copy address of the mail commands.
+inline constexpr char kCopyMail[] = "developers@brindlewick.invalid";
 inline constexpr char kPage1[] = "http://www.brindlewick.invalid/";
 inline constexpr char kPage2[] = "http://news.brindlewick.invalid/";
 inline constexpr char kThanks[] =

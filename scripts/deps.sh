@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev perl sed)
 # The peers the plug-in benchmarks (bench_plugins, bench_pluginhost) are timed against.
 packages+=(dos2unix python3)
+# The virtual X server and the key sender of the end-to-end test.
+packages+=(xvfb xdotool)
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

@@ -2,8 +2,10 @@
 
 #include <QAction>
 
-#include "files/ui/fpfilemanager.h"
 #include "files/filetree.h"
+#include "files/ui/fofiles.h"
+#include "files/ui/fpfilemanager.h"
+#include "files/ui/fselectfolder.h"
 #include "files/ui/fvtvfiles.h"
 
 TFilesPage::TFilesPage(TFPFileManager& page) : page_(page) {
@@ -27,4 +29,33 @@ void TFilesPage::SetTextFont(const QFont& font, const QColor& color) {
     QPalette p = page_.FVTVFiles->palette();
     p.setColor(QPalette::Text, color);
     page_.FVTVFiles->setPalette(p);
+}
+
+namespace {
+
+// The view and the page's actions follow the tree.
+void Refresh(TFPFileManager& page) {
+    page.FVTVFiles->SyncFromTree();
+    page.ALFileManagerUpdate();
+    page.ALFileTreeUpdate();
+}
+
+} // namespace
+
+void TFilesPage::SaveTreeToStream(QIODevice& stream) { page_.Tree().SaveToStream(stream); }
+
+void TFilesPage::LoadTreeFromStream(QIODevice& stream) {
+    page_.Tree().LoadFromStream(stream);
+    Refresh(page_);
+}
+
+void TFilesPage::AddDropped(const QStringList& files, const QStringList& folders) {
+    TFileVTreeView& tree = page_.Tree();
+    tree.AddFileList(files);
+    // The folder dialog's panels become the filter of every drop.
+    if (FSelectFolder)
+        FSelectFolder->FOFiles1->InterfaceToFilter(tree.FileFilter);
+    for (const QString& folder : folders)
+        tree.AddFolder(folder);
+    Refresh(page_);
 }

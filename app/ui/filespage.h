@@ -18,6 +18,9 @@ public:
     void GetFilesToProcess(QStringList& files) override;
     void RemoveAll() override;
     bool TreeHasNodes() const override;
+    void SaveTreeToStream(QIODevice& stream) override;
+    void LoadTreeFromStream(QIODevice& stream) override;
+    void AddDropped(const QStringList& files, const QStringList& folders) override;
 
 private:
     TFPFileManager& page_;

@@ -23,6 +23,7 @@
 #include "app/quietprocesswindow.h"
 #include "app/rerichrunengine.h"
 #include "app/ui/fconvert.h"
+#include "app/ui/fmain_commands.h"
 #include "app/ui/foreport.h"
 #include "app/ui/gaugeview.h"
 #include "app/ui/mainpages.h"
@@ -284,6 +285,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent), parts_(std::make_unique<T
 
     MakeRun();
     SetUpPlugins();
+    commands_ = new TMainCommands(*this);
 }
 
 TFMain::~TFMain() {
@@ -480,12 +482,6 @@ void TFMain::showEvent(QShowEvent* event) {
 }
 
 void TFMain::closeEvent(QCloseEvent* event) {
-    if (Applying()) {
-        if (afterApply_ == TAfterApply::Nothing)
-            afterApply_ = TAfterApply::Close;
-        event->ignore();
-        return;
-    }
     if (Busy())
         run_->RequestStop();
     QMainWindow::closeEvent(event);
@@ -517,6 +513,7 @@ void TFMain::FormShow() {
     }
     ACheckVisibilityExecute();
     PCOperationChange();
+    commands_->OpenLastProject();
     if (files_)
         files_->ApplyViewMode();
     if (services_.Options && services_.Options->CBAutoCheck->isChecked())
@@ -589,7 +586,7 @@ void TFMain::UpdateActions() {
     const bool busy = Busy();
     const bool operation = !files_ || files_->SRChecked() || files_->ConvertChecked();
     const bool running = run_ && run_->Running(); // Apply offers no Stop
-    AStart->setVisible(!running);
+    AStart->setVisible(!busy);
     AStart->setEnabled(!busy && operation);
     AStop->setVisible(running);
     for (QAction* a : {ANewProject, AOpenProject, ASaveProject, ASaveProjectAs, ALinkPlugins, AViewOptions,
@@ -714,18 +711,7 @@ void TFMain::ADonateToAuthorExecute() {
     bw::runGuarded([this] { ShowDonateToAuthor(this); });
 }
 
-void TFMain::AExitProgExecute() {
-    if (Applying()) {
-        afterApply_ = TAfterApply::Exit;
-        return;
-    }
-    if (Busy()) {
-        AStopExecute();
-        if (!run_->StopRequested())
-            return; // the user goes on with the run
-    }
-    close();
-}
+void TFMain::AExitProgExecute() { commands_->AExitProgExecute(); }
 
 void TFMain::ApplyFolderDefaults(const QString& lastDir, const QStringList& include, const QStringList& exclude) {
     if (TFSelectFolder* dialog = FSelectFolder) {

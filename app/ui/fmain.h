@@ -23,6 +23,7 @@ class TFOReport;
 class TFOptions;
 class TFProcess;
 class TGaugeWidget;
+class TMainCommands;
 class TMainFilesPage;
 class TMainRulesPage;
 class TPageControlEx;
@@ -51,6 +52,13 @@ public:
     void Bind(const TServices& services);
     // The "In Files" and rule-list pages; docked by the start-up sequence.
     void SetPages(TMainFilesPage* files, TMainRulesPage* rules);
+    TMainFilesPage* FilesPage() const { return files_; }
+    TMainRulesPage* RulesPage() const { return rules_; }
+    const TServices& Services() const { return services_; }
+    // Projects, help, the report's printing and saving, exit, drops and mail links.
+    TMainCommands& Commands() { return *commands_; }
+    // Opens a project file by its path (start-up and Open project).
+    void OpenProject(const QString& path);
 
     // The start-up sequence; runs on the first showing.
     void FormShow();
@@ -85,6 +93,8 @@ public:
 
     // TRunWindow
     TRunOptions Options() const override;
+    // The project and the settings as the options say; raises bw::Error when a save fails.
+    void AutoSave() override;
     void ShowPage(TRunPage page) override;
     bool PageVisible(TRunPage page) const override;
     void SetRunning(bool running) override;
@@ -178,6 +188,7 @@ private:
     void SetUpPlugins();
 
     TServices services_;
+    TMainCommands* commands_ = nullptr;
     TMainFilesPage* files_ = nullptr;
     TMainRulesPage* rules_ = nullptr;
     struct TRunParts;
@@ -191,9 +202,6 @@ private:
     QColor textColor_;
     QElapsedTimer reportShown_;
     int reportLinesShown_ = -1;
-    // Exit and the title bar's close wait for Apply to end.
-    enum class TAfterApply { Nothing, Close, Exit };
-    TAfterApply afterApply_ = TAfterApply::Nothing;
 };
 
 // The one main window of the program.

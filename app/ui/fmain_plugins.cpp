@@ -52,12 +52,4 @@ void TFMain::AApplyExecute() {
     parts.Reporter = &reporter;
     parts.Texts = [this](const QString& key) { return Text(key.toLatin1().constData()); };
     Plugins->AApplyExecute(parts);
-
-    // Exit or the title bar's close asked for while Apply ran.
-    const TAfterApply after = afterApply_;
-    afterApply_ = TAfterApply::Nothing;
-    if (after == TAfterApply::Exit)
-        AExitProgExecute();
-    else if (after == TAfterApply::Close)
-        close();
 }

@@ -6,6 +6,9 @@
 #include <QStringList>
 
 #include "app/processrun.h"
+#include "platform/error.h"
+
+class QIODevice;
 
 class QWidget;
 
@@ -27,6 +30,15 @@ public:
     virtual void SetTextFont(const QFont&, const QColor&) {}
     virtual void ApplyFolderDefaults(const QString&, const QStringList&, const QStringList&) {}
     virtual void Realign() {}
+    // The project's file tree block; loading replaces the tree.
+    virtual void SaveTreeToStream(QIODevice&) { throw bw::Error(QStringLiteral("The file tree cannot be saved.")); }
+    virtual void LoadTreeFromStream(QIODevice&) { throw bw::Error(QStringLiteral("The file tree cannot be read.")); }
+    // Dropped items: the files as included files, then the folder dialog's
+    // filter becomes the tree's, then each folder is added with it.
+    virtual void AddDropped(const QStringList& files, const QStringList& folders) {
+        (void)files;
+        (void)folders;
+    }
 };
 
 // What the main window needs of the rule-list page besides what the run needs.
@@ -39,6 +51,9 @@ public:
     virtual void FocusList() = 0;
     virtual void SetColumns(const QStringList&) {}
     virtual void SetTextFont(const QFont&, const QColor&) {}
+    // The project's rule-list block; loading replaces the list and its header.
+    virtual void SaveToStream(QIODevice&) { throw bw::Error(QStringLiteral("The rule list cannot be saved.")); }
+    virtual void LoadFromStream(QIODevice&) { throw bw::Error(QStringLiteral("The rule list cannot be read.")); }
     // The last confirmed rule, kept by the rule dialog; false when the page has none.
     virtual bool GetLastRuleText(QString&) const { return false; }
     virtual void SetLastRuleText(const QString&) {}

@@ -46,3 +46,6 @@ void TRulesPage::SetActionItems(const QStringList& items) {
     for (int i = 0; i < items.size() && i < dialog_.CBAction->count(); ++i)
         dialog_.CBAction->setItemText(i, items[i]);
 }
+
+void TRulesPage::SaveToStream(QIODevice& stream) { page_.SaveToStream(stream); }
+void TRulesPage::LoadFromStream(QIODevice& stream) { page_.LoadFromStream(stream); }

@@ -23,6 +23,8 @@ public:
     bool GetLastRuleText(QString& text) const override;
     void SetLastRuleText(const QString& text) override;
     void SetActionItems(const QStringList& items) override;
+    void SaveToStream(QIODevice& stream) override;
+    void LoadFromStream(QIODevice& stream) override;
 
 private:
     TFPSRManager& page_;

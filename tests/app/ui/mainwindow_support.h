@@ -17,6 +17,7 @@
 #include "app/ui/mainpages.h"
 #include "app/ui/programentry.h"
 #include "engine/processstate.h"
+#include "services/fileroutines.h"
 #include "tests/support/testutil.h"
 
 namespace bw::test {
@@ -42,6 +43,27 @@ public:
     bool TreeHasNodes() const override { return !files.isEmpty(); }
     void GetFilesToProcess(QStringList& out) override { out = files; }
     void RemoveAll() override { files.clear(); }
+    // A project's tree block: the paths, each a length-prefixed string, after their count.
+    void SaveTreeToStream(QIODevice& out) override {
+        WriteStreamString(std::to_string(files.size()), out);
+        for (const QString& f : files)
+            WriteStreamString(f.toStdString(), out);
+    }
+    void LoadTreeFromStream(QIODevice& in) override {
+        std::string s;
+        ReadStreamString(in, s);
+        QStringList read;
+        for (int n = std::stoi(s); n > 0; --n) {
+            ReadStreamString(in, s);
+            read << QString::fromStdString(s);
+        }
+        files = read;
+    }
+    void AddDropped(const QStringList& f, const QStringList& folders) override {
+        files << f;
+        dropped.push_back({f, folders});
+    }
+    std::vector<std::pair<QStringList, QStringList>> dropped;
 };
 
 class FakeRulesPage : public TMainRulesPage {
@@ -63,6 +85,23 @@ public:
     void DeleteAll() override { rules.clear(); }
     void Clear() override { rules.clear(); }
     void FocusList() override {}
+    // A project's rule block: the count, then each rule's check mark and text.
+    void SaveToStream(QIODevice& out) override {
+        WriteStreamString(std::to_string(rules.size()), out);
+        for (const auto& [checked, rule] : rules)
+            WriteStreamString((checked ? "1" : "0") + RuleToText(rule), out);
+    }
+    void LoadFromStream(QIODevice& in) override {
+        std::string s;
+        ReadStreamString(in, s);
+        rules.clear();
+        for (int n = std::stoi(s); n > 0; --n) {
+            ReadStreamString(in, s);
+            TSRInfo rule;
+            TextToRule(rule, s.substr(1));
+            rules.emplace_back(s[0] == '1', rule);
+        }
+    }
 };
 
 inline TSRInfo MakeRule(const QString& search, const QString& target, bool confirm,

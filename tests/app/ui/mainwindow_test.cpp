@@ -267,18 +267,22 @@ TEST_F(RunFromTheWindow, ClosingTheWindowMidRunStopsTheRun) {
     const QString a = AddFile("a.txt", "cat\n");
     const QString b = AddFile("b.txt", "cat\n");
     rules.rules.emplace_back(true, MakeRule("cat", "dog", true));
+    prompt.push(Answer::Yes); // stop the operation
     Every([&] {
         if (!Process().isVisible())
             return;
-        main->close(); // by the title bar: no question
+        if (prompt.asked().empty())
+            main->close(); // by the title bar: asks like Stop
         Process().AYes->trigger();
     });
     main->AStart->trigger();
+    QApplication::processEvents();
     EXPECT_EQ(readFile(a), "dog\n"); // the file under way is finished
     EXPECT_EQ(readFile(b), "cat\n");
     EXPECT_FALSE(main->Run().Running());
     EXPECT_FALSE(main->isVisible());
-    EXPECT_TRUE(prompt.asked().empty());
+    ASSERT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(prompt.asked().front().buttons, Buttons::YesNo);
 }
 
 TEST_F(RunFromTheWindow, NothingReentersTheRunAtItsPumps) {

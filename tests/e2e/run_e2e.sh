@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# End to end: the built program under a virtual X server, driven by keys.
+#
+#   run_e2e.sh <folder of brindlewick and bw_e2e_tool>
+#
+# A home with three files, a project naming them with two rules, and a
+# settings file that opens that project at start-up. The program must show
+# the project in its title; F9 runs the rules; Alt+T, Alt+S save the report
+# through the file dialog; Alt+F4 exits, which saves the project and the
+# settings. Then the files are checked byte for byte, the report's lines are
+# read, and the project must open to the same files, rules and scheme.
+# Every wait is on a window title or a file, with a time limit; exit code 77
+# (skipped) when Xvfb or xdotool is missing.
+set -uo pipefail
+
+bin=$(cd "${1:?usage: run_e2e.sh <bin folder>}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+# A sanitizer build reports leaks at exit; those of system libraries are left out.
+export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+limit=${E2E_TIMEOUT:-60}
+
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/deps.sh installs it)"; exit 77; }
+done
+
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  if [ -n "${DISPLAY:-}" ] && [ -n "$app_pid" ]; then
+    echo "windows:"; xdotool search --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  /'
+  fi
+  [ -f "$work/app.log" ] && { echo "program output:"; sed 's/^/  /' "$work/app.log"; }
+  exit 1
+}
+
+# wait_for <what> <command...>: runs the command every 0.1 s until it succeeds.
+wait_for() {
+  local what=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -ge $end ] && fail "no $what after ${limit}s"
+    if [ -n "$app_pid" ] && ! kill -0 "$app_pid" 2>/dev/null; then
+      fail "the program ended while waiting for $what"
+    fi
+    sleep 0.1
+  done
+}
+window_named() { xdotool search --onlyvisible --name "^$1\$"; }
+same_file() { cmp -s "$1" "$2"; }
+program_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
+
+# ---- the job
+export BRINDLEWICK_HOME=$work/home
+mkdir -p "$BRINDLEWICK_HOME" "$work/files" "$work/expected"
+printf 'one cat\n' >"$work/files/a.txt"
+printf 'two cats\r\nand one more\r\n\xe8\xe3\xeb\xe0 cat\r\n' >"$work/files/b.txt"
+printf 'nothing here\n' >"$work/files/c.txt"
+printf 'two dog\n' >"$work/expected/a.txt"
+printf 'two dogs\r\nand two more\r\n\xe8\xe3\xeb\xe0 dog\r\n' >"$work/expected/b.txt"
+cp "$work/files/c.txt" "$work/expected/c.txt"
+project=$BRINDLEWICK_HOME/Projects/e2e.job.bwp
+settings=$BRINDLEWICK_HOME/Brindlewick.ini
+"$bin/bw_e2e_tool" make "$project" "$work/files/a.txt" "$work/files/b.txt" "$work/files/c.txt" \
+  >"$work/tool.log" 2>&1 || { cat "$work/tool.log"; fail "the job could not be made"; }
+"$bin/bw_e2e_tool" dump "$project" >"$work/before.txt" || fail "the project made does not read"
+[ -f "$settings" ] || fail "no settings file was made"
+touch -d '2001-01-01' "$project" "$settings"
+
+# ---- the display: Xvfb picks a free one and says which
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+wait_for "a display from Xvfb" grep -q '[0-9]' "$work/display"
+export DISPLAY=:$(tr -dc '0-9' <"$work/display")
+wait_for "X server on $DISPLAY" xdotool getdisplaygeometry
+
+# ---- the program
+QT_QPA_PLATFORM=xcb "$bin/brindlewick" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for 'title "Brindlewick - e2e.job"' window_named 'Brindlewick - e2e\.job'
+main=$(window_named 'Brindlewick - e2e\.job' | head -1)
+xdotool windowfocus --sync "$main"
+
+xdotool key F9
+wait_for "the rules' changes" same_file "$work/files/a.txt" "$work/expected/a.txt"
+wait_for "the run's end" window_named 'Brindlewick - e2e\.job'
+same_file "$work/files/b.txt" "$work/expected/b.txt" || fail "b.txt is not as expected"
+
+# The report page (by way of another page, so the page takes the focus),
+# then its Save: the file dialog takes the path.
+xdotool windowfocus --sync "$main"
+xdotool key alt+i
+xdotool key alt+t
+xdotool key alt+s
+wait_for "the report's file dialog" window_named 'Save'
+dialog=$(window_named 'Save' | head -1)
+xdotool windowfocus --sync "$dialog"
+xdotool type --delay 2 "$work/report"
+xdotool key Return
+wait_for "the saved report" test -s "$work/report.txt"
+wait_for "the file dialog to close" bash -c "! xdotool search --name '^Save\$'"
+
+xdotool windowfocus --sync "$main"
+xdotool key alt+F4
+wait_for "the program's end" program_gone
+wait "$app_pid"
+code=$?
+app_pid=
+[ "$code" -eq 0 ] || fail "the program ended with code $code"
+
+# ---- what it left
+for f in a b c; do
+  cmp "$work/files/$f.txt" "$work/expected/$f.txt" || fail "$f.txt differs"
+done
+report=$work/report.txt
+has_line() { grep -qxF "$1" "$report" || { cat "$report"; fail "the report has no line \"$1\""; }; }
+has_line 'Files processed: 3 of 3'
+has_line "$work/files/a.txt: 1 of 1 matches replaced"
+has_line "$work/files/b.txt: 2 of 2 matches replaced"
+has_line "$work/files/c.txt: nothing found"
+if grep -q $'\r' "$report"; then fail "the report has CR line ends"; fi
+
+[ "$settings" -nt "$work/before.txt" ] || fail "the settings file was not written again"
+[ "$project" -nt "$work/before.txt" ] || fail "the project was not saved again"
+grep -qF "$project" "$settings" || fail "the settings do not name the project"
+"$bin/bw_e2e_tool" dump "$project" >"$work/after.txt" || fail "the saved project does not read"
+diff -u "$work/before.txt" "$work/after.txt" || fail "the project did not open to the same files, rules and scheme"
+echo "PASS"
