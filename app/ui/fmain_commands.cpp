@@ -84,7 +84,7 @@ TMainCommands::TMainCommands(TFMain& main) : QObject(&main), main_(main) {
     connect(helpKey_, &QShortcut::activated, this, [this] { bw::runGuarded([this] { ShowContextHelp(); }); });
     // The run's end shows in Process coming back.
     connect(main_.AStart, &QAction::changed, this, [this] {
-        if ((closeAfterRun_ || exitAfterRun_) && !main_.Busy())
+        if ((closeAfterRun_ || exitAfterRun_ || exitAfterApply_) && !main_.Busy())
             QMetaObject::invokeMethod(this, [this] { AfterRun(); }, Qt::QueuedConnection);
     });
     main_.TSFiles->setProperty("helpContext", 800);
@@ -232,11 +232,13 @@ void TMainCommands::ASaveReportExecute() {
 bool TMainCommands::RunWithStop() const { return main_.Busy() && main_.AStop->isVisible(); }
 
 void TMainCommands::AExitProgExecute() {
-    if (exitAfterRun_)
+    if (exitAfterRun_ || exitAfterApply_)
         return;
     if (main_.Busy()) {
-        if (!RunWithStop())
-            return; // Apply: nothing stops it, Exit waits for the user to try again
+        if (!RunWithStop()) {
+            exitAfterApply_ = true; // Apply has no Stop: Exit follows once it has ended
+            return;
+        }
         main_.AStopExecute();
         if (!main_.Run().StopRequested())
             return; // the user goes on with the run
@@ -260,7 +262,11 @@ void TMainCommands::EndProgram() {
 void TMainCommands::AfterRun() {
     if (main_.Busy())
         return;
-    if (exitAfterRun_) {
+    if (exitAfterApply_) {
+        exitAfterApply_ = false;
+        closeAfterRun_ = false;
+        AExitProgExecute();
+    } else if (exitAfterRun_) {
         exitAfterRun_ = false;
         closeAfterRun_ = false;
         EndProgram();
@@ -295,7 +301,7 @@ bool TMainCommands::eventFilter(QObject* watched, QEvent* event) {
         }
         // During a run the close asks like Stop; during Apply it waits.
         event->ignore();
-        if (closeAfterRun_ || exitAfterRun_)
+        if (closeAfterRun_ || exitAfterRun_ || exitAfterApply_)
             return true;
         if (RunWithStop()) {
             main_.AStopExecute();

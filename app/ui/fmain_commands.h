@@ -79,4 +79,5 @@ private:
     bool closing_ = false;       // the window may close now
     bool closeAfterRun_ = false; // the title bar's close waits for the run
     bool exitAfterRun_ = false;  // Exit waits for the run
+    bool exitAfterApply_ = false; // Exit, auto-save included, waits for Apply
 };

@@ -148,41 +148,46 @@ TEST_F(PluginsWindow, CheckConfigureApplyAndRestart) {
 // While Apply runs, the commands that would change its inputs do nothing, no
 // Stop is offered, and Exit and the title bar's close wait for its end.
 TEST_F(PluginsWindow, ApplyIsBusyAndCloseWaitsForItsEnd) {
-    StartOnPlugins();
-    files.files = {AddFile("a.txt", "1\r\n"), AddFile("b.txt", "2\r\n")};
-    rules.rules.emplace_back(true, MakeRule("1", "x", false));
-    ClickCheck(List(), 0);
-    ClickRow(List(), 1);
-    int pumps = 0;
-    bool closedDuring = false;
-    Every([&] {
-        if (!main->Applying())
-            return;
-        if (++pumps > 1)
-            return;
-        EXPECT_TRUE(main->Busy());
-        EXPECT_FALSE(main->AStop->isVisible());
-        EXPECT_FALSE(main->AApply->isEnabled());
-        EXPECT_FALSE(main->ALinkPlugins->isEnabled());
-        EXPECT_FALSE(main->PCOperation->isEnabled());
-        main->AStartExecute();
-        main->ANewProjectExecute();
-        main->ALinkPluginsExecute();
-        main->AApplyExecute();
-        main->AViewOptionsExecute();
-        main->AExitProgExecute();
-        EXPECT_TRUE(main->isVisible()) << "Exit waits for Apply";
-        closedDuring = !main->close();
-    }, 0);
-    QPointer<TFMain> window = main;
-    main->AApply->trigger();
-    EXPECT_GE(pumps, 1);
-    EXPECT_TRUE(closedDuring) << "the close was put off";
-    EXPECT_EQ(readFile(path("a.txt")), "1\r\n") << "no processing run started inside Apply";
-    EXPECT_EQ(files.files.size(), 2) << "New project did not empty the tree";
-    EXPECT_EQ(Host().Count(), 2);
-    EXPECT_TRUE(Host().Checked(0)) << "Refresh did nothing";
-    EXPECT_FALSE(window->isVisible()) << "closed once Apply ended";
+    for (const bool exit : {false, true}) {
+        SCOPED_TRACE(exit ? "Exit" : "the title bar's close");
+        program.reset();
+        files.page = new QWidget;
+        rules.page = new QWidget;
+        StartOnPlugins();
+        files.files = {AddFile("a.txt", "1\r\n"), AddFile("b.txt", "2\r\n")};
+        rules.rules.assign(1, {true, MakeRule("1", "x", false)});
+        ClickCheck(List(), 0);
+        int pumps = 0;
+        Every([&] {
+            if (!main->Applying() || ++pumps > 1)
+                return;
+            EXPECT_TRUE(main->Busy());
+            EXPECT_FALSE(main->AStop->isVisible());
+            EXPECT_FALSE(main->AApply->isEnabled());
+            EXPECT_FALSE(main->ALinkPlugins->isEnabled());
+            EXPECT_FALSE(main->PCOperation->isEnabled());
+            main->AStartExecute();
+            main->ANewProjectExecute();
+            main->ALinkPluginsExecute();
+            main->AApplyExecute();
+            main->AViewOptionsExecute();
+            if (exit)
+                main->AExitProgExecute();
+            else
+                main->close();
+            EXPECT_TRUE(main->isVisible()) << "put off while Apply runs";
+        }, 0);
+        QPointer<TFMain> window = main;
+        main->AApply->trigger();
+        EXPECT_GE(pumps, 1);
+        EXPECT_EQ(readFile(path("a.txt")), "1\r\n") << "no processing run started inside Apply";
+        EXPECT_EQ(files.files.size(), 2) << "New project did not empty the tree";
+        EXPECT_TRUE(Host().Checked(0)) << "Refresh did nothing";
+        EXPECT_TRUE(waitUntil([&] { return !window->isVisible(); })) << "closed once Apply ended";
+        // Only Exit saves the settings on the way out.
+        EXPECT_EQ(IniFile(MainUnit.OptionsFileName).readString("FMain", ".CLBPlugins.Checked"),
+                  exit ? "\"Simple Changer\"" : "");
+    }
 }
 
 // A backup copy that cannot be made: Abort skips the file with a report
