@@ -150,9 +150,11 @@ TEST_F(PluginsWindow, CheckConfigureApplyAndRestart) {
 TEST_F(PluginsWindow, ApplyIsBusyAndCloseWaitsForItsEnd) {
     for (const bool exit : {false, true}) {
         SCOPED_TRACE(exit ? "Exit" : "the title bar's close");
-        program.reset();
-        files.page = new QWidget;
-        rules.page = new QWidget;
+        program.reset(); // the docked pages go with the window
+        if (!files.page)
+            files.page = new QWidget;
+        if (!rules.page)
+            rules.page = new QWidget;
         StartOnPlugins();
         files.files = {AddFile("a.txt", "1\r\n"), AddFile("b.txt", "2\r\n")};
         rules.rules.assign(1, {true, MakeRule("1", "x", false)});
