@@ -251,6 +251,13 @@ public:
 
     // Replaces the whole text; clears the modified flag, raises no event.
     void LoadFromString(std::string text);
+    // Gives the text away (the engine is left empty); the modified flag stays.
+    std::string TakeText();
+    // Whether one pass of the rule set on the engine would find anything in
+    // the text, the rule's action left aside: no handler runs, no counter
+    // moves. A pattern that fails to compile counts as a find, so that the
+    // pass itself meets the failure.
+    bool FindsAnything();
     // False when a before-event cancelled; a file that cannot be read raises bw::Error.
     virtual bool LoadFromFile(const QString& fileName);
     // False when a before-event cancelled or the save failed.
@@ -263,6 +270,8 @@ public:
 
 private:
     void FindNext(void (TRERichEdit::*handler)());
+    // The next find from a position of FText; -1 for none.
+    std::int64_t FindFrom(std::int32_t from);
     void AfterFound();
     void Replace();
     void Apply();
@@ -298,6 +307,8 @@ private:
     bool FPlainFinderReady = false;
 
     std::string FPassOut;
+    // Buffers of texts up to this size are kept for the next pass's output.
+    static constexpr std::size_t kSpareBufferLimit = std::size_t{32} << 20;
     std::size_t FPassFrom = 0;
     bool FPassPending = false;
     bool FInFind = false;

@@ -129,6 +129,27 @@ void TRERichEdit::LoadFromString(std::string text) {
     SelMarked = false;
 }
 
+std::string TRERichEdit::TakeText() {
+    SettlePass();
+    std::string text;
+    text.swap(FText);
+    MarkedRanges.clear();
+    ++FTextVersion;
+    return text;
+}
+
+bool TRERichEdit::FindsAnything() {
+    try {
+        RecompileForPass();
+    } catch (const bw::Error&) {
+        return true;
+    }
+    if (FPassPending)
+        FlushPass();
+    StopPass = false;
+    return FindFrom(0) >= 0;
+}
+
 bool TRERichEdit::LoadFromFile(const QString& fileName) {
     bool continueAction = true;
     if (OnBeforeLoadFile)
@@ -166,14 +187,21 @@ void TRERichEdit::FlushPass() {
         return;
     FPassOut.append(FText, FPassFrom, std::string::npos);
     FText.swap(FPassOut);
-    std::string().swap(FPassOut);
+    // The old text's buffer takes the next pass's output, unless it is big.
+    if (FPassOut.capacity() <= kSpareBufferLimit)
+        FPassOut.clear();
+    else
+        std::string().swap(FPassOut);
     FPassFrom = 0;
     FPassPending = false;
     ++FTextVersion;
 }
 
 void TRERichEdit::DropPass() {
-    std::string().swap(FPassOut);
+    if (FPassOut.capacity() <= kSpareBufferLimit)
+        FPassOut.clear();
+    else
+        std::string().swap(FPassOut);
     FPassFrom = 0;
     FPassPending = false;
 }
@@ -327,35 +355,36 @@ TRERichEdit::TRepeatOutcome TRERichEdit::ProcessAllRepeated(bool repeat, const s
     return outcome;
 }
 
+std::int64_t TRERichEdit::FindFrom(std::int32_t from) {
+    // A start past the end of the text ends the pass.
+    if (from > static_cast<std::int64_t>(FText.size()))
+        return -1;
+    FInFind = true;
+    AtExit done([this] { FInFind = false; });
+    const std::string& source = SearchPattern().Source;
+    if (Options.soMaskedSource)
+        return MaskedFind(from);
+    if (Options.soIgnoreMode)
+        return Find(source, from, static_cast<std::int32_t>(FText.size()) - from);
+    // As Find does, with the search text prepared once per pass.
+    if (!FPlainFinderReady || FPlainFinderOptions != SearchOptions || FPlainFinderText != source) {
+        FPlainFinder.reset(source, Flags());
+        FPlainFinderText = source;
+        FPlainFinderOptions = SearchOptions;
+        FPlainFinderReady = true;
+    }
+    LastFindLength = static_cast<std::int32_t>(source.size());
+    return FPlainFinder.find(FText, static_cast<std::size_t>(from), FText.size());
+}
+
 void TRERichEdit::FindNext(void (TRERichEdit::*handler)()) {
     // A start moved back into the processed part needs the text settled.
     if (FPassPending && StartPos < static_cast<std::int64_t>(FPassOut.size()))
         FlushPass();
     const std::int64_t shift = PassShift();
     const std::int64_t start = std::max<std::int64_t>(std::int64_t(StartPos) - shift, 0);
-    std::int64_t found = -1;
-    // A start past the end of the text ends the pass.
-    if (start <= static_cast<std::int64_t>(FText.size())) {
-        FInFind = true;
-        AtExit done([this] { FInFind = false; });
-        const auto from = static_cast<std::int32_t>(start);
-        const std::string& source = SearchPattern().Source;
-        if (Options.soMaskedSource) {
-            found = MaskedFind(from);
-        } else if (Options.soIgnoreMode) {
-            found = Find(source, from, static_cast<std::int32_t>(FText.size()) - from);
-        } else {
-            // As Find does, with the search text prepared once per pass.
-            if (!FPlainFinderReady || FPlainFinderOptions != SearchOptions || FPlainFinderText != source) {
-                FPlainFinder.reset(source, Flags());
-                FPlainFinderText = source;
-                FPlainFinderOptions = SearchOptions;
-                FPlainFinderReady = true;
-            }
-            found = FPlainFinder.find(FText, static_cast<std::size_t>(from), FText.size());
-            LastFindLength = static_cast<std::int32_t>(source.size());
-        }
-    }
+    const std::int64_t found =
+        start <= static_cast<std::int64_t>(FText.size()) ? FindFrom(static_cast<std::int32_t>(start)) : -1;
     FoundAt = found < 0 ? -1 : static_cast<std::int32_t>(found + shift);
     FoundLength = LastFindLength;
     if (FoundAt != -1) {

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <limits>
 #include <new>
@@ -86,39 +88,53 @@ bool LoadFileToString(const QString& path, std::string& text) {
         ::close(fd);
         return false;
     }
-    QFile f;
-    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    try {
-        std::string data;
-        const qint64 size = f.size();
-        if (size > 0) {
-            data.resize(static_cast<std::size_t>(size));
-            const qint64 got = f.read(data.data(), size);
-            if (got < 0)
-                return false;
-            data.resize(static_cast<std::size_t>(got));
-        }
-        // Whatever the size did not announce (a file that grew, or one whose
-        // size the system does not know).
-        char buf[16 * 1024];
+    // Read into a buffer of this thread that keeps its capacity from file to
+    // file; it changes places with the caller's text, whose old buffer is
+    // kept in its turn, unless it is a big one.
+    constexpr std::size_t kKept = std::size_t{32} << 20;
+    thread_local std::string spare;
+    std::string& data = spare;
+    const auto readAll = [&]() -> bool {
+        data.clear();
+        if (st.st_size > 0)
+            data.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t got = 0;
+        // Whatever the size did not announce too (a file that grew, or one
+        // whose size the system does not know).
+        char more[16 * 1024];
         for (;;) {
-            const qint64 n = f.read(buf, sizeof buf);
-            if (n < 0)
+            const bool inBuffer = got < data.size();
+            const ssize_t n = inBuffer ? ::read(fd, data.data() + got, data.size() - got) : ::read(fd, more, sizeof more);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
                 return false;
+            }
             if (n == 0)
                 break;
-            data.append(buf, static_cast<std::size_t>(n));
+            if (!inBuffer)
+                data.append(more, static_cast<std::size_t>(n));
+            got += static_cast<std::size_t>(n);
         }
-        text.swap(data);
+        data.resize(got);
         return true;
+    };
+    bool ok = false;
+    try {
+        ok = readAll();
     } catch (const std::bad_alloc&) {
-        return false;
+        ok = false;
     } catch (const std::length_error&) {
-        return false;
+        ok = false;
     }
+    ::close(fd);
+    if (ok)
+        text.swap(data);
+    if (data.capacity() > kKept)
+        std::string().swap(data);
+    else
+        data.clear();
+    return ok;
 }
 
 bool SaveStringToFile(const QString& path, const std::string& text) {
