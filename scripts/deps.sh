@@ -4,7 +4,7 @@
 set -euo pipefail
 # With --fuzz, also clang and its sanitizer and libFuzzer runtimes, which only
 # the fuzz build (scripts/fuzz.sh) needs.
-packages=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev perl sed)
+packages=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev perl sed grep ripgrep)
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
