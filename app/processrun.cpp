@@ -18,6 +18,7 @@
 #include "platform/delimitedtext.h"
 #include "platform/error.h"
 #include "platform/format.h"
+#include "platform/fs.h"
 #include "platform/prompt.h"
 #include "services/fileroutines.h"
 #include "services/filestamp.h"
@@ -146,6 +147,8 @@ void TProcessRun::AStartExecute() {
     state_ = TState::Running;
     p_.Window.SetRunning(true);
     try {
+        // Folders are read for what killed saves left behind once per run.
+        const bw::ReplaceSession saves;
         BeforeRun();
         TRunEngine& engine = p_.Engine;
         if (options.SR) {
@@ -323,15 +326,16 @@ void TProcessRun::ProcessFileAs(const QString& fileName, TReport& report, bool k
     }
     // A missing file is passed over in silence (the list may be older than
     // the folder); one that is there but cannot be taken says so.
-    const QFileInfo info(fileName);
-    if (!info.isFile())
+    TFileStamp stamp;
+    switch (LoadFileChecked(fileName, CurrentFileText, stamp, TRERichEdit::kMaxTextLength)) {
+    case TLoadOutcome::Loaded:
+        break;
+    case TLoadOutcome::NotAFile:
         return;
-    if (static_cast<std::uint64_t>(info.size()) > TRERichEdit::kMaxTextLength) {
+    case TLoadOutcome::TooLarge:
         ReportUnreadableFile(report, p_.Texts, fileName, true);
         return;
-    }
-    TFileStamp stamp;
-    if (!LoadFileStamped(fileName, CurrentFileText, stamp)) {
+    case TLoadOutcome::Unreadable:
         ReportUnreadableFile(report, p_.Texts, fileName, false);
         return;
     }

@@ -146,6 +146,7 @@ TReadAhead::TFinding TReadAhead::Look(int k, std::string& text, std::string& con
     const TFileStamp before = TakeFileStamp(path);
     if (!before.Valid || before.Size > kFileLimit)
         return TFinding::Unknown;
+    // Text and converted text; a file that grew since is refused below.
     const std::int64_t reserved = 2 * before.Size;
     if (!Reserve(reserved))
         return TFinding::Unknown;
@@ -156,8 +157,7 @@ TReadAhead::TFinding TReadAhead::Look(int k, std::string& text, std::string& con
     } give{*this, reserved};
 
     TFileStamp stamp;
-    if (!LoadFileStamped(path, text, stamp) || !stamp.Valid ||
-        text.size() > static_cast<std::size_t>(kFileLimit))
+    if (LoadFileChecked(path, text, stamp, std::uint64_t(before.Size)) != TLoadOutcome::Loaded || !stamp.Valid)
         return TFinding::Unknown;
     for (std::size_t r = 0; r < rules_.size(); ++r) {
         TRERichEdit& engine = *engines[r];
