@@ -309,6 +309,11 @@ private:
     std::string FPassOut;
     // Buffers of texts up to this size are kept for the next pass's output.
     static constexpr std::size_t kSpareBufferLimit = std::size_t{32} << 20;
+public:
+    // Changes that keep the length are made where the text stands. Off only
+    // to compare with the way every other change goes.
+    static inline bool ChangeInPlace = true;
+private:
     std::size_t FPassFrom = 0;
     bool FPassPending = false;
     bool FInFind = false;

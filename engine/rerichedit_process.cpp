@@ -209,6 +209,18 @@ void TRERichEdit::DropPass() {
 // Takes FText from FPassFrom up to keepUpTo into the processed part, adds
 // insert, and goes on at resumeAt (positions in FText).
 void TRERichEdit::EmitChange(std::size_t keepUpTo, std::string_view insert, std::size_t resumeAt) {
+    if (ChangeInPlace && !FPassPending && insert.size() == resumeAt - keepUpTo) {
+        // As long as every change keeps the length, the text is changed where
+        // it stands: no second buffer. The finds look ahead of resumeAt, and
+        // back only at the byte before it (line start, word boundary).
+        if (!insert.empty()) {
+            const bool lastChanged = FText[resumeAt - 1] != insert.back();
+            FText.replace(keepUpTo, insert.size(), insert);
+            if (lastChanged)
+                ++FTextVersion;
+        }
+        return;
+    }
     CheckLength((FPassPending ? FPassOut.size() : 0) + (keepUpTo - (FPassPending ? FPassFrom : 0)) + insert.size() +
                 (FText.size() - resumeAt));
     if (!FPassPending) {
