@@ -456,8 +456,12 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
                 if (!engine.Aborted() && engine.Modified()) {
                     reverseRow = Conversion.ReverseConversion;
                     const bool convertBack = rule.Source.sbSaveCP && reverseRow != -1;
-                    text = convertBack ? ConvertBack(engine.Text(), Conversion)
-                                       : unattended_ ? engine.MoveOutText() : engine.Text();
+                    if (convertBack)
+                        text = ConvertBack(engine.Text(), Conversion);
+                    else if (unattended_) // no window shows the engine's text
+                        text = engine.MoveOutText();
+                    else
+                        text = engine.Text();
                 }
                 giveBack();
             } catch (const std::bad_alloc&) {
