@@ -169,9 +169,12 @@ void TProcessRun::AStartExecute() {
                     ahead ? ahead->Wait(k, stamp, keepWaiting) : TReadAhead::TFinding::Unknown;
                 if (StopRequested())
                     break;
-                // Passed over only while the file is still the one searched.
+                // Passed over, or taken as read ahead, only while the file is
+                // still the one the workers read.
                 const bool known = finding == TReadAhead::TFinding::NoFinds && FileMatchesStamp(FilesToProcess[k], stamp);
-                ProcessFileAs(FilesToProcess[k], p_.Report, known);
+                const bool read = finding == TReadAhead::TFinding::Finds && ahead->TakeText(k, CurrentFileText, stamp) &&
+                                  FileMatchesStamp(FilesToProcess[k], stamp);
+                ProcessFileAs(FilesToProcess[k], p_.Report, known, read ? &stamp : nullptr);
                 if (StopRequested())
                     break;
                 p_.Gauge.Step(FileNameOnly(FilesToProcess[k]));
@@ -304,9 +307,12 @@ void TProcessRun::ReloadCurrentText(const QString& path) {
         CurrentFileText.clear();
 }
 
-void TProcessRun::ProcessFile(const QString& fileName, TReport& report) { ProcessFileAs(fileName, report, false); }
+void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
+    ProcessFileAs(fileName, report, false, nullptr);
+}
 
-void TProcessRun::ProcessFileAs(const QString& fileName, TReport& report, bool knownWithoutFinds) {
+void TProcessRun::ProcessFileAs(const QString& fileName, TReport& report, bool knownWithoutFinds,
+                                const TFileStamp* readAhead) {
     if (knownWithoutFinds) {
         // Searched ahead: no rule finds anything in it, so it is neither
         // loaded nor searched again; everything else goes as below.
@@ -327,7 +333,11 @@ void TProcessRun::ProcessFileAs(const QString& fileName, TReport& report, bool k
     // A missing file is passed over in silence (the list may be older than
     // the folder); one that is there but cannot be taken says so.
     TFileStamp stamp;
-    switch (LoadFileChecked(fileName, CurrentFileText, stamp, TRERichEdit::kMaxTextLength)) {
+    const TLoadOutcome loaded = readAhead ? TLoadOutcome::Loaded
+                                          : LoadFileChecked(fileName, CurrentFileText, stamp, TRERichEdit::kMaxTextLength);
+    if (readAhead) // in CurrentFileText already
+        stamp = *readAhead;
+    switch (loaded) {
     case TLoadOutcome::Loaded:
         break;
     case TLoadOutcome::NotAFile:

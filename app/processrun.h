@@ -242,7 +242,9 @@ private:
     void CountFileProcessed();
     // The rules over one file read into CurrentFileText with the given stamp.
     void ProcessRules(const QString& fileName, TFileStamp stamp, TReport& report, bool knownWithoutFinds);
-    void ProcessFileAs(const QString& fileName, TReport& report, bool knownWithoutFinds);
+    // readAhead: the file's text is in CurrentFileText already, read with that stamp.
+    void ProcessFileAs(const QString& fileName, TReport& report, bool knownWithoutFinds,
+                       const TFileStamp* readAhead);
     // The read-ahead of this run's files, when it may be used; else null.
     std::unique_ptr<class TReadAhead> StartReadAhead();
     // The folders of a rule, resolved and made once per run.

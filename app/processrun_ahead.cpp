@@ -68,7 +68,7 @@ int TReadAhead::DefaultWorkers() {
 
 TReadAhead::TReadAhead(QStringList files, std::vector<TRule> rules, std::vector<bool> skip, int workers)
     : files_(std::move(files)), rules_(std::move(rules)), skip_(std::move(skip)),
-      findings_(std::size_t(files_.size())), stamps_(std::size_t(files_.size())) {
+      findings_(std::size_t(files_.size())), stamps_(std::size_t(files_.size())), texts_(std::size_t(files_.size())) {
     for (auto& f : findings_)
         f.store(std::uint8_t(TFinding::Pending), std::memory_order_relaxed);
     workers = std::max(1, workers);
@@ -155,6 +155,16 @@ TReadAhead::TFinding TReadAhead::Look(int k, std::string& text, std::string& con
         std::int64_t bytes;
         ~Give() { self.Release(bytes); }
     } give{*this, reserved};
+    // A file with finds keeps its text for the loop while the read-ahead has room.
+    const auto keep = [&](std::string& text, const TFileStamp& stamp) {
+        std::lock_guard lock(mutex_);
+        const auto size = static_cast<std::int64_t>(text.size());
+        if (held_ - give.bytes + size > kBudget)
+            return;
+        held_ += size;
+        stamps_[std::size_t(k)] = stamp;
+        texts_[std::size_t(k)].swap(text);
+    };
 
     TFileStamp stamp;
     if (LoadFileChecked(path, text, stamp, std::uint64_t(before.Size)) != TLoadOutcome::Loaded || !stamp.Valid)
@@ -178,12 +188,36 @@ TReadAhead::TFinding TReadAhead::Look(int k, std::string& text, std::string& con
                 text.swap(back);
             else
                 converted.swap(back);
-            if (finds)
+            if (finds) {
+                keep(text, stamp);
                 return TFinding::Finds;
+            }
         }
     }
     stamps_[std::size_t(k)] = stamp;
     return TFinding::NoFinds;
+}
+
+bool TReadAhead::TakeText(int k, std::string& text, TFileStamp& stamp) {
+    if (k < 0 || k >= files_.size() || findings_[std::size_t(k)].load() != std::uint8_t(TFinding::Finds))
+        return false;
+    std::int64_t size = 0;
+    {
+        std::lock_guard lock(mutex_);
+        std::string& kept = texts_[std::size_t(k)];
+        if (kept.empty() && stamps_[std::size_t(k)].Size != 0)
+            return false;
+        if (!stamps_[std::size_t(k)].Valid)
+            return false;
+        size = static_cast<std::int64_t>(kept.size());
+        text.swap(kept);
+        std::string().swap(kept);
+        stamp = stamps_[std::size_t(k)];
+        stamps_[std::size_t(k)].Valid = false;
+        held_ -= size;
+    }
+    budget_.notify_all();
+    return true;
 }
 
 TReadAhead::TFinding TReadAhead::Wait(int k, TFileStamp& stamp, const std::function<bool()>& keepWaiting) {

@@ -40,7 +40,8 @@ public:
 
     // Files larger than this are left to the loop.
     static constexpr std::int64_t kFileLimit = std::int64_t{8} << 20;
-    // The texts the workers hold at once, at most.
+    // The texts the workers hold at once, at most: those being searched and
+    // those kept for the loop.
     static constexpr std::int64_t kBudget = std::int64_t{64} << 20;
 
     // The rules as the workers take them; nullopt-like empty vector and false
@@ -56,6 +57,9 @@ public:
     // Waits for file k, asking keepWaiting every 20 ms whether to go on
     // waiting; Pending when it said no. The stamp is the file's as it was read.
     TFinding Wait(int k, TFileStamp& stamp, const std::function<bool()>& keepWaiting);
+    // After Wait gave Finds: the file's text as the worker read it, and its
+    // stamp, when the worker could keep it within the read-ahead; false when not.
+    bool TakeText(int k, std::string& text, TFileStamp& stamp);
     // Ends the workers' work; a file under way ends at its next code page.
     void Stop();
 
@@ -72,6 +76,7 @@ private:
     const std::vector<bool> skip_;
     std::vector<std::atomic<std::uint8_t>> findings_;
     std::vector<TFileStamp> stamps_; // written before the finding is published
+    std::vector<std::string> texts_; // texts of files with finds, kept for the loop
     std::atomic<int> next_{0};
     std::atomic<bool> stop_{false};
     std::mutex mutex_;

@@ -262,6 +262,14 @@ TEST_F(RunAheadTest, WorkersTellFilesWithoutFindsApart) {
     EXPECT_EQ(wait(3), F::Unknown);
     EXPECT_EQ(wait(4), F::Unknown);
     EXPECT_EQ(wait(5), F::Unknown);
+    // A file with finds is handed over as it was read, once.
+    std::string text;
+    TFileStamp stamp;
+    EXPECT_TRUE(ahead.TakeText(2, text, stamp));
+    EXPECT_EQ(text, "id=5");
+    EXPECT_TRUE(FileMatchesStamp(hit, stamp));
+    EXPECT_FALSE(ahead.TakeText(2, text, stamp));
+    EXPECT_FALSE(ahead.TakeText(0, text, stamp)); // nothing kept of a file without finds
 
     TSRInfo broken = ReplaceRule("[D", "x");
     broken.Source.sbAS = true;
