@@ -313,28 +313,12 @@ void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
 
 void TProcessRun::ProcessFileAs(const QString& fileName, TReport& report, bool knownWithoutFinds,
                                 const TFileStamp* readAhead) {
-    if (knownWithoutFinds) {
-        // Searched ahead: no rule finds anything in it, so it is neither
-        // loaded nor searched again; everything else goes as below.
-        TRunEngine& engine = p_.Engine;
-        engine.ResetPassCounters();
-        engine.LoadFromString(std::string());
-        p_.Process.SetDefaultFont();
-        p_.Process.PushCaption();
-        try {
-            ProcessRules(fileName, TFileStamp(), report, true);
-        } catch (...) {
-            p_.Process.PopCaption();
-            throw;
-        }
-        p_.Process.PopCaption();
-        return;
-    }
-    // A missing file is passed over in silence (the list may be older than
-    // the folder); one that is there but cannot be taken says so.
+    // Searched ahead without a find: neither loaded nor searched again; a
+    // missing file is passed over in silence (the list may be older than the
+    // folder); one that is there but cannot be taken says so.
     TFileStamp stamp;
-    const TLoadOutcome loaded = readAhead ? TLoadOutcome::Loaded
-                                          : LoadFileChecked(fileName, CurrentFileText, stamp, TRERichEdit::kMaxTextLength);
+    const TLoadOutcome loaded = knownWithoutFinds || readAhead ? TLoadOutcome::Loaded
+                                : LoadFileChecked(fileName, CurrentFileText, stamp, TRERichEdit::kMaxTextLength);
     if (readAhead) // in CurrentFileText already
         stamp = *readAhead;
     switch (loaded) {
@@ -357,7 +341,7 @@ void TProcessRun::ProcessFileAs(const QString& fileName, TReport& report, bool k
     // Put back here rather than by a guard: nothing that may throw runs while
     // an exception unwinds.
     try {
-        ProcessRules(fileName, stamp, report, false);
+        ProcessRules(fileName, stamp, report, knownWithoutFinds);
     } catch (...) {
         p_.Process.PopCaption();
         throw;

@@ -17,6 +17,7 @@
 //   bench_run_peers ours <tree folder> <literal|pattern|report> <workers: 0 all, 1 one>
 
 #include "app/processrun.h"
+#include "bench/headless.h"
 #include "app/rerichrunengine.h"
 #include "engine/processstate.h"
 #include "platform/cp1251.h"
@@ -35,39 +36,20 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-const char* const kRussian[] = {
-    "\xEF\xF0\xE8\xE2\xE5\xF2", "\xEC\xE8\xF0", "\xF1\xEB\xEE\xE2\xEE", "\xF2\xE5\xEA\xF1\xF2", "\xE4\xE0",
-    "\xED\xE5\xF2", "\xE4\xEE\xEC", "\xEA\xEE\xF2", "\xE3\xEE\xF0\xEE\xE4", "\xF0\xE5\xEA\xE0", "\xEB\xE5\xF1",
-    "\xCC\xEE\xF1\xEA\xE2\xE0", "\xF7\xE8\xF2\xE0\xF2\xFC", "\xEF\xE8\xF1\xE0\xF2\xFC",
-};
-const char* const kEnglish[] = {"the", "quick", "brown", "fox", "jumps", "over", "lazy", "dog", "lorem", "ipsum",
-                                "idle", "need", "value", "size"};
-
 // About `size` bytes of text; with matches, "needle" and "id=<digits>" come
 // about every 400 bytes.
-std::string GenerateText(std::mt19937& rng, std::size_t size, bool matches, bool crlf) {
-    std::string out;
-    out.reserve(size + 64);
-    int word = 0;
-    while (out.size() < size) {
-        const unsigned r = rng() % 80;
-        if (matches && r == 0)
-            out += "needle";
-        else if (matches && r == 1)
-            out += "id=" + std::to_string(rng() % 100000);
-        else if (r % 2)
-            out += kRussian[rng() % std::size(kRussian)];
-        else
-            out += kEnglish[rng() % std::size(kEnglish)];
-        out += (++word % 11 == 0) ? (crlf ? "\r\n" : "\n") : " ";
-    }
-    return out;
+std::string TreeText(std::mt19937& rng, std::size_t size, bool matches, bool crlf) {
+    static const std::vector<std::function<std::string(std::mt19937&)>> kinds = {
+        [](std::mt19937&) { return std::string("needle"); },
+        [](std::mt19937& g) { return "id=" + std::to_string(g() % 100000); }};
+    return GenerateText(rng, size, crlf, 80, matches ? kinds : decltype(kinds){});
 }
 
 struct TreeShape {
@@ -80,71 +62,19 @@ const TreeShape kTrees[] = {
     {"huge", 1, 256u << 20},     {"half-small", 10000, 5 << 10}, {"half-large", 50, 2 << 20},
 };
 
-bool WriteBytes(const QString& path, const std::string& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
-}
-
 void Generate(const QString& root, const TreeShape& shape) {
     std::mt19937 rng(20261208);
     for (int i = 0; i < shape.files; ++i) {
-        const std::string text = GenerateText(rng, shape.bytes, shape.files == 1 || i % 2 == 0, i % 4 < 2);
+        const std::string text = TreeText(rng, shape.bytes, shape.files == 1 || i % 2 == 0, i % 4 < 2);
         WriteBytes(root + QStringLiteral("/d%1/e%2/f%3.txt").arg(i % 10).arg(i % 7).arg(i), text);
     }
-}
-
-QStringList ListFiles(const QString& root) {
-    QStringList files;
-    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    return files;
 }
 
 // ---------------------------------------------------------------------------
 // The run, in the child process.
 
-class Host : public TRunWindow, public TRunFiles, public TRunRules, public TRunScheme, public TGaugeView {
-public:
-    QString root;
-    TSRInfo rule;
-    TConversionScheme scheme;
-    TRunOptions Options() const override { return {}; }
-    void GetFilesToProcess(QStringList& files) override { files = ListFiles(root); }
-    void RemoveAll() override {}
-    int Count() const override { return 1; }
-    bool Checked(int) const override { return true; }
-    const TSRInfo& Rule(int) const override { return rule; }
-    bool HasCheckedRules() override { return true; }
-    void DeleteAll() override {}
-    TConversionScheme& Scheme() override { return scheme; }
-    bool AddSelectedStep() override { return false; }
-    QString Title() const override { return {}; }
-    void SetTitle(const QString&) override {}
-    void SetPanelText(const QString&) override {}
-    void SetProgress(int, int) override {}
-    void SetGaugeVisible(bool) override {}
-};
-
-class QuietWindow : public TRunProcessWindow {
-public:
-    void Hide() override {}
-    void PushCaption() override {}
-    void PopCaption() override {}
-    void SetCaption(const QString&) override {}
-    void SetDefaultFont() override {}
-    void PrepareFind() override {}
-    void PrepareReplace() override {}
-    void TextLoaded() override {}
-};
-
 int RunOurs(const QString& root, const QString& kind, int workers) {
-    Host host;
-    host.root = root;
-    TSRInfo& r = host.rule;
+    TSRInfo r;
     r.Source.ssCLBCP = QStringLiteral("Win-1251");
     r.Source.sbCaseSensitive = true;
     r.Target.tbConfirmReplace = false;
@@ -161,14 +91,10 @@ int RunOurs(const QString& root, const QString& kind, int workers) {
         r.Source.ssText = QStringLiteral("needle");
         r.SearchActionType = ofatDontChange;
     }
-    TRERichEditRunEngine engine;
-    QuietWindow window;
-    TMyGauge gauge(host, {});
-    TReport report;
-    TProcessRun run({host, host, host, host, engine, window, gauge, report, {}, {}});
-    run.ReadAhead = workers != 1;
-    run.AStartExecute();
-    return report.Count() > 0 ? 0 : 1;
+    HeadlessRun headless(root, r);
+    headless.run.ReadAhead = workers != 1;
+    headless.run.AStartExecute();
+    return headless.report.Count() > 0 ? 0 : 1;
 }
 
 // ---------------------------------------------------------------------------
@@ -233,6 +159,28 @@ struct Pair {
     long oursRss = 0;
 };
 
+// One round of a pair; the order alternates so that neither side always goes first.
+void Round(Pair& p, int round, const std::function<Timed()>& ours, const std::function<Timed()>& peer) {
+    Timed o, q;
+    if (round % 2) {
+        q = peer();
+        o = ours();
+    } else {
+        o = ours();
+        q = peer();
+    }
+    p.ours.push_back(o.seconds);
+    p.peer.push_back(q.seconds);
+    p.ratio.push_back(o.seconds / q.seconds);
+    p.oursRss = std::max(p.oursRss, o.maxRssKiB);
+}
+
+// Cases can be picked with RUN_PEERS_CASES (a list of literal, pattern, report).
+bool Wanted(const char* kind) {
+    const QByteArray only = qgetenv("RUN_PEERS_CASES");
+    return only.isEmpty() || only.contains(kind);
+}
+
 void Print(const char* tree, const char* what, const char* peer, const Pair& p) {
     std::printf("%-11s %-26s %-13s ours %8.3f s  peer %8.3f s  ratio %5.2f  (median of %zu pairs; ours peak %ld MiB)\n",
                 tree, what, peer, Median(p.ours), Median(p.peer), Median(p.ratio), p.ratio.size(), p.oursRss / 1024);
@@ -282,30 +230,16 @@ int main(int argc, char** argv) {
         for (const Replace& c : replaces) {
             for (const char* peerName : {"sed -i", "perl -0777 -pi"}) {
                 const bool sed = peerName[0] == 's';
-                if (sed && c.sed.empty())
+                if ((sed && c.sed.empty()) || !Wanted(c.kind))
                     continue;
                 const std::string tool = sed ? "sed -i " + c.sed : "perl -0777 -pi " + c.perl;
                 Pair p;
                 for (int r = 0; r < rounds; ++r) {
                     Reset(pristine, a);
                     Reset(pristine, b);
-                    // The order alternates so that neither side always goes first.
-                    Timed ours, peer;
-                    const auto runOurs = [&] { ours = Spawn({self, "ours", a.toStdString(), c.kind, "0"}); };
-                    const auto runPeer = [&] {
-                        peer = Shell("grep -rlZ " + c.grep + " . | xargs -0 -r " + tool, b);
-                    };
-                    if (r % 2) {
-                        runPeer();
-                        runOurs();
-                    } else {
-                        runOurs();
-                        runPeer();
-                    }
-                    p.ours.push_back(ours.seconds);
-                    p.peer.push_back(peer.seconds);
-                    p.ratio.push_back(ours.seconds / peer.seconds);
-                    p.oursRss = std::max(p.oursRss, ours.maxRssKiB);
+                    Round(
+                        p, r, [&] { return Spawn({self, "ours", a.toStdString(), c.kind, "0"}); },
+                        [&] { return Shell("grep -rlZ " + c.grep + " . | xargs -0 -r " + tool, b); });
                     if (r == 0 && Shell("diff -rq " + Q(a) + " " + Q(b) + " > /dev/null").exitCode != 0)
                         std::printf("   OUTPUTS DIFFER from %s\n", peerName);
                 }
@@ -314,6 +248,8 @@ int main(int argc, char** argv) {
         }
 
         // Report-only: nothing is written, one copy serves every round.
+        if (!Wanted("report"))
+            continue;
         Reset(pristine, a);
         struct Report {
             const char* what;
@@ -327,22 +263,10 @@ int main(int argc, char** argv) {
         };
         for (const Report& c : reports) {
             Pair p;
-            for (int r = 0; r < rounds; ++r) {
-                Timed ours, peer;
-                const auto runOurs = [&] { ours = Spawn({self, "ours", a.toStdString(), "report", c.workers}); };
-                const auto runPeer = [&] { peer = Shell(c.peer, a); };
-                if (r % 2) {
-                    runPeer();
-                    runOurs();
-                } else {
-                    runOurs();
-                    runPeer();
-                }
-                p.ours.push_back(ours.seconds);
-                p.peer.push_back(peer.seconds);
-                p.ratio.push_back(ours.seconds / peer.seconds);
-                p.oursRss = std::max(p.oursRss, ours.maxRssKiB);
-            }
+            for (int r = 0; r < rounds; ++r)
+                Round(
+                    p, r, [&] { return Spawn({self, "ours", a.toStdString(), "report", c.workers}); },
+                    [&] { return Shell(c.peer, a); });
             Print(shape.name, c.what, c.peerName, p);
         }
     }

@@ -77,16 +77,6 @@ bool appendOnce(const QString& path, const std::string& text) {
 
 namespace {
 
-TFileStamp stampOf(const struct stat& st) {
-    TFileStamp stamp;
-    stamp.Valid = true;
-    stamp.Device = static_cast<std::uint64_t>(st.st_dev);
-    stamp.Inode = static_cast<std::uint64_t>(st.st_ino);
-    stamp.Size = static_cast<std::int64_t>(st.st_size);
-    stamp.ModifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    return stamp;
-}
-
 // The buffer of this thread that files are read into. It keeps its capacity
 // from file to file: it changes places with the caller's text, whose old
 // buffer is kept in its turn, unless it is a big one.
@@ -193,8 +183,8 @@ TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp&
     finishRead(ok, text);
     if (!ok)
         return TLoadOutcome::Unreadable;
-    stamp = stampOf(st);
-    if (stampOf(after) != stamp)
+    stamp = FileStampOf(st);
+    if (FileStampOf(after) != stamp)
         stamp.Valid = false;
     return TLoadOutcome::Loaded;
 }

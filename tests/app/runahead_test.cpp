@@ -86,43 +86,6 @@ TSRInfo RandomRule(std::mt19937& rng, bool first) {
     return r;
 }
 
-class Host : public TRunWindow, public TRunFiles, public TRunRules, public TRunScheme, public TGaugeView {
-public:
-    QStringList files;
-    std::vector<TSRInfo> rules;
-    std::vector<bool> checked;
-    TConversionScheme scheme;
-    TRunOptions options;
-    int steps = 0;
-    TRunOptions Options() const override { return options; }
-    void GetFilesToProcess(QStringList& out) override { out = files; }
-    void RemoveAll() override {}
-    int Count() const override { return int(rules.size()); }
-    bool Checked(int row) const override { return checked[std::size_t(row)]; }
-    const TSRInfo& Rule(int row) const override { return rules[std::size_t(row)]; }
-    bool HasCheckedRules() override { return std::find(checked.begin(), checked.end(), true) != checked.end(); }
-    void DeleteAll() override {}
-    TConversionScheme& Scheme() override { return scheme; }
-    bool AddSelectedStep() override { return false; }
-    QString Title() const override { return {}; }
-    void SetTitle(const QString&) override {}
-    void SetPanelText(const QString&) override {}
-    void SetProgress(int progress, int) override { steps = progress; }
-    void SetGaugeVisible(bool) override {}
-};
-
-class QuietWindow : public TRunProcessWindow {
-public:
-    void Hide() override {}
-    void PushCaption() override {}
-    void PopCaption() override {}
-    void SetCaption(const QString&) override {}
-    void SetDefaultFont() override {}
-    void PrepareFind() override {}
-    void PrepareReplace() override {}
-    void TextLoaded() override {}
-};
-
 // Every file below a folder: relative path and bytes.
 std::map<QString, std::string> Snapshot(const QString& root) {
     std::map<QString, std::string> out;
@@ -158,20 +121,20 @@ protected:
         writeFile(name + "/in/names.txt", "one\r\ntwo\r\nthree\r\n");
         for (const auto& [rel, bytes] : tree)
             writeFile(name + "/tree/" + rel, bytes);
-        Host host;
+        FakeHost host;
         for (const QString& rel : order)
             host.files << root + "/" + rel;
         for (TSRInfo& r : rules) {
             r.Target.OutFolder = out + "/";
             r.Target.InFolder = path(name + "/in") + "/";
         }
-        host.rules = std::move(rules);
-        host.checked = checked;
+        for (std::size_t i = 0; i < rules.size(); ++i)
+            host.rules.emplace_back(checked[i], rules[i]);
         host.options = options;
         for (int row : scheme)
             host.scheme.AddStep(row);
         TRERichEditRunEngine engine;
-        QuietWindow window;
+        TQuietProcessWindow window;
         TMyGauge gauge(host, {});
         TReport report;
         TProcessRun run({host, host, host, host, engine, window, gauge, report, FakeTexts(), {}, {}});
@@ -185,7 +148,7 @@ protected:
         o.report.replaceInStrings(root, "<root>").replaceInStrings(out, "<out>");
         o.tree = Snapshot(root);
         o.outputs = Snapshot(out);
-        o.steps = host.steps;
+        o.steps = host.stepsShown;
         return o;
     }
 };
