@@ -73,8 +73,16 @@ TReadAhead::TReadAhead(QStringList files, std::vector<TRule> rules, std::vector<
         f.store(std::uint8_t(TFinding::Pending), std::memory_order_relaxed);
     workers = std::max(1, workers);
     workers_.reserve(std::size_t(workers));
-    for (int i = 0; i < workers; ++i)
-        workers_.emplace_back([this] { Work(); });
+    for (int i = 0; i < workers; ++i) {
+        try {
+            workers_.emplace_back([this] { Work(); });
+        } catch (const std::exception&) {
+            break; // the system gives no more threads: fewer do
+        }
+    }
+    if (workers_.empty()) // none at all: every file goes to the loop
+        for (auto& f : findings_)
+            f.store(std::uint8_t(TFinding::Unknown));
 }
 
 TReadAhead::~TReadAhead() {
