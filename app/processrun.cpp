@@ -425,9 +425,9 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
                     CurrentFileText = engine.MoveOutText();
             };
             try {
-                if (knownWithoutFinds)
-                    ; // searched ahead: nothing would be found
-                else if (lent)
+                if (knownWithoutFinds) {
+                    // Searched ahead: nothing would be found, nothing is loaded.
+                } else if (lent)
                     engine.MoveInText(std::move(CurrentFileText));
                 else if (row == kNoConversion)
                     engine.LoadFromString(CurrentFileText);
