@@ -1,46 +1,77 @@
 #include "engine/srinfo.h"
 
 #include "platform/cp1251.h"
-#include "platform/delimitedtext.h"
 #include "platform/error.h"
 #include "platform/textvalues.h"
 
-#include <charconv>
+#include <deque>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace {
 
+// The rule text is a ';'-delimited list of Name=Value items (see
+// platform/delimitedtext.h for the quoting rules); the writer and the reader
+// below follow those rules directly on the bytes, without building a list of
+// items first, since rule lists hold many thousands of rules.
 constexpr char kDelimiter = ';';
+
+bool needsQuote(unsigned c) { return c <= ' ' || c == '"' || c == unsigned(kDelimiter); }
 
 class RuleWriter {
 public:
-    void set(const char* key, const std::string& value) {
-        if (!value.empty()) // an empty value leaves the key out
-            items_.push_back(std::string(key) + '=' + value);
+    RuleWriter() { out_.reserve(256); }
+
+    void set(const char* key, std::string_view value) {
+        if (value.empty()) // an empty value leaves the key out
+            return;
+        if (!out_.empty())
+            out_.push_back(kDelimiter);
+        bool quote = false;
+        for (char c : value)
+            if (needsQuote(static_cast<unsigned char>(c))) {
+                quote = true;
+                break;
+            }
+        if (!quote) {
+            out_.append(key).push_back('=');
+            out_.append(value);
+            return;
+        }
+        out_.push_back('"');
+        out_.append(key).push_back('=');
+        std::size_t from = 0;
+        for (std::size_t i = 0; i < value.size(); ++i)
+            if (value[i] == '"') {
+                out_.append(value.substr(from, i + 1 - from)).push_back('"');
+                from = i + 1;
+            }
+        out_.append(value.substr(from));
+        out_.push_back('"');
     }
-    void set(const char* key, const QString& value) { set(key, bw::encode1251(value)); }
-    void set(const char* key, bool value) { set(key, std::string(value ? "-1" : "0")); }
-    void set(const char* key, long long value) { set(key, std::to_string(value)); }
+    void set(const char* key, const QString& value) { set(key, std::string_view(bw::encode1251(value))); }
+    void set(const char* key, bool value) { set(key, std::string_view(value ? "-1" : "0")); }
+    void set(const char* key, long long value) { set(key, std::string_view(std::to_string(value))); }
     // A folder is refused rather than written with '?' for the characters the
     // code page lacks: read back, it would name another folder.
     void setFolder(const char* key, const QString& folder) {
         bool lossy = false;
-        std::string bytes = bw::encode1251(folder, &lossy);
+        const std::string bytes = bw::encode1251(folder, &lossy);
         if (lossy)
             throw bw::Error(QStringLiteral("The folder \"%1\" has characters that Windows-1251 cannot hold; a rule "
                                            "can not be stored with it. Choose another folder.")
                                 .arg(folder));
-        set(key, bytes);
+        set(key, std::string_view(bytes));
     }
 
-    std::string text() const { return bw::joinDelimited(items_, kDelimiter); }
+    std::string take() { return std::move(out_); }
 
 private:
-    std::vector<std::string> items_;
+    std::string out_;
 };
 
-std::optional<std::int32_t> parseInt(const std::string& s) {
+std::optional<std::int32_t> parseInt(std::string_view s) {
     std::size_t i = 0;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
@@ -62,7 +93,7 @@ std::optional<std::int32_t> parseInt(const std::string& s) {
     return static_cast<std::int32_t>(value);
 }
 
-std::optional<bool> parseBool(const std::string& s) { return bw::parseBoolean(s, parseInt); }
+std::optional<bool> parseBool(std::string_view s) { return bw::parseBoolean(s, parseInt); }
 
 // Reading stops at the first value that cannot be read: the reader turns that
 // into an exception so one guard around the sequence ends it.
@@ -70,9 +101,23 @@ struct Unreadable {};
 
 class RuleReader {
 public:
-    explicit RuleReader(const std::string& text) : items_(bw::splitDelimited(text, kDelimiter)) {}
+    explicit RuleReader(const std::string& text) { split(text); }
 
-    std::string raw(const char* key) const { return bw::delimitedValue(items_, std::string(key)); }
+    // The value of the first item whose name is key (ASCII letters without
+    // regard to case); a missing key reads as empty.
+    std::string_view raw(std::string_view key) const {
+        auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
+        for (std::string_view item : items_) {
+            if (item.size() <= key.size() || item[key.size()] != '=')
+                continue;
+            std::size_t k = 0;
+            while (k < key.size() && lower(item[k]) == lower(key[k]))
+                ++k;
+            if (k == key.size())
+                return item.substr(key.size() + 1);
+        }
+        return {};
+    }
     QString wide(const char* key) const { return bw::decode1251(raw(key)); }
     bool boolean(const char* key) const {
         if (auto b = parseBool(raw(key)))
@@ -93,7 +138,73 @@ public:
     }
 
 private:
-    std::vector<std::string> items_;
+    // The items of the text as views into it; a quoted item with doubled
+    // quotes is undone into storage of its own (a deque keeps its strings in
+    // place, so views into them stay valid).
+    void split(const std::string& text) {
+        items_.reserve(20);
+        const std::size_t n = text.size();
+        std::size_t i = 0;
+        auto code = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+        auto skipBlanks = [&] {
+            while (i < n && code(i) >= 1 && code(i) <= ' ')
+                ++i;
+        };
+        skipBlanks();
+        while (i < n) {
+            if (code(i) == '"') {
+                const std::size_t from = ++i;
+                bool doubled = false;
+                while (i < n) {
+                    if (code(i) == '"') {
+                        if (i + 1 < n && code(i + 1) == '"') {
+                            doubled = true;
+                            i += 2;
+                            continue;
+                        }
+                        break;
+                    }
+                    ++i;
+                }
+                std::string_view item(text.data() + from, i - from);
+                if (i < n)
+                    ++i; // the closing quote
+                if (doubled) {
+                    std::string& undone = unquoted_.emplace_back();
+                    undone.reserve(item.size());
+                    std::size_t from = 0;
+                    for (std::size_t k = item.find('"'); k != std::string_view::npos; k = item.find('"', from)) {
+                        undone.append(item.substr(from, k + 1 - from)); // up to and with one quote
+                        from = k + 2;                                    // the doubled one dropped
+                    }
+                    if (from < item.size())
+                        undone.append(item.substr(from));
+                    item = undone;
+                }
+                items_.push_back(item);
+            } else {
+                const std::size_t from = i;
+                while (i < n && code(i) > ' ' && code(i) != unsigned(kDelimiter))
+                    ++i;
+                items_.emplace_back(text.data() + from, i - from);
+            }
+            skipBlanks();
+            if (i < n && code(i) == unsigned(kDelimiter)) {
+                ++i;
+                if (i == n) {
+                    items_.emplace_back();
+                    break;
+                }
+                skipBlanks();
+            } else if (i < n && code(i) == 0) {
+                // A zero character ends the text, as it would a C string.
+                break;
+            }
+        }
+    }
+
+    std::vector<std::string_view> items_;
+    std::deque<std::string> unquoted_;
 };
 
 } // namespace
@@ -121,7 +232,7 @@ std::string RuleToText(const TSRInfo& rule) {
         w.setFolder("OutFolder", t.OutFolder);
         w.setFolder("InFolder", t.InFolder);
     }
-    return w.text();
+    return w.take();
 }
 
 void TextToRule(TSRInfo& rule, const std::string& text) {

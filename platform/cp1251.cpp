@@ -60,27 +60,33 @@ int unicodeToCp1251(char16_t unit) {
 QString decode1251(std::string_view bytes) {
     QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* d = out.data();
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        d[i] = QChar(cp1251ToUnicode(static_cast<unsigned char>(bytes[i])));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        d[i] = QChar(b < 0x80 ? char16_t(b) : kHigh[b - 0x80]);
+    }
     return out;
 }
 
 std::string encode1251(const QString& text, bool* lossy) {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(text.size()));
+    const qsizetype n = text.size();
+    std::string out(static_cast<std::size_t>(n), '\0');
+    std::size_t used = 0;
+    const QChar* in = text.constData();
+    const auto& low = reverseTable().low;
     bool lost = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        int b = unicodeToCp1251(u);
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = in[i].unicode();
+        int b = u < 0x80 ? int(u) : u < 0x500 ? low[u] : unicodeToCp1251(u);
         if (b < 0) {
             lost = true;
             b = '?';
             // A surrogate pair is one character: one '?' for both halves.
-            if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            if (QChar::isHighSurrogate(u) && i + 1 < n && in[i + 1].isLowSurrogate())
                 ++i;
         }
-        out.push_back(static_cast<char>(b));
+        out[used++] = static_cast<char>(b);
     }
+    out.resize(used);
     if (lossy)
         *lossy = lost;
     return out;

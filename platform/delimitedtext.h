@@ -36,6 +36,10 @@ String joinDelimited(const std::vector<String>& items, char delimiter) {
         out.push_back('"');
         return out;
     }
+    std::size_t total = items.size();
+    for (const String& item : items)
+        total += static_cast<std::size_t>(item.size()) + 2;
+    out.reserve(static_cast<decltype(out.size())>(total));
     bool first = true;
     for (const String& item : items) {
         if (!first)
@@ -51,12 +55,16 @@ String joinDelimited(const std::vector<String>& items, char delimiter) {
             out += item;
             continue;
         }
+        // Runs without a double quote go in whole; each quote is doubled.
         out.push_back('"');
-        for (auto c : item) {
-            if (code(c) == '"')
+        decltype(item.size()) from = 0;
+        for (decltype(item.size()) i = 0; i < item.size(); ++i)
+            if (code(item[i]) == '"') {
+                out.append(item.data() + from, i + 1 - from);
                 out.push_back('"');
-            out.push_back(c);
-        }
+                from = i + 1;
+            }
+        out.append(item.data() + from, item.size() - from);
         out.push_back('"');
     }
     return out;
@@ -76,25 +84,31 @@ std::vector<String> splitDelimited(const String& text, char delimiter) {
     while (i < n) {
         String item;
         if (code(text[i]) == '"') {
+            // Runs up to each quote go in whole; a doubled quote gives one.
             ++i;
+            auto from = i;
             while (i < n) {
                 if (code(text[i]) == '"') {
+                    item.append(text.data() + from, i - from);
                     if (i + 1 < n && code(text[i + 1]) == '"') {
                         item.push_back(text[i]);
                         i += 2;
+                        from = i;
                         continue;
                     }
                     ++i;
+                    from = i;
                     break;
                 }
-                item.push_back(text[i]);
                 ++i;
             }
+            if (from < i)
+                item.append(text.data() + from, i - from);
         } else {
-            while (i < n && code(text[i]) > ' ' && code(text[i]) != code(delimiter)) {
-                item.push_back(text[i]);
+            const auto from = i;
+            while (i < n && code(text[i]) > ' ' && code(text[i]) != code(delimiter))
                 ++i;
-            }
+            item.append(text.data() + from, i - from);
         }
         items.push_back(std::move(item));
         skipBlanks();
@@ -141,10 +155,7 @@ String delimitedValue(const std::vector<String>& items, const String& key, bool*
         if (same) {
             if (found)
                 *found = true;
-            String value;
-            for (auto j = key.size() + 1; j < item.size(); ++j)
-                value.push_back(item[j]);
-            return value;
+            return String(item.data() + key.size() + 1, item.size() - key.size() - 1);
         }
     }
     if (found)

@@ -4,7 +4,11 @@
 set -euo pipefail
 # With --fuzz, also clang and its sanitizer and libFuzzer runtimes, which only
 # the fuzz build (scripts/fuzz.sh) needs.
-packages=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev perl sed grep ripgrep)
+packages=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev perl sed)
+# The peers the plug-in benchmark (bench_plugins) is timed against.
+packages+=(dos2unix python3)
+# The peers the run benchmark (bench_run_peers) is timed against.
+packages+=(grep ripgrep)
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

@@ -75,7 +75,6 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
     setObjectName(QStringLiteral("FProcess"));
     setWindowTitle(tr("Processing of file"));
     resize(761, 338);
-    setMinimumSize(580, 105);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(3, 3, 3, 3);
@@ -169,6 +168,11 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
         if (filling_ || !isVisible()) return;
         Guarded([this] { controller_->CodePageChange(); });
     });
+
+    // Never smaller than 580 wide, nor than what the parts shown in the
+    // current mode need: the minimum follows the layout as parts show and hide.
+    REProcess->setMinimumSize(580 - 2 * 3, 40);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
 
     // The window sees the keys before its controls do.
     for (QWidget* w : {static_cast<QWidget*>(REProcess), static_cast<QWidget*>(MHint), static_cast<QWidget*>(CBCP),

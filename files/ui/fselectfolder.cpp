@@ -119,6 +119,11 @@ TFSelectFolder::TFSelectFolder(QWidget* parent) : QDialog(parent) {
         FSelectFolder = this;
 }
 
+TFSelectFolder::~TFSelectFolder() {
+    if (FSelectFolder == this)
+        FSelectFolder = nullptr;
+}
+
 void TFSelectFolder::fillPlaces() {
     QStringList places{QStringLiteral("/"), QDir::homePath()};
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
@@ -224,7 +229,8 @@ int TFSelectFolder::EditSettings(const QString& caption, const QString& path, co
         }
     } restore{this, oldCaption, oldSize};
 
-    CBSubFolders->setChecked(FOFiles1->FilterTextToInterface(settingsText));
+    if (!settingsText.isEmpty())
+        CBSubFolders->setChecked(FOFiles1->FilterTextToInterface(settingsText));
     PFolder->hide();
     setWindowTitle(caption);
     ELastDir->setText(path);

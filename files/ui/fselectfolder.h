@@ -18,12 +18,14 @@ class TFSelectFolder : public QDialog {
     Q_OBJECT
 public:
     explicit TFSelectFolder(QWidget* parent = nullptr);
+    ~TFSelectFolder() override;
 
     // Shows the dialog modally to choose a folder; its result code.
     int Execute();
     // Shows the dialog modally to edit the settings of the added folder `path`:
     // the chooser is hidden, the dialog narrowed and captioned by the caller,
-    // and the panels show `settingsText`. Caption, chooser and width come back
+    // and the panels show `settingsText` (an empty text leaves them as they
+    // were). Caption, chooser and width come back
     // afterwards, also when the text does not read (its error is raised).
     int EditSettings(const QString& caption, const QString& path, const QString& settingsText);
 

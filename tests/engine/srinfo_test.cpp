@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/cp1251.h"
+#include "platform/delimitedtext.h"
 #include "platform/error.h"
+
+#include <algorithm>
+#include <random>
 
 namespace {
 
@@ -133,3 +138,53 @@ TEST(RuleText, LegacyKeysAndActionRange) {
 }
 
 } // namespace
+
+// The rule reader splits the text itself; it must read every value as the
+// general delimited-text rules do, whatever quoting, blanks and zero bytes
+// the text holds. The writer's texts must split back into what was written.
+TEST(RuleText, ReaderAndWriterAgreeWithTheDelimitedTextRules) {
+    std::mt19937 rng(1251);
+    const char pieces[] = "ab\"\";= \t\x01\xE0";
+    auto randomBytes = [&](int most) {
+        std::string s(rng() % (most + 1), ' ');
+        for (char& c : s)
+            c = pieces[rng() % (sizeof(pieces) - 1)];
+        if (rng() % 8 == 0)
+            s.insert(s.begin() + static_cast<long>(rng() % (s.size() + 1)), '\0');
+        return s;
+    };
+    const char* keys[] = {"ssText", "SSTEXT", "ssCLBCP", "x", "ssText="};
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int items = static_cast<int>(rng() % 5);
+        for (int i = 0; i < items; ++i) {
+            text += randomBytes(3);
+            text += keys[rng() % 5];
+            text += rng() % 4 ? "=" : "";
+            text += randomBytes(6);
+            if (rng() % 3)
+                text += ';';
+        }
+        const auto split = bw::splitDelimited(text, ';');
+        TSRInfo rule;
+        TextToRule(rule, text);
+        EXPECT_EQ(rule.Source.ssText, bw::decode1251(bw::delimitedValue(split, std::string("ssText"))))
+            << ::testing::PrintToString(text);
+
+        // Written values hold no zero byte: a zero ends a delimited text.
+        TSRInfo written;
+        auto noZero = [&](int most) {
+            std::string s = randomBytes(most);
+            std::replace(s.begin(), s.end(), '\0', 'z');
+            return bw::decode1251(s);
+        };
+        written.Source.ssText = noZero(12);
+        written.Source.ssCLBCP = noZero(6);
+        written.SearchActionType = ofatReplace;
+        written.Target.tsText = noZero(12);
+        const std::string out = RuleToText(written);
+        const auto back = bw::splitDelimited(out, ';');
+        EXPECT_EQ(bw::decode1251(bw::delimitedValue(back, std::string("ssText"))), written.Source.ssText);
+        EXPECT_EQ(bw::joinDelimited(back, ';'), out);
+    }
+}

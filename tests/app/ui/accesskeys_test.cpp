@@ -23,6 +23,7 @@
 #include "engine/processengine.h"
 #include "engine/rerichedit.h"
 #include "engine/ui/fprocess.h"
+#include "files/ui/fpfilemanager.h"
 #include "options/ui/fabout.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
@@ -90,6 +91,7 @@ const WindowEntry kWindows[] = {
     {"FBackupManager", MakeFBackupManager, {}},
     {"FAbout", Make<TFAbout>, {}},
     {"FDonateToAuthor", Make<TFDonateToAuthor>, {}},
+    {"FPFileManager", Make<TFPFileManager>, {}},
 };
 
 QString CaptionOf(QObject* o) {

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "app/plugin.h"
+#include "services/filestamp.h"
+
+// Saves text under target, unless the file source, which the text was made
+// from, has changed since it was read (stamp): then nothing is saved and a
+// line on report (when there is one) says so. False when not saved (changed,
+// or the user gave up trying to save).
+bool SavePluginResult(const QString& source, const TFileStamp& stamp, const QString& target, const std::string& text,
+                      IReport* report);

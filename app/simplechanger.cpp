@@ -1,0 +1,48 @@
+#include "app/simplechanger.h"
+
+#include "app/pluginfile.h"
+#include "app/plugintext.h"
+#include "services/filestamp.h"
+
+const TPluginOption SimpleChangerOperations[SimpleChangerOptionCount] = {
+    {"Replace Unix-like string delimiter with Windows-like one (#10 -> #13#10)", " #10 -> #13#10"},
+    {"Replace Windows-like string delimiter with Unix-like one (#13#10 -> #10)", " #13#10 -> #10"},
+    {"Trim left", " left trimed"},
+    {"Trim right", " right trimed"},
+    {"Replace several empty string with the one string", " all empty strings to the one string"},
+    {"Remove empty lines", " all empty strings were removed"},
+};
+
+std::string ApplySimpleChangerOption(int index, std::string text) {
+    switch (index) {
+    case 0:
+        return ConvertLineBreaks(std::move(text), false);
+    case 1:
+        return ConvertLineBreaks(std::move(text), true);
+    case 2:
+        return TrimLines(std::move(text), tmLeft);
+    case 3:
+        return TrimLines(std::move(text), tmRight);
+    case 4:
+        return SqueezeLineBreaks(std::move(text), 2);
+    case 5:
+        return SqueezeLineBreaks(std::move(text), 1);
+    default:
+        return text;
+    }
+}
+
+bool SimpleChangerProcess(const TInfo& info, const TPluginSelection& selection) {
+    std::string text;
+    TFileStamp stamp;
+    if (!LoadFileStamped(info.FileName, text, stamp))
+        return false;
+    for (int i = 0; i < SimpleChangerOptionCount; ++i) {
+        if (!IsSelected(selection, i))
+            continue;
+        text = ApplySimpleChangerOption(i, std::move(text));
+        if (info.Report)
+            info.Report->AddLine(info.FileName + QString::fromLatin1(SimpleChangerOperations[i].Suffix));
+    }
+    return SavePluginResult(info.FileName, stamp, info.FileName, text, info.Report);
+}
