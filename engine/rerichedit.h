@@ -299,6 +299,8 @@ private:
     std::size_t TextBegin() const { return FPassPending && FPassOut.empty() ? FPassFrom : 0; }
     void DropPass();
     void EmitChange(std::size_t keepUpTo, std::string_view insert, std::size_t resumeAt);
+    // What to reserve for a pass's output once its first change is known.
+    std::size_t PassOutputEstimate(std::size_t keepUpTo, std::size_t inserted, std::size_t resumeAt);
 
     // The plain search text, prepared once for the finds of a pass.
     bw::ForwardSearcher FPlainFinder;

@@ -206,6 +206,30 @@ void TRERichEdit::DropPass() {
     FPassPending = false;
 }
 
+std::size_t TRERichEdit::PassOutputEstimate(std::size_t keepUpTo, std::size_t inserted, std::size_t resumeAt) {
+    const std::size_t size = FText.size();
+    const std::size_t slack = size / 8 + inserted;
+    const std::size_t taken = resumeAt - keepUpTo;
+    // A replacement longer than what it replaces: with a plain search text
+    // the matches still ahead are counted, so that the output is reserved
+    // once rather than grown again and again.
+    if (inserted <= taken || Options.soMaskedSource || Options.soIgnoreMode || !FPlainFinderReady)
+        return size + slack;
+    const std::size_t step = std::max<std::size_t>(FPlainFinderText.size(), 1);
+    std::size_t matches = 1;
+    for (std::size_t at = resumeAt; at <= size;) {
+        const std::int64_t p = FPlainFinder.find(FText, at, size);
+        if (p < 0)
+            break;
+        ++matches;
+        at = static_cast<std::size_t>(p) + step;
+    }
+    const std::size_t growth = inserted - taken;
+    if (matches > (kMaxTextLength - size) / growth)
+        return size + slack; // would not fit anyway: the length check says so
+    return size + matches * growth + size / 64;
+}
+
 // Takes FText from FPassFrom up to keepUpTo into the processed part, adds
 // insert, and goes on at resumeAt (positions in FText).
 void TRERichEdit::EmitChange(std::size_t keepUpTo, std::string_view insert, std::size_t resumeAt) {
@@ -225,7 +249,7 @@ void TRERichEdit::EmitChange(std::size_t keepUpTo, std::string_view insert, std:
                 (FText.size() - resumeAt));
     if (!FPassPending) {
         FPassOut.clear();
-        FPassOut.reserve(FText.size() + FText.size() / 8 + insert.size());
+        FPassOut.reserve(PassOutputEstimate(keepUpTo, insert.size(), resumeAt));
         FPassFrom = 0;
         FPassPending = true;
     }
