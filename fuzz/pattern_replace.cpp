@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     run.LoadFromString(text);
     bool lineFileFailed = false;
     try {
-        run.ProcessPasses(repeat);
+        run.ProcessPasses(repeat, [] { return true; });
     } catch (const bw::PatternError&) {
     } catch (const bw::Error&) {
         lineFileFailed = true; // a line file that cannot be read; nothing else may throw

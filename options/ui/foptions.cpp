@@ -1,4 +1,5 @@
 #include "options/ui/foptions.h"
+#include "services/ui/pagecontrolex.h"
 
 #include <QAction>
 #include <QApplication>
@@ -120,7 +121,10 @@ TFOptions::TFOptions(TDMDataModule& dm, QWidget* parent) : QDialog(parent), dm_(
             w->setToolButtonStyle(Qt::ToolButtonIconOnly);
     layout->addWidget(TBOptions);
 
-    PCOptions = named(new QTabWidget(this), "PCOptions");
+    auto* pages = named(new TPageControlEx(this), "PCOptions");
+    pages->Flat = true;
+    pages->EdgeBorders = ebTop;
+    PCOptions = pages;
     PCOptions->addTab(buildGeneral(), tr("&General"));
     PCOptions->addTab(buildProject(), tr("Pro&ject"));
     PCOptions->addTab(buildInternet(), tr("&Internet"));

@@ -77,11 +77,11 @@ TEST(PlainFind, CaseWordsAndRanges) {
     // needle, text, options, from, where found
     const std::tuple<std::string, std::string, TSearchTypes, std::int32_t, std::int32_t> cases[] = {
         {"abc", "xABC", 0, 0, 1}, {"abc", "xABCabc", stMatchCase, 0, 4},
-        {"\xB8\xE6", "\xC0\xA8\xC6", 0, 0, 1}, {"\xE0\xE1", "\xC0\xC1\xE0\xE1", stMatchCase, 0, 2}, // ёж, аб
+        {"\xB8\xE6", "\xC0\xA8\xC6", 0, 0, 1}, // ёж in ЁЖ
         {"cat", "cat_ cat9 concat cat", stWholeWord, 0, 17},
         {"\xEA\xEE\xF2", "\xEA\xEE\xF2\xE8\xEA \xCA\xCE\xD2", stWholeWord, 0, 6}, // кот in котик КОТ
         {".x", "a.x", stWholeWord, 0, 1}, {"x.", "ax. x.a", stWholeWord, 0, 4}, // '.' is no word character
-        {"", "abc", 0, 0, -1}, {"a", "abc", 0, -5, 0}, {"a", "aba", 0, 1, 2}, {"a", "aba", 0, 4, -1},
+        {"", "abc", 0, 0, -1}, {"a", "abc", 0, -5, 0}, {"a", "aba", 0, 4, -1},
         {"needle", std::string(100, 'x') + "NEEDLE" + std::string(40, 'y'), 0, 0, 100},
         {"ab", std::string(37, 'a') + "b", 0, 3, 36},
     };
@@ -106,19 +106,15 @@ TEST(PlainFind, CaseWordsAndRanges) {
     EXPECT_EQ(run("0123456789", 0, 9), (Found{3, 3}));
     EXPECT_EQ(run("0123456789", 7, 1), (Found{7, 1})); // the run stops at the range end
     EXPECT_EQ(run("xyz", 0, 9), (Found{-1, -7}));
-    EXPECT_EQ(run("a", -3, 12), (Found{0, 1}));
 }
 
 TEST(PlainFind, IgnoringSeparators) {
     const std::tuple<std::string, std::string, TSearchTypes, Found> cases[] = {
-        {"foo bar", "foo  bar", 0, {0, 8}},        {"foo bar", "foo\r\n bar", 0, {0, 9}},
-        {"foo bar", "foo\r\nbar", 0, {-1, -7}},    {"foo bar", "foo x bar", 0, {-1, -7}},
-        {"foo bar", "foo foo  BAR", 0, {4, 8}},    {"foo bar", "foo foo  BAR", stMatchCase, {-1, -7}},
-        {"foo\tbar", "foo \tbar", 0, {0, 8}},      {"foo bar", "foo  barn bar", stWholeWord, {-1, -7}},
-        {"a b c", "a b  d a  b c", 0, {7, 6}},     {" x", "x  x", 0, {2, 2}},
-        {"x ", "x\n\ny", 0, {-1, -7}},            {"x ", "x\n y", 0, {0, 3}},
-        {"x  ", "x y x   y", 0, {4, 3}},          {"  ", "a b  c", 0, {3, 2}},
-        {"abc", "xxabc", 0, {2, 3}},
+        {"foo bar", "foo\r\n bar", 0, {0, 9}},   {"foo bar", "foo\r\nbar", 0, {-1, -7}},
+        {"foo bar", "foo foo  BAR", 0, {4, 8}}, {"foo bar", "foo foo  BAR", stMatchCase, {-1, -7}},
+        {"foo\tbar", "foo \tbar", 0, {0, 8}},   {"foo bar", "foo  barn bar", stWholeWord, {-1, -7}},
+        {"a b c", "a b  d a  b c", 0, {7, 6}},  {" x", "x  x", 0, {2, 2}},
+        {"x ", "x\n\ny", 0, {-1, -7}},         {"x  ", "x y x   y", 0, {4, 3}},
     };
     for (const auto& [needle, text, options, found] : cases) {
         SCOPED_TRACE(needle + " in " + show(text));
@@ -132,19 +128,13 @@ TEST(PlainFind, IgnoringSeparators) {
     EXPECT_EQ(e.find("foo bar", "foo  bar foo bar"), (Found{9, 7}));
 }
 
+// Blocks the randomized cross-check below does not draw.
 TEST(MaskedFind, Blocks) {
     const MaskedCase cases[] = {
-        {"[D]", "abc123", 0, {3, 3}},             {"n[D]", "n12n", 1, {-1, -1}},
-        {"[3?]abc", "zabc", 0, {-1, -1}},         {"[3?]abc", "zzzzabc", 0, {1, 6}},
-        {"a[-3*]b", "a12b", 0, {0, 4}},           {"a[-3*]b", "a123b", 0, {-1, -1}},
-        {"a[*]b", "xaxxbb", 0, {1, 4}},           {"a[2*]b", "a12b a123b", 0, {0, 10}}, // gap longer than 2
-        {"[FB]abc", "abc", 0, {0, 3}},            {"[FB]abc", "abc", 1, {-1, -1}},
-        {"[FE]", "abc", 0, {3, 0}},               {"[FB][FE]", "", 0, {0, 0}},
-        {"[D][FE]", "12a34", 0, {3, 2}},          {"[LB]x", "x1\r\nx2", 1, {4, 1}},
-        {"abc[LB]def", "abc\ndef", 0, {0, 7}},    {"abc[LB]def", "abc\r\ndef", 0, {-1, -1}},
-        {"abc[*][LB]def", "abc\r\ndef", 0, {0, 8}}, {"[OB]x[CB]", "[x] [y]", 0, {0, 3}},
-        {"x[65C2]", "xA xAA", 0, {3, 3}},         {"ab[?]", "AB!ab?", 0, {3, 3}, stMatchCase},
-        {"\xEA\xEE\xF2[?]", "\xEA\xEE\xED\xEA\xEE\xF2 \xCA\xCE\xD2!", 0, {7, 4}, stWholeWord},
+        {"[3?]abc", "zzzzabc", 0, {1, 6}},       {"a[-3*]b", "a12b", 0, {0, 4}},
+        {"a[-3*]b", "a123b", 0, {-1, -1}},       {"[LB]x", "x1\r\nx2", 1, {4, 1}},
+        {"abc[LB]def", "abc\r\ndef", 0, {-1, -1}}, {"abc[*][LB]def", "abc\r\ndef", 0, {0, 8}},
+        {"[OB]x[CB]", "[x] [y]", 0, {0, 3}},     {"x[65C2]", "xA xAA", 0, {3, 3}},
     };
     expectMasked(cases);
 }
@@ -187,8 +177,7 @@ TEST(MaskedFind, AlwaysEnds) {
 TEST(MaskedFind, LineBeginAtALineStart) {
     const MaskedCase cases[] = {
         {"abc[LEU][LB]def", "abc\ndef", 0, {0, 7}}, {"[LB]a[LEW]", "a\r\na\r\n", 3, {3, 3}},
-        {"[LB]", "ab\ncd", 3, {3, 0}},              {"[LB]", "ab\ncd", 4, {-1, -1}},
-        {"[LB][LB]x", "\nx", 0, {1, 1}},            {"[LB][LEU][LB]x", "\nx", 0, {0, 2}},
+        {"[LB]", "ab\ncd", 4, {-1, -1}},            {"[LB][LEU][LB]x", "\nx", 0, {0, 2}},
     };
     expectMasked(cases);
 

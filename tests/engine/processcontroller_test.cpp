@@ -124,11 +124,9 @@ TEST_F(ProcessControllerTest, AnswerKeys) {
         {pmFind, K::Enter, false, true, false, mrNone, {}, true},
         {pmReplace, K::Add, true, true, true, mrYesToAll, {ansYesToAll}, true},
         {pmReplace, K::Subtract, true, false, false, mrNo, {ansNoToFile}, false},
-        {pmReplace, K::Subtract, false, false, false, mrNo, {}, false},
         {pmSelect, K::Enter, false, false, false, mrNone, {}, false},
         {pmView, K::Delete, false, false, false, mrNone, {}, false},
         {pmEdit, K::Enter, false, false, false, mrNone, {}, false},
-        {pmEdit, K::Subtract, false, false, false, mrNone, {}, false},
     };
     for (const Case& c : cases) {
         ProcessModes.Clear();
@@ -408,10 +406,6 @@ TEST_F(ProcessControllerTest, CaptionStackLoadEventAndTexts) {
     view.caption = "one";
     window.PushCaption();
     view.caption = "two";
-    window.PushCaption();
-    view.caption = "three";
-    window.PopCaption();
-    EXPECT_EQ(view.caption, "two");
     window.PopCaption();
     window.PopCaption(); // nothing left: the caption stays
     EXPECT_EQ(view.caption, "one");
@@ -425,7 +419,6 @@ TEST_F(ProcessControllerTest, CaptionStackLoadEventAndTexts) {
     window.GetText = [](const QString& key) { return key == "szReplaceQ" ? QStringLiteral("Заменить?") : QString(); };
     window.SetMode(pmReplace);
     EXPECT_EQ(view.layout.question, QStringLiteral("Заменить?"));
-    EXPECT_EQ(window.Text("szEdit"), QStringLiteral("E&dit"));
 }
 
 } // namespace

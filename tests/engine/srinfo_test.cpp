@@ -121,7 +121,6 @@ TEST(RuleText, LegacyKeysAndActionRange) {
         {"SearchActionType=2;tsText=t" + flags + ";OutFolder=o;FolderForOutput=f", ofatReplace, "t", "o"},
         // An action above the known ones is unreadable: bTarget decides, else nothing changes.
         {"SearchActionType=7;bTarget=-1;tsText=t" + flags, ofatReplace, "t", ""},
-        {"SearchActionType=258;tsText=t", ofatInsertAfter, "keep", ""},
         {"SearchActionType=-1;tsText=t", ofatInsertAfter, "keep", ""},
     };
     for (const auto& [tail, action, tsText, outFolder] : cases) {

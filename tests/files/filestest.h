@@ -3,12 +3,9 @@
 #include "files/filetree.h"
 #include "platform/error.h"
 
-#include <QStringList>
-#include <functional>
-#include <ostream>
+#include "tests/support/qtprint.h"
 
-// Readable QString values in test failures.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include <functional>
 
 namespace bw::test {
 

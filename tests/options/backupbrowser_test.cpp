@@ -7,7 +7,7 @@
 #include "options/shfileop.h"
 #include "platform/appdirs.h"
 #include "services/backupmanager.h"
-#include "tests/options/qtprint.h"
+#include "tests/support/qtprint.h"
 #include "tests/options/trashhome.h"
 #include "tests/support/testutil.h"
 
@@ -48,8 +48,6 @@ TEST_F(BackupBrowserTest, RestoreOnlyNumberedCopies) {
         {copy, true},
         {stray, false},
         {QFileInfo(copy).absolutePath(), false}, // a folder
-        {store.BackupFolder(), false},           // the backup folder itself
-        {QString(), false},
         {path("work/a.txt.001"), false},         // outside the backup folder
     };
     for (const Case& c : cases) {

@@ -5,7 +5,8 @@
 #include "options/updatecheck.h"
 #include "services/langmanager.h"
 #include "tests/options/localserver.h"
-#include "tests/options/qtprint.h"
+#include "tests/support/qtprint.h"
+#include "tests/support/languages.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
@@ -19,9 +20,7 @@ QByteArray page(const QByteArray& version) { return "<html><!---NEWS---><p>" + k
 class UpdateCheckTest : public test::TempDirTest {
 protected:
     UpdateCheckTest() {
-        langs.SetLangDir(test::binDir() + "Langs/");
-        langs.LoadLanguages();
-        langs.SetCurrentLang(0);
+        bw::test::useShippedLanguages(langs);
         request.Version = "2.9b1 build 5";
         request.Address = server.url();
     }

@@ -47,7 +47,6 @@ TEST(SRHeader, SplitsAtEveryLineEndAndWritesCrLf) {
     };
     const Case cases[] = {
         {"", {}, ""},
-        {"abc", {"abc"}, "abc\r\n"},
         {"abc\r\n", {"abc"}, "abc\r\n"},
         {"a\r\nb\rc\nd", {"a", "b", "c", "d"}, "a\r\nb\r\nc\r\nd\r\n"},
         {"\n\n", {"", ""}, "\r\n\r\n"},

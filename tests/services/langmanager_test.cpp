@@ -75,8 +75,6 @@ TEST_F(LangManagerTest, DamagedIndexFilesLoadWhatIsComplete) {
     const Case cases[] = {
         // A last row with fewer lines than languages is dropped.
         {"English\nRussian\n\nA\nА\n-\nB", {"English", "Russian"}, 1},
-        // Separator missing at the very end.
-        {"English\nRussian\n\nA\nА\n", {"English", "Russian"}, 1},
         // Three languages, the second row cut short.
         {"E\nR\nG\n\n1\n2\n3\n-\n4\n5", {"E", "R", "G"}, 1},
     };

@@ -35,6 +35,17 @@ std::string TempDirTest::readFile(const QString& fullPath) {
 
 bool TempDirTest::exists(const QString& fullPath) { return QFileInfo::exists(fullPath); }
 
+QStringList TempDirTest::filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QDateTime TempDirTest::setModified(const QString& fullPath, const char* iso) {
+    const QDateTime t = QDateTime::fromString(QLatin1String(iso), Qt::ISODate);
+    QFile f(fullPath);
+    EXPECT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(t, QFileDevice::FileModificationTime));
+    return t;
+}
+
 QString binDir() { return QCoreApplication::applicationDirPath() + QDir::separator(); }
 
 } // namespace bw::test

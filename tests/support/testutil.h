@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
@@ -23,6 +25,10 @@ protected:
     // The file's bytes; an empty text when it cannot be read.
     static std::string readFile(const QString& fullPath);
     static bool exists(const QString& fullPath);
+    // Names of the files (hidden ones too) in a folder, sorted.
+    static QStringList filesIn(const QString& folder);
+    // Sets a file's modification time from an ISO 8601 text and returns it.
+    static QDateTime setModified(const QString& fullPath, const char* iso);
 
     QTemporaryDir dir_;
     ScriptedPrompt prompt;

@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/ui/fmain.h"
 #include "engine/processengine.h"
 #include "engine/rerichedit.h"
 #include "engine/ui/fprocess.h"
@@ -30,7 +31,7 @@
 #include "services/backupmanager.h"
 #include "services/ui/datamodule.h"
 #include "services/ui/formlangmanager.h"
-#include "tests/options/ui/uisupport.h"
+#include "tests/support/uitest.h"
 #include "tests/support/screens.h"
 #include "tests/support/testutil.h"
 
@@ -91,6 +92,7 @@ const WindowEntry kWindows[] = {
     {"FBackupManager", MakeFBackupManager, {}},
     {"FAbout", Make<TFAbout>, {}},
     {"FDonateToAuthor", Make<TFDonateToAuthor>, {}},
+    {"FMain", Make<TFMain>, {}}, // its docked pages are windows of their own
     {"FPFileManager", Make<TFPFileManager>, {}},
 };
 

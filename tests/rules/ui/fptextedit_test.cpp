@@ -1,23 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <functional>
 
 #include "engine/processengine.h"
 #include "engine/rerichedit.h"
@@ -26,8 +17,9 @@
 #include "rules/ui/fptextedit.h"
 #include "rules/ui/fsigns.h"
 #include "services/ui/formlangmanager.h"
+#include "tests/support/languages.h"
 #include "tests/support/screens.h"
-#include "tests/support/testutil.h"
+#include "tests/support/uitest.h"
 
 namespace {
 
@@ -71,10 +63,7 @@ protected:
     // A key press as the user makes it: shortcuts first, then the focused control.
     static void key(QWidget* to, int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         to->setFocus();
-        QKeyEvent press(QEvent::KeyPress, k, mods);
-        QApplication::sendEvent(to, &press);
-        QKeyEvent release(QEvent::KeyRelease, k, mods);
-        QApplication::sendEvent(to, &release);
+        bw::test::pressKey(to, k, mods);
     }
     static QString shown(TFPTextEdit* page) { return page->SEText->toPlainText(); }
     static void setCaret(TFPTextEdit* page, int pos, int length = 0) {
@@ -95,34 +84,7 @@ protected:
     bw::ScopedChooser scopedChooser{chooser};
 };
 
-TEST_F(TextPageTest, ToolbarMenusAndShortcutsAreThePagesOwn) {
-    std::vector<QString> bar;
-    for (QAction* a : search->ATBTextEdit->actions())
-        bar.push_back(a->isSeparator() ? QStringLiteral("|") : a->text());
-    EXPECT_EQ(bar, (std::vector<QString>{"&Clear", "&Insert", "&Load", "&Favorites", "F&ull Favorites", "|",
-                                         "&Additional signs", "&Options"}));
-    auto texts = [](QMenu* m) {
-        std::vector<QString> out;
-        for (QAction* a : m->actions())
-            out.push_back(a->isSeparator() ? QStringLiteral("|")
-                                           : a->text() + QLatin1Char('/') + a->shortcut().toString() +
-                                                 QLatin1Char('/') + QString::number(a->property("tag").toInt()));
-        return out;
-    };
-    EXPECT_EQ(texts(search->ADInsert->menu()),
-              (std::vector<QString>{"&Additional sign/Ctrl+Alt+I/0", "&From Clipboard/Ctrl+V/0",
-                                    "F&rom file/Ctrl+Alt+Shift+V/0", "F&ile/Ctrl+Alt+V/0"}));
-    EXPECT_EQ(texts(search->ADLoad->menu()),
-              (std::vector<QString>{"Fr&om Clipboard/Ctrl+L/1", "F&rom file/Ctrl+Alt+Shift+L/1", "&File/Ctrl+Alt+L/1"}));
-    EXPECT_EQ(texts(search->PMEdit),
-              (std::vector<QString>{"Cop&y to clipboard/Ctrl+Ins/0", "|", "Insert additional &sign/Ctrl+Alt+I/0", "|",
-                                    "Insert from Cli&pboard/Ctrl+V/0", "Insert from fil&e/Ctrl+Alt+Shift+V/0",
-                                    "I&nsert file/Ctrl+Alt+V/0", "|", "Load from Clip&board/Ctrl+L/1",
-                                    "Load from f&ile/Ctrl+Alt+Shift+L/1", "Loa&d file/Ctrl+Alt+L/1", "|",
-                                    "&Clear/Ctrl+E/0"}));
-    // Items with an action are that action; a second popup request while the menu is open is ignored.
-    EXPECT_EQ(search->PMEdit->actions().first(), search->ACopyToClipboard);
-    EXPECT_EQ(search->PMEdit->actions().last(), search->AClearText);
+TEST_F(TextPageTest, ASecondPopupRequestIsIgnoredAndOptionsHidesThePanel) {
     emit search->SEText->customContextMenuRequested(QPoint(5, 5));
     ASSERT_TRUE(search->PMEdit->isVisible());
     const QPoint at = search->PMEdit->pos();
@@ -130,13 +92,7 @@ TEST_F(TextPageTest, ToolbarMenusAndShortcutsAreThePagesOwn) {
     EXPECT_EQ(search->PMEdit->pos(), at);
     search->PMEdit->hide();
 
-    EXPECT_EQ(search->minimumSize(), QSize(600, 200));
-    EXPECT_EQ(search->POptions->width(), 262);
-    EXPECT_EQ(search->SEText->lineWrapMode(), QPlainTextEdit::NoWrap);
-
-    // Options hides the options panel; the pattern toggle starts off.
     EXPECT_TRUE(search->POptions->isVisible());
-    EXPECT_FALSE(search->AdditionalSigns());
     search->AOptions->trigger();
     EXPECT_FALSE(search->POptions->isVisible());
 }
@@ -464,36 +420,9 @@ TEST_F(LibraryTest, FullFavoritesActOnBothTextsFromEitherPage) {
 
 // ---- pictures and access keys
 
-// The access key of a caption: the character after a single '&'.
-QChar accessKey(const QString& text) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != QLatin1Char('&'))
-            continue;
-        if (text[i + 1] != QLatin1Char('&'))
-            return text[i + 1].toLower();
-        ++i;
-    }
-    return {};
-}
-
-void expectOwnAccessKeys(const QList<QAction*>& actions, const QString& where) {
-    QMap<QChar, QString> seen;
-    for (QAction* a : actions) {
-        if (a->isSeparator())
-            continue;
-        const QChar k = accessKey(a->text());
-        EXPECT_FALSE(k.isNull()) << where.toStdString() << ": " << a->text().toStdString();
-        if (seen.contains(k))
-            ADD_FAILURE() << where.toStdString() << ": " << a->text().toStdString() << " and "
-                          << seen[k].toStdString();
-        seen[k] = a->text();
-    }
-}
-
 TEST_F(TextPageTest, PicturesAndAccessKeysInBothLanguages) {
     TFormLangManager languages;
-    languages.SetLangDir(bw::test::binDir() + QStringLiteral("Langs") + QDir::separator());
-    ASSERT_TRUE(languages.LoadLanguages());
+    ASSERT_TRUE(bw::test::useShippedLanguages(languages));
     languages.RegisterForm(&host, 0);
     search->SetText("[FB]Search text\r\nsecond line");
     host.resize(1250, 260);
@@ -501,10 +430,12 @@ TEST_F(TextPageTest, PicturesAndAccessKeysInBothLanguages) {
         languages.SetCurrentLang(lang);
         QApplication::processEvents(); // the new captions are laid out
         const QString suffix = lang == 0 ? QStringLiteral("_en") : QStringLiteral("_ru");
-        expectOwnAccessKeys(search->ATBTextEdit->actions(), "toolbar" + suffix);
-        expectOwnAccessKeys(search->ADInsert->menu()->actions(), "insert" + suffix);
-        expectOwnAccessKeys(search->ADLoad->menu()->actions(), "load" + suffix);
-        expectOwnAccessKeys(search->PMEdit->actions(), "popup" + suffix);
+        for (QWidget* menu : {static_cast<QWidget*>(search->ATBTextEdit), static_cast<QWidget*>(search->ADInsert->menu()),
+                              static_cast<QWidget*>(search->ADLoad->menu()), static_cast<QWidget*>(search->PMEdit)}) {
+            QStringList keyless;
+            const QStringList captions = bw::test::actionCaptions(menu->actions(), &keyless);
+            EXPECT_EQ(bw::test::sharedAccessKeys(captions) + keyless, QStringList()) << suffix.toStdString();
+        }
         EXPECT_FALSE(bw::test::saveScreen(*search, "text_page" + suffix).isEmpty());
         search->PMEdit->popup(QPoint(0, 0));
         EXPECT_FALSE(bw::test::saveScreen(*search->PMEdit, "text_page_popup" + suffix).isEmpty());

@@ -2,19 +2,13 @@
 
 // What the widget tests of the rule windows share.
 
-#include <QAction>
-#include <QApplication>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QSet>
-#include <QWidget>
 #include <deque>
 #include <functional>
 
 #include "rules/ruleform.h"
 #include "services/ui/formlangmanager.h"
-#include "tests/options/ui/uisupport.h"
-#include "tests/support/testutil.h"
+#include "tests/support/languages.h"
+#include "tests/support/uitest.h"
 
 namespace bw::test {
 
@@ -35,37 +29,10 @@ struct ScriptEditor : TRuleEditor {
     std::string NewRuleText() const override { return last; }
 };
 
-inline void pressKey(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, mods);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods);
-    QApplication::sendEvent(w, &release);
-}
-
-// The captions among texts that share an access key with an earlier one
-// (for captions that are not all in one window's widgets).
-inline QStringList sharedAccessKeys(const QStringList& texts) {
-    QSet<QChar> seen;
-    QStringList shared;
-    for (const QString& t : texts) {
-        const QChar key = accessKey(t);
-        if (key.isNull())
-            continue;
-        if (seen.contains(key))
-            shared << t;
-        seen.insert(key);
-    }
-    return shared;
-}
-
 // The shipped languages, with a window registered for translation.
 struct ShippedLanguages {
     TFormLangManager lm;
-    ShippedLanguages() {
-        lm.SetLangDir(binDir() + "Langs/");
-        lm.LoadLanguages();
-        lm.SetCurrentLang(0);
-    }
+    ShippedLanguages() { useShippedLanguages(lm); }
     std::function<QString(const QString&)> texts() {
         return [this](const QString& key) { return lm.GetText(key); };
     }

@@ -4,6 +4,6 @@
 #include <QStringList>
 #include <ostream>
 
-// Readable values in test failures.
+// Readable Qt values in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '{' << l.join(QStringLiteral(" | ")).toStdString() << '}'; }

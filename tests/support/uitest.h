@@ -1,10 +1,15 @@
 #pragma once
 
+// What the widget tests of several subsystems share: waiting on the event
+// loop, key presses, and the check that no two captions share an access key.
+
 #include <QAbstractButton>
 #include <QAction>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QSet>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QWidget>
@@ -25,6 +30,13 @@ inline bool waitUntil(const std::function<bool()>& pred, int ms = 5000) {
     return true;
 }
 
+inline void pressKey(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, mods);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods);
+    QApplication::sendEvent(w, &release);
+}
+
 // The access key of a caption ("&&" is a plain ampersand), lower-cased; a null character when none.
 inline QChar accessKey(const QString& text) {
     for (qsizetype i = 0; i + 1 < text.size(); ++i) {
@@ -37,6 +49,35 @@ inline QChar accessKey(const QString& text) {
         return text[i + 1].toLower();
     }
     return QChar();
+}
+
+// The captions among texts that share an access key with an earlier one.
+inline QStringList sharedAccessKeys(const QStringList& texts) {
+    QSet<QChar> seen;
+    QStringList shared;
+    for (const QString& t : texts) {
+        const QChar key = accessKey(t);
+        if (key.isNull())
+            continue;
+        if (seen.contains(key))
+            shared << t;
+        seen.insert(key);
+    }
+    return shared;
+}
+
+// The captions of actions (separators skipped); with `keyless`, those
+// without any access key are listed as "no key: <caption>".
+inline QStringList actionCaptions(const QList<QAction*>& actions, QStringList* keyless = nullptr) {
+    QStringList out;
+    for (QAction* a : actions) {
+        if (a->isSeparator())
+            continue;
+        out << a->text();
+        if (keyless && accessKey(a->text()).isNull())
+            *keyless << "no key: " + a->text();
+    }
+    return out;
 }
 
 // Captions of a window that share an access key: buttons, labels with a

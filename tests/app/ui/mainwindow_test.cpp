@@ -1,0 +1,377 @@
+// The program started as ProgramEntry starts it, runs made, stopped and read
+// from the main window.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QDir>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabBar>
+#include <gtest/gtest.h>
+
+#include "app/ui/fconvert.h"
+#include "app/ui/rulespage.h"
+#include "files/ui/fpfilemanager.h"
+#include "platform/ui/chooser.h"
+#include "rules/ui/feditsrinfo.h"
+#include "rules/ui/fpsrmanager.h"
+#include "app/ui/foreport.h"
+#include "app/ui/gaugeview.h"
+#include "engine/ui/fprocess.h"
+#include "options/ui/fbackupmanager.h"
+#include "options/ui/foptions.h"
+#include "services/ui/datamodule.h"
+#include "services/ui/pagecontrolex.h"
+#include "tests/app/ui/mainwindow_support.h"
+#include "tests/support/screens.h"
+
+namespace bw::test {
+namespace {
+
+using StartUp = ProgramTest;
+
+TEST_F(StartUp, FirstStartInAnEmptyHome) {
+    ASSERT_TRUE(QDir(MainUnit.ProjectFolder).exists()); // made before any window
+    ASSERT_FALSE(exists(MainUnit.OptionsFileName));
+    files.sr = true;
+    files.convert = false;
+    Start();
+    EXPECT_TRUE(exists(MainUnit.OptionsFileName)); // first-run defaults written
+    EXPECT_EQ(main->windowTitle(), "Brindlewick - New project");
+    EXPECT_EQ(main->ELastProject->text(), "New project");
+    EXPECT_EQ(main->PCOperation->currentWidget(), main->TSFiles);
+    EXPECT_TRUE(main->PCOperation->isTabVisible(1));  // Search/Replace
+    EXPECT_FALSE(main->PCOperation->isTabVisible(2)); // Convert
+    EXPECT_EQ(files.page->parentWidget(), main->TSFiles);
+    EXPECT_EQ(rules.page->parentWidget(), main->TSSR);
+    EXPECT_GE(files.focused, 1);
+    EXPECT_TRUE(main->AStart->isEnabled());
+    EXPECT_FALSE(main->AStop->isVisible());
+    EXPECT_EQ(main->minimumSize(), QSize(640, 512));
+    EXPECT_TRUE(main->PCOperation->Flat);
+    main->Gauge->SetGaugeVisible(true); // over the second panel of the status bar
+    EXPECT_EQ(main->Gauge->geometry(), QRect(173, 3, 196, 15));
+    main->Gauge->SetGaugeVisible(false);
+
+    // Neither operation: Process is off; the tabs follow every change.
+    files.SetOperations(false, true);
+    EXPECT_FALSE(main->PCOperation->isTabVisible(1));
+    EXPECT_TRUE(main->PCOperation->isTabVisible(2));
+    files.SetOperations(false, false);
+    EXPECT_FALSE(main->AStart->isEnabled());
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+TEST_F(StartUp, AStoredPageWithAHiddenTabIsNotShown) {
+    files.convert = true;
+    Start();
+    main->PCOperation->setCurrentWidget(main->TSConvert);
+    program->FOptions->Cycle().OptionsSet(); // the Convert page is stored as the active one
+    program.reset();
+
+    files.convert = false;
+    files.page = new QWidget;
+    rules.page = new QWidget;
+    Start();
+    EXPECT_FALSE(main->PCOperation->isTabVisible(main->PCOperation->indexOf(main->TSConvert)));
+    EXPECT_EQ(main->PCOperation->currentWidget(), main->TSFiles);
+}
+
+TEST_F(StartUp, AMissingLanguageFolderIsNamedAndStartUpGoesOn) {
+    MainUnit.AppDir = path("noprogram/");
+    Start();
+    ASSERT_FALSE(prompt.asked().empty());
+    EXPECT_TRUE(prompt.asked().front().text.contains(QDir::toNativeSeparators(path("noprogram/Langs/Langs.lng"))))
+        << prompt.asked().front().text.toStdString();
+    EXPECT_TRUE(exists(MainUnit.OptionsFileName)); // the settings still came
+    EXPECT_EQ(main->windowTitle(), "Brindlewick - New project");
+}
+
+TEST_F(StartUp, TheOptionsReachTheMainWindow) {
+    Start();
+    TFOptions& options = *program->FOptions;
+    QFont font(QStringLiteral("Monospace"), 13);
+    options.LExample->setFont(font);
+    options.ASetAllFontExecute();
+    EXPECT_EQ(main->MReport->font().pointSize(), 13);
+    EXPECT_EQ(main->TextFont().pointSize(), 13);
+    main->SetMenuTitles({"&Datei", "&Ansicht"});
+    EXPECT_EQ(main->MFile->title(), "&Datei");
+    EXPECT_EQ(main->MView->title(), "&Ansicht");
+    EXPECT_EQ(main->MHelp->title(), main->MHelp->actions().front()->text());
+}
+
+TEST_F(StartUp, TheMemoFollowsTheReportInEveryChange) {
+    Start(false);
+    TReport& report = main->Report;
+    const auto memo = [&] { return main->MReport->toPlainText(); };
+    const std::vector<std::function<void()>> changes = {
+        [&] { report.Append("one"); },
+        [&] { report.Append("two"); report.Append("three"); }, // appended: added in one piece
+        [&] { report.InsertFirst("top"); },                   // a line on top: shown anew
+        [&] { report.Append("four"); },
+        [&] { report.Clear(); },
+        [&] { report.Append(""); report.Append("after an empty line"); },
+    };
+    for (const auto& change : changes) {
+        change();
+        main->RefreshReport();
+        EXPECT_EQ(memo(), report.Text());
+    }
+}
+
+class RunFromTheWindow : public ProgramTest {
+protected:
+    QString Memo() const { return main->MReport->toPlainText(); }
+    TFProcess& Process() const { return *program->FProcess; }
+};
+
+TEST_F(RunFromTheWindow, F9RunsTheRulesAndTheReportShows) {
+    Start(); // a new project: the pages are emptied
+    const QString a = AddFile("a.txt", "one cat\n");
+    const QString b = AddFile("b.txt", "two cats\n");
+    const QString c = AddFile("c.txt", "no dog\n");
+    rules.rules.emplace_back(true, MakeRule("cat", "dog", true, "Win-1251,Nowhere"));
+
+    struct Seen {
+        QString title;
+        bool startVisible = true, stopVisible = false, pagesEnabled = true, gaugeVisible = false;
+        QWidget* page = nullptr;
+    };
+    std::vector<Seen> seen;
+    bool screened = false;
+    Every([&] {
+        if (!Process().isVisible())
+            return;
+        EXPECT_EQ(QApplication::activeModalWidget(), &Process()); // no main-window key gets through
+        seen.push_back({main->windowTitle(), main->AStart->isVisible(), main->AStop->isVisible(),
+                        main->PCOperation->isEnabled(), main->Gauge->isVisible(), main->PCOperation->currentWidget()});
+        if (!screened) {
+            screened = true;
+            saveScreen(*main, "FMain_running");
+        }
+        Process().AYes->trigger();
+    });
+    main->AStart->trigger();
+
+    EXPECT_EQ(readFile(a), "one dog\n");
+    EXPECT_EQ(readFile(b), "two dogs\n");
+    EXPECT_EQ(readFile(c), "no dog\n");
+    ASSERT_FALSE(seen.empty());
+    for (const Seen& s : seen) {
+        EXPECT_FALSE(s.startVisible);
+        EXPECT_TRUE(s.stopVisible);
+        EXPECT_FALSE(s.pagesEnabled);
+        EXPECT_TRUE(s.gaugeVisible);
+        EXPECT_EQ(s.page, main->TSReport);
+    }
+    EXPECT_TRUE(seen.back().title.startsWith("{")) << seen.back().title.toStdString();
+    EXPECT_TRUE(seen.back().title.endsWith(" - Brindlewick - New project")) << seen.back().title.toStdString();
+
+    // After: idle again, the title and the page as the options say, the memo shows the report.
+    EXPECT_TRUE(main->AStart->isVisible());
+    EXPECT_FALSE(main->AStop->isVisible());
+    EXPECT_TRUE(main->PCOperation->isEnabled());
+    EXPECT_FALSE(main->Gauge->isVisible());
+    EXPECT_EQ(main->windowTitle(), "Brindlewick - New project");
+    EXPECT_EQ(main->PCOperation->currentWidget(), main->TSReport);
+    EXPECT_TRUE(main->FilesToProcess().isEmpty());
+    EXPECT_EQ(Memo(), main->Report.Text());
+    EXPECT_TRUE(Memo().contains(QDir::toNativeSeparators(a)) || Memo().contains(a));
+    EXPECT_TRUE(Memo().contains("Nowhere")) << Memo().toStdString(); // the unknown code page is named
+    EXPECT_EQ(main->SBar->Text(0), QString());
+}
+
+// A rule editor that confirms a prepared rule.
+struct ConfirmingEditor : TRuleEditor {
+    TSRInfo next;
+    bool Edit(TSRInfo& rule) override {
+        rule = next;
+        return true;
+    }
+    std::string NewRuleText() const override { return {}; }
+};
+
+TEST_F(RunFromTheWindow, FilesAndRulesAddedOnTheirPagesRunAndANewProjectClearsThem) {
+    Start(true, true);
+    ASSERT_EQ(program->FPFileManager->parentWidget(), main->TSFiles);
+    ASSERT_EQ(program->FPSRManager->parentWidget(), main->TSSR);
+    const QString a = writeFile("a.txt", "cat\n");
+    const QString b = writeFile("b.txt", "no\n");
+    ScriptedChooser chooser;
+    ScopedChooser scoped(chooser);
+    chooser.pushFiles({a, b});
+    program->FPFileManager->AAddFilesExecute();
+    ConfirmingEditor editor;
+    editor.next = MakeRule("cat", "dog", false);
+    program->FPSRManager->Editor = &editor;
+    program->FPSRManager->AAddExecute();
+    ASSERT_EQ(program->FPSRManager->Count(), 1);
+
+    // The page's operations decide the tabs and Process.
+    program->FPFileManager->AConvert->trigger();
+    EXPECT_TRUE(main->PCOperation->isTabVisible(main->PCOperation->indexOf(main->TSConvert)));
+    program->FPFileManager->AConvert->trigger();
+    EXPECT_FALSE(main->PCOperation->isTabVisible(main->PCOperation->indexOf(main->TSConvert)));
+
+    main->AStart->trigger();
+    EXPECT_EQ(readFile(a), "dog\n");
+    EXPECT_EQ(readFile(b), "no\n");
+    EXPECT_TRUE(main->MReport->toPlainText().contains(QFileInfo(a).fileName()));
+    main->PCOperation->setCurrentWidget(main->TSSR);
+    EXPECT_EQ(program->FPSRManager->SelectedRow(), 0); // the page selects its first row
+    main->ANewProject->trigger();
+    EXPECT_EQ(program->FPSRManager->Count(), 0);
+    EXPECT_EQ(main->PCOperation->currentWidget(), main->TSFiles);
+    prompt.push(Answer::Ok);
+    main->AStart->trigger(); // the tree is empty: the page says so, nothing runs
+    EXPECT_EQ(readFile(a), "dog\n");
+    EXPECT_FALSE(prompt.asked().empty());
+    program->FPSRManager->Editor = program->FEditSRInfo;
+}
+
+TEST_F(RunFromTheWindow, StopMidRunLeavesTheRestAndTheWindowIdle) {
+    Start();
+    QStringList paths;
+    for (int i = 0; i < 4; ++i)
+        paths << AddFile(QStringLiteral("f%1.txt").arg(i), "cat\n");
+    rules.rules.emplace_back(true, MakeRule("cat", "dog", true));
+    prompt.push(Answer::Yes); // stop the operation
+    bool stopped = false;
+    Every([&] {
+        if (!Process().isVisible())
+            return;
+        if (!stopped && Process().windowTitle().contains("f1.txt")) {
+            stopped = true;
+            main->AStop->trigger(); // asks, the run stops at its next test
+        }
+        Process().AYes->trigger();
+    });
+    main->AStart->trigger();
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(readFile(paths[0]), "dog\n");
+    EXPECT_EQ(readFile(paths[2]), "cat\n");
+    EXPECT_EQ(readFile(paths[3]), "cat\n");
+    EXPECT_TRUE(main->AStart->isVisible());
+    EXPECT_FALSE(main->AStop->isVisible());
+    EXPECT_FALSE(main->Run().Running());
+    ASSERT_FALSE(prompt.asked().empty());
+    EXPECT_EQ(prompt.asked().front().buttons, Buttons::YesNo);
+}
+
+TEST_F(RunFromTheWindow, ClosingTheWindowMidRunStopsTheRun) {
+    Start();
+    const QString a = AddFile("a.txt", "cat\n");
+    const QString b = AddFile("b.txt", "cat\n");
+    rules.rules.emplace_back(true, MakeRule("cat", "dog", true));
+    Every([&] {
+        if (!Process().isVisible())
+            return;
+        main->close(); // by the title bar: no question
+        Process().AYes->trigger();
+    });
+    main->AStart->trigger();
+    EXPECT_EQ(readFile(a), "dog\n"); // the file under way is finished
+    EXPECT_EQ(readFile(b), "cat\n");
+    EXPECT_FALSE(main->Run().Running());
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+TEST_F(RunFromTheWindow, NothingReentersTheRunAtItsPumps) {
+    Start();
+    QStringList paths;
+    for (int i = 0; i < 30; ++i)
+        paths << AddFile(QStringLiteral("f%1.txt").arg(i), "cat\n");
+    rules.rules.emplace_back(true, MakeRule("cat", "dog", false));
+    main->ELastProject->setText(path("job.bwp"));
+    main->AUpdateProjectNameExecute();
+    int pumps = 0;
+    QTimer* t = Every(
+        [&] {
+            if (!main->Run().Running())
+                return;
+            ++pumps;
+            for (QAction* a : {main->ANewProject, main->AOpenProject, main->AStart, main->AViewOptions,
+                               main->AViewBackupManager, main->ASaveProject, main->AApply, main->ALinkPlugins})
+                a->trigger();
+            main->ANewProjectExecute();
+            main->AStartExecute();
+            main->AViewOptionsExecute();
+            main->AViewBackupManagerExecute();
+            EXPECT_FALSE(main->PCOperation->isEnabled());
+            EXPECT_FALSE(main->acceptDrops());
+        },
+        0);
+    main->AStart->trigger();
+    t->stop();
+    EXPECT_GT(pumps, 0);
+    for (const QString& p : paths)
+        EXPECT_EQ(readFile(p), "dog\n") << p.toStdString();
+    EXPECT_EQ(rules.rules.size(), 1u); // the rules under the loop were never freed
+    EXPECT_EQ(main->ELastProject->text(), path("job.bwp"));
+    EXPECT_EQ(main->windowTitle(), "Brindlewick - job");
+    EXPECT_FALSE(program->FOptions->isVisible());
+    EXPECT_FALSE(program->FBackupManager->isVisible());
+    EXPECT_TRUE(main->AStart->isEnabled());
+    EXPECT_TRUE(main->ANewProject->isEnabled());
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+TEST_F(RunFromTheWindow, ACompileErrorGoesIntoTheReportWhenAsked) {
+    Start();
+    AddFile("a.txt", "text\n");
+    TSRInfo broken = MakeRule("[", "x", false);
+    broken.Source.sbAS = true; // a pattern that does not compile
+    rules.rules.emplace_back(true, broken);
+    for (bool on : {true, false}) {
+        main->FOReport1->CBTErrors->setChecked(on);
+        const std::size_t before = prompt.asked().size();
+        main->AStart->trigger();
+        EXPECT_EQ(prompt.asked().size(), before + 2); // the two message boxes stay
+        const QString check = program->DMDataModule->LangManager->GetText("szCheckSourceText");
+        EXPECT_EQ(main->MReport->toPlainText().contains(check), on) << main->MReport->toPlainText().toStdString();
+    }
+}
+
+TEST_F(RunFromTheWindow, ConversionOnTakesTheSelectedPairAndShowsTheConvertPage) {
+    files.sr = false;
+    files.convert = true;
+    Start();
+    const QString a = AddFile("a.txt", "\xE0");
+    program->FOptions->RBGoToConvert->setChecked(true);
+    main->PCOperation->setCurrentWidget(main->TSConvert); // entered: a source and a target are selected
+    main->FConvert1->LBCP2->setCurrentRow(1);             // Win-1251 -> KOI8-R
+    main->AStart->trigger();
+    EXPECT_EQ(readFile(a), "\xC1");
+    EXPECT_EQ(main->FConvert1->LBScheme->count(), 1);
+    EXPECT_EQ(main->PCOperation->currentWidget(), main->TSConvert);
+    saveScreen(*main, "FMain_convert_scheme");
+}
+
+TEST_F(RunFromTheWindow, PagesInBothLanguages) {
+    Start(true, true);
+    program->FPFileManager->AConvert->trigger();
+    main->FConvert1->FrameEnter();
+    main->FConvert1->AddStep(3);
+    main->FConvert1->AddStep(10);
+    main->Report.Append("C:/work/a.txt: 2 changes");
+    main->RefreshReport();
+    TLangManager& langs = *program->DMDataModule->LangManager;
+    for (int lang = 0; lang < langs.LanguageCount(); ++lang) {
+        langs.SetCurrentLang(lang);
+        main->resize(main->minimumSize());
+        for (int page = 0; page < main->PCOperation->count(); ++page) {
+            main->PCOperation->setCurrentIndex(page);
+            QApplication::processEvents();
+            saveScreen(*main, QStringLiteral("FMain_%1_%2").arg(main->PCOperation->currentWidget()->objectName()).arg(lang));
+        }
+    }
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+} // namespace
+} // namespace bw::test
