@@ -154,19 +154,6 @@ public:
     virtual void TextLoaded() = 0;
 };
 
-// A processing window that shows nothing: for runs without a screen.
-class TQuietProcessWindow : public TRunProcessWindow {
-public:
-    void Hide() override {}
-    void PushCaption() override {}
-    void PopCaption() override {}
-    void SetCaption(const QString&) override {}
-    void SetDefaultFont() override {}
-    void PrepareFind() override {}
-    void PrepareReplace() override {}
-    void TextLoaded() override {}
-};
-
 // The processing window's controller and view as the run's processing window.
 class TControllerProcessWindow : public TRunProcessWindow {
 public:

@@ -5,6 +5,7 @@
 // nothing shown).
 
 #include "app/processrun.h"
+#include "app/quietprocesswindow.h"
 #include "app/rerichrunengine.h"
 
 #include <QDir>

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "app/processrun.h"
+#include "app/quietprocesswindow.h"
 #include "app/processrun_ahead.h"
 #include "app/rerichrunengine.h"
 #include "engine/codepages.h"
