@@ -158,6 +158,8 @@ void TProcessRun::AStartExecute() {
                 p_.Window.PumpEvents();
                 return !StopRequested();
             };
+            int filesWithFinds = 0;
+            int filesWithReplacements = 0;
             for (int k = 0; k < FilesToProcess.size(); ++k) {
                 if (StopRequested())
                     break;
@@ -174,7 +176,13 @@ void TProcessRun::AStartExecute() {
                 const bool known = finding == TReadAhead::TFinding::NoFinds && FileMatchesStamp(FilesToProcess[k], stamp);
                 const bool read = finding == TReadAhead::TFinding::Finds && ahead->TakeText(k, CurrentFileText, stamp) &&
                                   FileMatchesStamp(FilesToProcess[k], stamp);
+                // The summary counts files, however many rules and code
+                // pages found or changed something in one.
+                const TRunCounters before = engine.Counters();
                 ProcessFileAs(FilesToProcess[k], p_.Report, known, read ? &stamp : nullptr);
+                const TRunCounters after = engine.Counters();
+                filesWithFinds += after.PassesWithFinds > before.PassesWithFinds ? 1 : 0;
+                filesWithReplacements += after.PassesWithReplacements > before.PassesWithReplacements ? 1 : 0;
                 if (StopRequested())
                     break;
                 p_.Gauge.Step(FileNameOnly(FilesToProcess[k]));
@@ -186,8 +194,8 @@ void TProcessRun::AStartExecute() {
                 p_.Report.InsertFirst(Text("szReportPlus"));
             const TRunCounters totals = engine.Counters();
             AddSummary(p_.Report, options.Report, p_.Texts, engine.Action(),
-                       {totals.FilesProcessed, int(FilesToProcess.size()), totals.FindsTotal, totals.PassesWithFinds,
-                        totals.ReplacementsTotal, totals.PassesWithReplacements});
+                       {totals.FilesProcessed, int(FilesToProcess.size()), totals.FindsTotal, filesWithFinds,
+                        totals.ReplacementsTotal, filesWithReplacements});
         }
         engine.ResetCounters();
         if (options.Convert) {
