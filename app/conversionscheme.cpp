@@ -69,8 +69,9 @@ bool TConversionScheme::ConvertFile(const QString& fileName, TReport& report, co
         return false;
 
     TConversionContext ctx; // detection looks at the whole text
-    for (int row : steps_)
-        text = ConvertText(text, row, ctx);
+    std::string converted;
+    for (int i = 0; i < steps_.size(); ++i)
+        converted = ConvertText(i == 0 ? text : converted, steps_[i], ctx);
     const QString log = ctx.LogText();
 
     if (ctx.Lossy) {
@@ -80,18 +81,25 @@ bool TConversionScheme::ConvertFile(const QString& fileName, TReport& report, co
                                  {fileName, log}));
         return false;
     }
+    const QString line = bw::format(texts ? texts(QStringLiteral("szConvertedFile")) : QString(), {fileName, log});
+    // A file whose bytes come out as they went in is not written again.
+    if (steps_.isEmpty() || converted == text) {
+        report.Append(line);
+        return true;
+    }
+    std::string().swap(text);
     if (!FileMatchesStamp(fileName, stamp)) {
         report.Append(bw::format(TextOr(texts, QStringLiteral("szFileChangedSinceRead"),
                                         QStringLiteral("%s: changed by another program since it was read; not saved")),
                                  {fileName}));
         return false;
     }
-    if (!SaveStringToFile(fileName, text)) {
+    if (!SaveStringToFile(fileName, converted)) {
         report.Append(bw::format(TextOr(texts, QStringLiteral("szConvertNotSaved"),
                                         QStringLiteral("%s: not converted, the file could not be saved")),
                                  {fileName}));
         return false;
     }
-    report.Append(bw::format(texts ? texts(QStringLiteral("szConvertedFile")) : QString(), {fileName, log}));
+    report.Append(line);
     return true;
 }

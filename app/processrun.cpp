@@ -1,5 +1,7 @@
 #include "app/processrun.h"
 
+#include "app/processrun_ahead.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <exception>
@@ -16,6 +18,7 @@
 #include "platform/delimitedtext.h"
 #include "platform/error.h"
 #include "platform/format.h"
+#include "platform/fs.h"
 #include "platform/prompt.h"
 #include "services/fileroutines.h"
 #include "services/filestamp.h"
@@ -103,6 +106,8 @@ void TProcessRun::BeforeRun() {
     TextFilesCache = new TTextFiles;
     backedUp_.clear();
     backupFailed_.clear();
+    home_ = bw::homeDir();
+    madeFolders_.clear();
 }
 
 void TProcessRun::AfterRun() {
@@ -142,28 +147,55 @@ void TProcessRun::AStartExecute() {
     state_ = TState::Running;
     p_.Window.SetRunning(true);
     try {
+        // Folders are read for what killed saves left behind once per run.
+        const bw::ReplaceSession saves;
         BeforeRun();
         TRunEngine& engine = p_.Engine;
         if (options.SR) {
             CarriedYesToAll = false;
+            std::unique_ptr<TReadAhead> ahead = StartReadAhead();
+            const auto keepWaiting = [this] {
+                p_.Window.PumpEvents();
+                return !StopRequested();
+            };
+            int filesWithFinds = 0;
+            int filesWithReplacements = 0;
             for (int k = 0; k < FilesToProcess.size(); ++k) {
                 if (StopRequested())
                     break;
                 RunFileIndex = k;
                 engine.SetRunFileIndex(k);
                 engine.SetFileName(FilesToProcess[k]);
-                ProcessFile(FilesToProcess[k], p_.Report);
+                TFileStamp stamp;
+                const auto finding =
+                    ahead ? ahead->Wait(k, stamp, keepWaiting) : TReadAhead::TFinding::Unknown;
+                if (StopRequested())
+                    break;
+                // Passed over, or taken as read ahead, only while the file is
+                // still the one the workers read.
+                const bool known = finding == TReadAhead::TFinding::NoFinds && FileMatchesStamp(FilesToProcess[k], stamp);
+                const bool read = finding == TReadAhead::TFinding::Finds && ahead->TakeText(k, CurrentFileText, stamp) &&
+                                  FileMatchesStamp(FilesToProcess[k], stamp);
+                // The summary counts files, however many rules and code
+                // pages found or changed something in one.
+                const TRunCounters before = engine.Counters();
+                ProcessFileAs(FilesToProcess[k], p_.Report, known, read ? &stamp : nullptr);
+                const TRunCounters after = engine.Counters();
+                filesWithFinds += after.PassesWithFinds > before.PassesWithFinds ? 1 : 0;
+                filesWithReplacements += after.PassesWithReplacements > before.PassesWithReplacements ? 1 : 0;
                 if (StopRequested())
                     break;
                 p_.Gauge.Step(FileNameOnly(FilesToProcess[k]));
                 CountFileProcessed();
             }
+            ahead.reset();
+            unattended_ = false;
             if (!p_.Report.IsEmpty())
                 p_.Report.InsertFirst(Text("szReportPlus"));
             const TRunCounters totals = engine.Counters();
             AddSummary(p_.Report, options.Report, p_.Texts, engine.Action(),
-                       {totals.FilesProcessed, int(FilesToProcess.size()), totals.FindsTotal, totals.PassesWithFinds,
-                        totals.ReplacementsTotal, totals.PassesWithReplacements});
+                       {totals.FilesProcessed, int(FilesToProcess.size()), totals.FindsTotal, filesWithFinds,
+                        totals.ReplacementsTotal, filesWithReplacements});
         }
         engine.ResetCounters();
         if (options.Convert) {
@@ -183,6 +215,7 @@ void TProcessRun::AStartExecute() {
         ShowMessage(QString::fromLocal8Bit(e.what()));
     }
     // The closing steps run however the run ended.
+    unattended_ = false;
     p_.Engine.ClearAbort();
     try {
         AfterRun();
@@ -205,13 +238,14 @@ void TProcessRun::PrepareRule(const TSRInfo& rule) {
 
     QString out = rule.Target.OutFolder;
     QString in = rule.Target.InFolder;
+    if ((out.isEmpty() || in.isEmpty()) && home_.isEmpty())
+        home_ = bw::homeDir();
     if (out.isEmpty())
-        out = bw::homeDir() + QStringLiteral("Output/");
+        out = home_ + QStringLiteral("Output/");
     if (in.isEmpty())
-        in = bw::homeDir() + QStringLiteral("Input/");
+        in = home_ + QStringLiteral("Input/");
     engine.SetFolders(out, in);
-    QDir().mkpath(out); // a failure shows when a file there is needed
-    QDir().mkpath(in);
+    MakeFolders(out, in);
 
     engine.SetSearchOptions(rule.Source.sbCaseSensitive, rule.Source.sbWholeWords);
     try {
@@ -238,18 +272,72 @@ void TProcessRun::PrepareRule(const TSRInfo& rule) {
     Conversion.DetectSampleSize = rule.Source.siCharCount;
 }
 
+void TProcessRun::MakeFolders(const QString& out, const QString& in) {
+    // Made once per run; a failure shows when a file there is needed.
+    for (const QString& folder : {out, in})
+        if (madeFolders_.insert(folder).second)
+            QDir().mkpath(folder);
+}
+
+std::unique_ptr<TReadAhead> TProcessRun::StartReadAhead() {
+    unattended_ = !p_.Engine.MayAskTheUser();
+    std::vector<const TSRInfo*> rules;
+    for (int i = 0; i < p_.Rules.Count(); ++i)
+        if (p_.Rules.Checked(i))
+            rules.push_back(&p_.Rules.Rule(i));
+    // The processing window is never shown when the first rule changes the
+    // text without asking: its Yes to All is carried to every later rule.
+    if (!rules.empty() && rules.front()->SearchActionType != ofatDontChange &&
+        !rules.front()->Target.tbConfirmReplace)
+        unattended_ = true;
+    if (!ReadAhead || !unattended_ || rules.empty() || FilesToProcess.size() < 2)
+        return nullptr;
+    std::vector<TReadAhead::TRule> probes;
+    if (!TReadAhead::MakeRules(rules, probes))
+        return nullptr;
+    // A file listed twice may be changed by the loop before its second turn.
+    std::vector<bool> skip(std::size_t(FilesToProcess.size()), false);
+    std::set<QString> seen;
+    for (int k = 0; k < FilesToProcess.size(); ++k)
+        if (!seen.insert(FilesToProcess[k]).second)
+            skip[std::size_t(k)] = true;
+    for (int k = 0; k < FilesToProcess.size(); ++k)
+        if (skip[std::size_t(k)])
+            for (int j = 0; j < k; ++j)
+                if (FilesToProcess[j] == FilesToProcess[k])
+                    skip[std::size_t(j)] = true;
+    return std::make_unique<TReadAhead>(FilesToProcess, std::move(probes), std::move(skip),
+                                        ReadAheadWorkers > 0 ? ReadAheadWorkers : TReadAhead::DefaultWorkers());
+}
+
+void TProcessRun::ReloadCurrentText(const QString& path) {
+    if (!LoadFileToString(path, CurrentFileText))
+        CurrentFileText.clear();
+}
+
 void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
-    // A missing file is passed over in silence (the list may be older than
-    // the folder); one that is there but cannot be taken says so.
-    const QFileInfo info(fileName);
-    if (!info.isFile())
+    ProcessFileAs(fileName, report, false, nullptr);
+}
+
+void TProcessRun::ProcessFileAs(const QString& fileName, TReport& report, bool knownWithoutFinds,
+                                const TFileStamp* readAhead) {
+    // Searched ahead without a find: neither loaded nor searched again; a
+    // missing file is passed over in silence (the list may be older than the
+    // folder); one that is there but cannot be taken says so.
+    TFileStamp stamp;
+    const TLoadOutcome loaded = knownWithoutFinds || readAhead ? TLoadOutcome::Loaded
+                                : LoadFileChecked(fileName, CurrentFileText, stamp, TRERichEdit::kMaxTextLength);
+    if (readAhead) // in CurrentFileText already
+        stamp = *readAhead;
+    switch (loaded) {
+    case TLoadOutcome::Loaded:
+        break;
+    case TLoadOutcome::NotAFile:
         return;
-    if (static_cast<std::uint64_t>(info.size()) > TRERichEdit::kMaxTextLength) {
+    case TLoadOutcome::TooLarge:
         ReportUnreadableFile(report, p_.Texts, fileName, true);
         return;
-    }
-    TFileStamp stamp;
-    if (!LoadFileStamped(fileName, CurrentFileText, stamp)) {
+    case TLoadOutcome::Unreadable:
         ReportUnreadableFile(report, p_.Texts, fileName, false);
         return;
     }
@@ -261,7 +349,7 @@ void TProcessRun::ProcessFile(const QString& fileName, TReport& report) {
     // Put back here rather than by a guard: nothing that may throw runs while
     // an exception unwinds.
     try {
-        ProcessRules(fileName, stamp, report);
+        ProcessRules(fileName, stamp, report, knownWithoutFinds);
     } catch (...) {
         p_.Process.PopCaption();
         throw;
@@ -288,7 +376,7 @@ TRunCounters TotalsSince(const TRunCounters& now, const TRunCounters& before) {
 
 } // namespace
 
-void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TReport& report) {
+void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TReport& report, bool knownWithoutFinds) {
     QString f = fileName; // the file's name as later rules see it (a rule may rename it)
     TRunEngine& engine = p_.Engine;
     const QString processing = Text("szFProcessing");
@@ -337,8 +425,19 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
             bool capReached = false;
             int reverseRow = -1;
             std::string text; // what to save
+            // Without anyone to show it to, the engine borrows the file's
+            // text rather than copying it, and gives it back unchanged.
+            const bool lent = unattended_ && row == kNoConversion && !knownWithoutFinds;
+            const auto giveBack = [&] {
+                if (lent && !engine.Modified())
+                    CurrentFileText = engine.MoveOutText();
+            };
             try {
-                if (row == kNoConversion)
+                if (knownWithoutFinds) {
+                    // Searched ahead: nothing would be found, nothing is loaded.
+                } else if (lent)
+                    engine.MoveInText(std::move(CurrentFileText));
+                else if (row == kNoConversion)
                     engine.LoadFromString(CurrentFileText);
                 else
                     engine.LoadFromString(ConvertText(CurrentFileText, row, Conversion));
@@ -349,15 +448,24 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
                 p_.Process.SetCaption(processing + QLatin1Char(' ') + FileNameOnly(f) + QStringLiteral(" (") + name +
                                       QLatin1Char(')'));
                 p_.Window.PumpEvents();
-                if (StopRequested()) // Stop or Exit chosen while the queue was pumped
+                if (StopRequested()) { // Stop or Exit chosen while the queue was pumped
+                    giveBack();
                     break;
+                }
 
-                capReached = engine.ProcessPasses(rule.Target.tbRepeat, goOn);
+                if (!knownWithoutFinds)
+                    capReached = engine.ProcessPasses(rule.Target.tbRepeat, goOn);
                 if (!engine.Aborted() && engine.Modified()) {
                     reverseRow = Conversion.ReverseConversion;
                     const bool convertBack = rule.Source.sbSaveCP && reverseRow != -1;
-                    text = convertBack ? ConvertBack(engine.Text(), Conversion) : engine.Text();
+                    if (convertBack)
+                        text = ConvertBack(engine.Text(), Conversion);
+                    else if (unattended_) // no window shows the engine's text
+                        text = engine.MoveOutText();
+                    else
+                        text = engine.Text();
                 }
+                giveBack();
             } catch (const std::bad_alloc&) {
                 outOfMemory = true;
             } catch (const std::length_error&) {
@@ -387,7 +495,7 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
             facts.Action = rule.SearchActionType;
             facts.Modified = engine.Modified();
             facts.PassCapReached = capReached;
-            facts.RenameError = engine.RenameError();
+            facts.RenameError = knownWithoutFinds ? QString() : engine.RenameError();
             if (engine.FileName() != f) { // renamed: later rules, code pages and lines use the new name
                 f = engine.FileName();
                 if (RunFileIndex >= 0 && RunFileIndex < FilesToProcess.size())
@@ -414,6 +522,8 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
                 } else if (!BackupOnce(f)) {
                     engine.SetCounters(saved);
                     facts.Save = TSaveOutcome::BackupFailed;
+                    if (lent) // later rules start from the file as it was
+                        ReloadCurrentText(f);
                 } else if (CheckFilesBeforeSaving && !FileMatchesStamp(f, stamp)) {
                     CurrentFileText = std::move(text);
                     giveUp(TSaveOutcome::ChangedSinceRead);

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -102,6 +103,13 @@ public:
     // Replaces the text and clears the modified flag.
     virtual void LoadFromString(const std::string& bytes) = 0;
     virtual const std::string& Text() const = 0;
+    // Takes the bytes over (they are left empty or as they were), and gives
+    // the text away; by default both copy.
+    virtual void MoveInText(std::string&& bytes) { LoadFromString(bytes); }
+    virtual std::string MoveOutText() { return Text(); }
+    // Whether a pass may ask the user (the processing window is bound to the
+    // engine); false only when it never can.
+    virtual bool MayAskTheUser() const { return true; }
     virtual bool Modified() const = 0;
     virtual void SetModified(bool on) = 0;
 
@@ -216,6 +224,11 @@ public:
     // Before a file is saved, the run makes sure that it is still the file it
     // read, unchanged. Off only to measure what that costs.
     bool CheckFilesBeforeSaving = true;
+    // When no pass can wait on the user, worker threads read the files ahead
+    // of the loop and search them, so that the loop passes over the files in
+    // which no rule finds anything. Off: every file goes through the loop.
+    bool ReadAhead = true;
+    int ReadAheadWorkers = 0; // 0: one per core
 
     // Run-wide state.
     QStringList FilesToProcess;
@@ -228,10 +241,22 @@ private:
     void ShowMessage(const QString& text) const;
     void CountFileProcessed();
     // The rules over one file read into CurrentFileText with the given stamp.
-    void ProcessRules(const QString& fileName, TFileStamp stamp, TReport& report);
+    void ProcessRules(const QString& fileName, TFileStamp stamp, TReport& report, bool knownWithoutFinds);
+    // readAhead: the file's text is in CurrentFileText already, read with that stamp.
+    void ProcessFileAs(const QString& fileName, TReport& report, bool knownWithoutFinds,
+                       const TFileStamp* readAhead);
+    // The read-ahead of this run's files, when it may be used; else null.
+    std::unique_ptr<class TReadAhead> StartReadAhead();
+    // The folders of a rule, resolved and made once per run.
+    void MakeFolders(const QString& out, const QString& in);
+    // The file as it was read, again, after a change was not kept.
+    void ReloadCurrentText(const QString& path);
 
     TParts p_;
     TState state_ = TState::Idle;
+    bool unattended_ = false;           // no pass of this run can ask the user
+    QString home_;                      // the program's home, resolved once per run
+    std::set<QString> madeFolders_;
     std::set<QString> backedUp_;
     std::set<QString> backupFailed_;
 };

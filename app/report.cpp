@@ -109,10 +109,10 @@ void AddSummary(TReport& report, const TReportOptions& options, const TextSource
     if (lastAction != ofatDontChange) {
         report.InsertFirst(QString());
         report.InsertFirst(Fmt(texts, "szChanging", {counts.ReplacementsTotal, counts.FindsTotal}));
-        report.InsertFirst(Fmt(texts, "szChanged", {counts.PassesWithReplacements, counts.FilesTotal}));
+        report.InsertFirst(Fmt(texts, "szChanged", {counts.FilesWithReplacements, counts.FilesTotal}));
     } else {
         report.InsertFirst(Fmt(texts, "szFoundEnterings", {counts.FindsTotal}));
-        report.InsertFirst(Fmt(texts, "szFoundFiles", {counts.PassesWithFinds}));
+        report.InsertFirst(Fmt(texts, "szFoundFiles", {counts.FilesWithFinds}));
     }
     report.InsertFirst(Fmt(texts, "szProcessed", {counts.FilesProcessed, counts.FilesTotal}));
     report.InsertFirst(Text(texts, "szReport"));

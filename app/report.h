@@ -95,9 +95,9 @@ struct TSummaryCounts {
     int FilesProcessed = 0;
     int FilesTotal = 0; // entries of the list of files to process
     int FindsTotal = 0;
-    int PassesWithFinds = 0;
+    int FilesWithFinds = 0;        // files in which some rule found something
     int ReplacementsTotal = 0;
-    int PassesWithReplacements = 0;
+    int FilesWithReplacements = 0; // files some rule changed
 };
 
 // Inserts the summary of the search/replace pass at the top (when the

@@ -26,6 +26,11 @@ public:
     void SetFileName(const QString& path) override { engine_.FileName = path; }
     void LoadFromString(const std::string& bytes) override { engine_.LoadFromString(bytes); }
     const std::string& Text() const override { return engine_.Text(); }
+    void MoveInText(std::string&& bytes) override { engine_.LoadFromString(std::move(bytes)); }
+    std::string MoveOutText() override { return engine_.TakeText(); }
+    bool MayAskTheUser() const override {
+        return engine_.OnBeforeReplace || engine_.OnAfterFound || engine_.OnBeforeProcessAll;
+    }
     bool Modified() const override { return engine_.Modified(); }
     void SetModified(bool on) override { engine_.SetModified(on); }
 

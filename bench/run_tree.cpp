@@ -11,6 +11,7 @@
 // single-threaded: the peers get the files from grep -rl, one process per batch.
 
 #include "app/processrun.h"
+#include "bench/headless.h"
 #include "app/rerichrunengine.h"
 #include "engine/codepages.h"
 #include "engine/processstate.h"
@@ -36,45 +37,16 @@
 
 namespace {
 
-// Windows-1251 bytes of the Russian words.
-const char* const kRussian[] = {
-    "\xEF\xF0\xE8\xE2\xE5\xF2", "\xEC\xE8\xF0", "\xF1\xEB\xEE\xE2\xEE", "\xF2\xE5\xEA\xF1\xF2", "\xE4\xE0",
-    "\xED\xE5\xF2", "\xE4\xEE\xEC", "\xEA\xEE\xF2", "\xE3\xEE\xF0\xEE\xE4", "\xF0\xE5\xEA\xE0", "\xEB\xE5\xF1",
-    "\xCC\xEE\xF1\xEA\xE2\xE0", "\xF7\xE8\xF2\xE0\xF2\xFC", "\xEF\xE8\xF1\xE0\xF2\xFC",
-};
-const char* const kEnglish[] = {"the", "quick", "brown", "fox", "jumps", "over", "lazy", "dog", "lorem", "ipsum",
-                                "idle", "need", "id", "value"};
 const std::string kCyrillicNeedle = "\xE8\xE3\xEB\xE0";    // игла
 const std::string kCyrillicReplaced = "\xC8\xC3\xCB\xC0";  // ИГЛА
 
 // One file's Windows-1251 text of about `size` bytes; with matches, each of
 // "needle", the Cyrillic needle and "id=<digits>" comes about every 300 bytes.
-std::string GenerateText(std::mt19937& rng, std::size_t size, bool matches, bool crlf) {
-    std::string out;
-    out.reserve(size + 64);
-    int word = 0;
-    while (out.size() < size) {
-        const unsigned r = rng() % 64;
-        if (matches && r == 0)
-            out += "needle";
-        else if (matches && r == 1)
-            out += kCyrillicNeedle;
-        else if (matches && r == 2)
-            out += "id=" + std::to_string(rng() % 100000);
-        else if (r % 2)
-            out += kRussian[rng() % (sizeof kRussian / sizeof *kRussian)];
-        else
-            out += kEnglish[rng() % (sizeof kEnglish / sizeof *kEnglish)];
-        out += (++word % 11 == 0) ? (crlf ? "\r\n" : "\n") : " ";
-    }
-    return out;
-}
-
-bool WriteBytes(const QString& path, const std::string& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+std::string TreeText(std::mt19937& rng, std::size_t size, bool matches, bool crlf) {
+    static const std::vector<std::function<std::string(std::mt19937&)>> kinds = {
+        [](std::mt19937&) { return std::string("needle"); }, [](std::mt19937&) { return kCyrillicNeedle; },
+        [](std::mt19937& g) { return "id=" + std::to_string(g() % 100000); }};
+    return GenerateText(rng, size, crlf, 64, matches ? kinds : decltype(kinds){});
 }
 
 std::string ReadBytes(const QString& path) {
@@ -83,15 +55,6 @@ std::string ReadBytes(const QString& path) {
         return {};
     const QByteArray a = f.readAll();
     return std::string(a.constData(), std::size_t(a.size()));
-}
-
-QStringList ListFiles(const QString& root) {
-    QStringList files;
-    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    return files;
 }
 
 // Relative path of file i of the tree: 50 folders in two levels.
@@ -124,7 +87,7 @@ Tree Generate(const QString& root, int files, std::size_t totalBytes, bool mixed
     const std::size_t average = totalBytes / std::size_t(files);
     for (int i = 0; i < files; ++i) {
         const std::size_t size = average / 2 + rng() % average;
-        const std::string text = GenerateText(rng, size, i % 2 == 0, i % 4 < 2);
+        const std::string text = TreeText(rng, size, i % 2 == 0, i % 4 < 2);
         static const int pages[] = {cpWin1251, cp866, cpKOI8R, cpUTF8};
         const int page = mixed ? pages[i % 4] : cpWin1251;
         const std::string bytes = Encode(text, page);
@@ -158,41 +121,6 @@ bool Reset(const QString& from, const QString& to) {
                   .arg(from, to));
 }
 
-// The headless main window: the tree's files, one rule, no questions.
-class Host : public TRunWindow, public TRunFiles, public TRunRules, public TRunScheme, public TGaugeView {
-public:
-    QString root;
-    TSRInfo rule;
-    TConversionScheme scheme;
-    TRunOptions Options() const override { return {}; }
-    void GetFilesToProcess(QStringList& files) override { files = ListFiles(root); }
-    void RemoveAll() override {}
-    int Count() const override { return 1; }
-    bool Checked(int) const override { return true; }
-    const TSRInfo& Rule(int) const override { return rule; }
-    bool HasCheckedRules() override { return true; }
-    void DeleteAll() override {}
-    TConversionScheme& Scheme() override { return scheme; }
-    bool AddSelectedStep() override { return false; }
-    QString Title() const override { return {}; }
-    void SetTitle(const QString&) override {}
-    void SetPanelText(const QString&) override {}
-    void SetProgress(int, int) override {}
-    void SetGaugeVisible(bool) override {}
-};
-
-class QuietWindow : public TRunProcessWindow {
-public:
-    void Hide() override {}
-    void PushCaption() override {}
-    void PopCaption() override {}
-    void SetCaption(const QString&) override {}
-    void SetDefaultFont() override {}
-    void PrepareFind() override {}
-    void PrepareReplace() override {}
-    void TextLoaded() override {}
-};
-
 double CpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -201,14 +129,8 @@ double CpuSeconds() {
 
 double RunOurs(const QString& root, const TSRInfo& rule, int& lines, bool checkBeforeSaving = true,
                double* cpu = nullptr) {
-    Host host;
-    host.root = root;
-    host.rule = rule;
-    TRERichEditRunEngine engine;
-    QuietWindow window;
-    TMyGauge gauge(host, {});
-    TReport report;
-    TProcessRun run({host, host, host, host, engine, window, gauge, report, {}, {}});
+    HeadlessRun headless(root, rule);
+    TProcessRun& run = headless.run;
     run.CheckFilesBeforeSaving = checkBeforeSaving;
     QElapsedTimer t;
     const double cpuStart = CpuSeconds();
@@ -217,7 +139,7 @@ double RunOurs(const QString& root, const TSRInfo& rule, int& lines, bool checkB
     const double seconds = double(t.nsecsElapsed()) / 1e9;
     if (cpu)
         *cpu = CpuSeconds() - cpuStart;
-    lines = report.Count();
+    lines = headless.report.Count();
     return seconds;
 }
 

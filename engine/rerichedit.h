@@ -251,6 +251,13 @@ public:
 
     // Replaces the whole text; clears the modified flag, raises no event.
     void LoadFromString(std::string text);
+    // Gives the text away (the engine is left empty); the modified flag stays.
+    std::string TakeText();
+    // Whether one pass of the rule set on the engine would find anything in
+    // the text, the rule's action left aside: no handler runs, no counter
+    // moves. A pattern that fails to compile counts as a find, so that the
+    // pass itself meets the failure.
+    bool FindsAnything();
     // False when a before-event cancelled; a file that cannot be read raises bw::Error.
     virtual bool LoadFromFile(const QString& fileName);
     // False when a before-event cancelled or the save failed.
@@ -263,6 +270,8 @@ public:
 
 private:
     void FindNext(void (TRERichEdit::*handler)());
+    // The next find from a position of FText; -1 for none.
+    std::int64_t FindFrom(std::int32_t from);
     void AfterFound();
     void Replace();
     void Apply();
@@ -290,6 +299,8 @@ private:
     std::size_t TextBegin() const { return FPassPending && FPassOut.empty() ? FPassFrom : 0; }
     void DropPass();
     void EmitChange(std::size_t keepUpTo, std::string_view insert, std::size_t resumeAt);
+    // What to reserve for a pass's output once its first change is known.
+    std::size_t PassOutputEstimate(std::size_t keepUpTo, std::size_t inserted, std::size_t resumeAt);
 
     // The plain search text, prepared once for the finds of a pass.
     bw::ForwardSearcher FPlainFinder;
@@ -298,6 +309,13 @@ private:
     bool FPlainFinderReady = false;
 
     std::string FPassOut;
+    // Buffers of texts up to this size are kept for the next pass's output.
+    static constexpr std::size_t kSpareBufferLimit = std::size_t{32} << 20;
+public:
+    // Changes that keep the length are made where the text stands. Off only
+    // to compare with the way every other change goes.
+    static inline bool ChangeInPlace = true;
+private:
     std::size_t FPassFrom = 0;
     bool FPassPending = false;
     bool FInFind = false;

@@ -129,6 +129,27 @@ void TRERichEdit::LoadFromString(std::string text) {
     SelMarked = false;
 }
 
+std::string TRERichEdit::TakeText() {
+    SettlePass();
+    std::string text;
+    text.swap(FText);
+    MarkedRanges.clear();
+    ++FTextVersion;
+    return text;
+}
+
+bool TRERichEdit::FindsAnything() {
+    try {
+        RecompileForPass();
+    } catch (const bw::Error&) {
+        return true;
+    }
+    if (FPassPending)
+        FlushPass();
+    StopPass = false;
+    return FindFrom(0) >= 0;
+}
+
 bool TRERichEdit::LoadFromFile(const QString& fileName) {
     bool continueAction = true;
     if (OnBeforeLoadFile)
@@ -166,26 +187,69 @@ void TRERichEdit::FlushPass() {
         return;
     FPassOut.append(FText, FPassFrom, std::string::npos);
     FText.swap(FPassOut);
-    std::string().swap(FPassOut);
+    // The old text's buffer takes the next pass's output, unless it is big.
+    if (FPassOut.capacity() <= kSpareBufferLimit)
+        FPassOut.clear();
+    else
+        std::string().swap(FPassOut);
     FPassFrom = 0;
     FPassPending = false;
     ++FTextVersion;
 }
 
 void TRERichEdit::DropPass() {
-    std::string().swap(FPassOut);
+    if (FPassOut.capacity() <= kSpareBufferLimit)
+        FPassOut.clear();
+    else
+        std::string().swap(FPassOut);
     FPassFrom = 0;
     FPassPending = false;
+}
+
+std::size_t TRERichEdit::PassOutputEstimate(std::size_t keepUpTo, std::size_t inserted, std::size_t resumeAt) {
+    const std::size_t size = FText.size();
+    const std::size_t slack = size / 8 + inserted;
+    const std::size_t taken = resumeAt - keepUpTo;
+    // A replacement longer than what it replaces: with a plain search text
+    // the matches still ahead are counted, so that the output is reserved
+    // once rather than grown again and again.
+    if (inserted <= taken || Options.soMaskedSource || Options.soIgnoreMode || !FPlainFinderReady)
+        return size + slack;
+    const std::size_t step = std::max<std::size_t>(FPlainFinderText.size(), 1);
+    std::size_t matches = 1;
+    for (std::size_t at = resumeAt; at <= size;) {
+        const std::int64_t p = FPlainFinder.find(FText, at, size);
+        if (p < 0)
+            break;
+        ++matches;
+        at = static_cast<std::size_t>(p) + step;
+    }
+    const std::size_t growth = inserted - taken;
+    if (matches > (kMaxTextLength - size) / growth)
+        return size + slack; // would not fit anyway: the length check says so
+    return size + matches * growth + size / 64;
 }
 
 // Takes FText from FPassFrom up to keepUpTo into the processed part, adds
 // insert, and goes on at resumeAt (positions in FText).
 void TRERichEdit::EmitChange(std::size_t keepUpTo, std::string_view insert, std::size_t resumeAt) {
+    if (ChangeInPlace && !FPassPending && insert.size() == resumeAt - keepUpTo) {
+        // As long as every change keeps the length, the text is changed where
+        // it stands: no second buffer. The finds look ahead of resumeAt, and
+        // back only at the byte before it (line start, word boundary).
+        if (!insert.empty()) {
+            const bool lastChanged = FText[resumeAt - 1] != insert.back();
+            FText.replace(keepUpTo, insert.size(), insert);
+            if (lastChanged)
+                ++FTextVersion;
+        }
+        return;
+    }
     CheckLength((FPassPending ? FPassOut.size() : 0) + (keepUpTo - (FPassPending ? FPassFrom : 0)) + insert.size() +
                 (FText.size() - resumeAt));
     if (!FPassPending) {
         FPassOut.clear();
-        FPassOut.reserve(FText.size() + FText.size() / 8 + insert.size());
+        FPassOut.reserve(PassOutputEstimate(keepUpTo, insert.size(), resumeAt));
         FPassFrom = 0;
         FPassPending = true;
     }
@@ -327,35 +391,36 @@ TRERichEdit::TRepeatOutcome TRERichEdit::ProcessAllRepeated(bool repeat, const s
     return outcome;
 }
 
+std::int64_t TRERichEdit::FindFrom(std::int32_t from) {
+    // A start past the end of the text ends the pass.
+    if (from > static_cast<std::int64_t>(FText.size()))
+        return -1;
+    FInFind = true;
+    AtExit done([this] { FInFind = false; });
+    const std::string& source = SearchPattern().Source;
+    if (Options.soMaskedSource)
+        return MaskedFind(from);
+    if (Options.soIgnoreMode)
+        return Find(source, from, static_cast<std::int32_t>(FText.size()) - from);
+    // As Find does, with the search text prepared once per pass.
+    if (!FPlainFinderReady || FPlainFinderOptions != SearchOptions || FPlainFinderText != source) {
+        FPlainFinder.reset(source, Flags());
+        FPlainFinderText = source;
+        FPlainFinderOptions = SearchOptions;
+        FPlainFinderReady = true;
+    }
+    LastFindLength = static_cast<std::int32_t>(source.size());
+    return FPlainFinder.find(FText, static_cast<std::size_t>(from), FText.size());
+}
+
 void TRERichEdit::FindNext(void (TRERichEdit::*handler)()) {
     // A start moved back into the processed part needs the text settled.
     if (FPassPending && StartPos < static_cast<std::int64_t>(FPassOut.size()))
         FlushPass();
     const std::int64_t shift = PassShift();
     const std::int64_t start = std::max<std::int64_t>(std::int64_t(StartPos) - shift, 0);
-    std::int64_t found = -1;
-    // A start past the end of the text ends the pass.
-    if (start <= static_cast<std::int64_t>(FText.size())) {
-        FInFind = true;
-        AtExit done([this] { FInFind = false; });
-        const auto from = static_cast<std::int32_t>(start);
-        const std::string& source = SearchPattern().Source;
-        if (Options.soMaskedSource) {
-            found = MaskedFind(from);
-        } else if (Options.soIgnoreMode) {
-            found = Find(source, from, static_cast<std::int32_t>(FText.size()) - from);
-        } else {
-            // As Find does, with the search text prepared once per pass.
-            if (!FPlainFinderReady || FPlainFinderOptions != SearchOptions || FPlainFinderText != source) {
-                FPlainFinder.reset(source, Flags());
-                FPlainFinderText = source;
-                FPlainFinderOptions = SearchOptions;
-                FPlainFinderReady = true;
-            }
-            found = FPlainFinder.find(FText, static_cast<std::size_t>(from), FText.size());
-            LastFindLength = static_cast<std::int32_t>(source.size());
-        }
-    }
+    const std::int64_t found =
+        start <= static_cast<std::int64_t>(FText.size()) ? FindFrom(static_cast<std::int32_t>(start)) : -1;
     FoundAt = found < 0 ? -1 : static_cast<std::int32_t>(found + shift);
     FoundLength = LastFindLength;
     if (FoundAt != -1) {

@@ -80,17 +80,33 @@ bool earlier(const timespec& a, const timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
+thread_local ReplaceSession* currentSession = nullptr;
+
 // Removes what killed saves of target left behind: its temporary files
 // modified before the one being written now (named current).
 void removeStaleTemporaries(const QFileInfo& target, std::string_view current, const timespec& now) {
     const QByteArray prefix = QFile::encodeName(temporaryPrefix(target));
-    DIR* dir = ::opendir(QFile::encodeName(target.absolutePath()).constData());
+    const std::string_view pre(prefix.constData(), std::size_t(prefix.size()));
+    const QByteArray folder = QFile::encodeName(target.absolutePath());
+    if (currentSession) {
+        auto& stale = currentSession->Folder(folder);
+        for (auto it = stale.begin(); it != stale.end();) {
+            if (it->name != current && isTemporaryName(it->name, pre) && earlier(it->modified, now)) {
+                ::unlink((folder + '/' + QByteArray::fromStdString(it->name)).constData());
+                it = stale.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        return;
+    }
+    DIR* dir = ::opendir(folder.constData());
     if (!dir)
         return;
     const int dfd = ::dirfd(dir);
     while (const dirent* e = ::readdir(dir)) {
         const std::string_view name(e->d_name);
-        if (name == current || !isTemporaryName(name, std::string_view(prefix.constData(), prefix.size())))
+        if (name == current || !isTemporaryName(name, pre))
             continue;
         struct stat st {};
         if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
@@ -299,6 +315,29 @@ void ignoreFileSizeSignal() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+ReplaceSession::ReplaceSession() : outer_(currentSession) { currentSession = this; }
+
+ReplaceSession::~ReplaceSession() { currentSession = outer_; }
+
+std::vector<ReplaceSession::Stale>& ReplaceSession::Folder(const QByteArray& folder) {
+    const auto found = folders_.find(folder);
+    if (found != folders_.end())
+        return found->second;
+    std::vector<Stale>& stale = folders_[folder];
+    if (DIR* dir = ::opendir(folder.constData())) {
+        const int dfd = ::dirfd(dir);
+        while (const dirent* e = ::readdir(dir)) {
+            const std::string_view name(e->d_name);
+            struct stat st {};
+            if (name.size() > 5 && name.front() == '.' && name.ends_with(".tmp") &&
+                ::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+                stale.push_back({std::string(name), st.st_mtim});
+        }
+        ::closedir(dir);
+    }
+    return stale;
+}
+
 bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)>& write,
                  const ReplaceOptions& options, ReplaceFailure* failure) {
     ReplaceFailure ignored;
@@ -308,9 +347,11 @@ bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)
     if (path.isEmpty())
         return false;
     const QFileInfo target(resolveLinks(path));
-    if (target.isDir())
+    // One look at the file: what it is, its permissions and its owner.
+    struct stat existing {};
+    const bool replacing = ::stat(QFile::encodeName(target.absoluteFilePath()).constData(), &existing) == 0;
+    if (replacing && S_ISDIR(existing.st_mode))
         return false;
-    const bool replacing = target.exists();
 
     QByteArray tmpName;
     int fd = -1;
@@ -348,13 +389,13 @@ bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)
     if (options.permissions)
         perms = storedBits(*options.permissions);
     else if (replacing)
-        perms = storedBits(target.permissions());
+        perms = permissionsOf(existing.st_mode);
     if (options.ownerWritable)
         perms |= QFileDevice::WriteOwner;
-    if (replacing && (target.ownerId() != ::geteuid() || target.groupId() != ::getegid())) {
+    if (replacing && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
         // Keeps the file's owner when we may (as its owner's group or as root); otherwise it
         // becomes ours, as any rewritten file would.
-        [[maybe_unused]] const int rc = ::fchown(fd, target.ownerId(), target.groupId());
+        [[maybe_unused]] const int rc = ::fchown(fd, existing.st_uid, existing.st_gid);
     }
 
     bool written = false;

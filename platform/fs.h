@@ -4,6 +4,10 @@
 #include <QFileDevice>
 #include <QString>
 #include <functional>
+#include <map>
+#include <string>
+#include <vector>
+#include <ctime>
 #include <optional>
 #include <vector>
 
@@ -127,6 +131,30 @@ enum class ReplaceFailure {
 // write() throws, the temporary file is removed and the exception passes on.
 bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)>& write,
                  const ReplaceOptions& options = {}, ReplaceFailure* failure = nullptr);
+
+// While one lives, replaceFile on this thread reads each folder once for the
+// temporary files of killed saves, instead of at every save: a run that saves
+// many files of one folder would otherwise read it once per file. The
+// temporaries found are removed as their files are saved, as without it;
+// those that appear meanwhile are left to saves after it.
+class ReplaceSession {
+public:
+    ReplaceSession();
+    ~ReplaceSession();
+    ReplaceSession(const ReplaceSession&) = delete;
+    ReplaceSession& operator=(const ReplaceSession&) = delete;
+
+    struct Stale {
+        std::string name;
+        timespec modified;
+    };
+    // The temporary-looking names of a folder, read on the first call.
+    std::vector<Stale>& Folder(const QByteArray& folder);
+
+private:
+    std::map<QByteArray, std::vector<Stale>> folders_;
+    ReplaceSession* outer_;
+};
 
 // Writes an existing file in place, for when no temporary file can be made
 // beside it: the file is truncated and filled by write(), and the result is

@@ -9,6 +9,8 @@ packages=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev
 packages+=(dos2unix python3)
 # The virtual X server and the key sender of the end-to-end test.
 packages+=(xvfb xdotool)
+# The peers the run benchmark (bench_run_peers) is timed against.
+packages+=(grep ripgrep)
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

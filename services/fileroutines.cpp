@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <limits>
 #include <new>
@@ -9,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/fs.h"
+#include "services/filestamp.h"
 #include "platform/prompt.h"
 
 QString GetMessageText(const QString& key) {
@@ -72,53 +75,118 @@ bool appendOnce(const QString& path, const std::string& text) {
 
 } // namespace
 
-bool LoadFileToString(const QString& path, std::string& text) {
-    if (path.isEmpty())
-        return false;
-    // Opened without waiting (a named pipe would wait for a writer), then
-    // taken only when it is a regular file: a pipe, device or socket could
-    // block the read or never end.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
-        ::close(fd);
-        return false;
-    }
-    QFile f;
-    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
+namespace {
+
+// The buffer of this thread that files are read into. It keeps its capacity
+// from file to file: it changes places with the caller's text, whose old
+// buffer is kept in its turn, unless it is a big one.
+std::string& readBuffer() {
+    thread_local std::string spare;
+    return spare;
+}
+
+// Reads the open regular file into readBuffer(); false on a read error or
+// when memory runs out.
+bool readOpenFile(int fd, std::int64_t announced) {
+    std::string& data = readBuffer();
     try {
-        std::string data;
-        const qint64 size = f.size();
-        if (size > 0) {
-            data.resize(static_cast<std::size_t>(size));
-            const qint64 got = f.read(data.data(), size);
-            if (got < 0)
-                return false;
-            data.resize(static_cast<std::size_t>(got));
-        }
-        // Whatever the size did not announce (a file that grew, or one whose
-        // size the system does not know).
-        char buf[16 * 1024];
+        data.clear();
+        if (announced > 0)
+            data.resize(static_cast<std::size_t>(announced));
+        std::size_t got = 0;
+        // Whatever the size did not announce too (a file that grew, or one
+        // whose size the system does not know).
+        char more[16 * 1024];
         for (;;) {
-            const qint64 n = f.read(buf, sizeof buf);
-            if (n < 0)
+            const bool inBuffer = got < data.size();
+            const ssize_t n = inBuffer ? ::read(fd, data.data() + got, data.size() - got) : ::read(fd, more, sizeof more);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
                 return false;
+            }
             if (n == 0)
                 break;
-            data.append(buf, static_cast<std::size_t>(n));
+            if (!inBuffer)
+                data.append(more, static_cast<std::size_t>(n));
+            got += static_cast<std::size_t>(n);
         }
-        text.swap(data);
+        data.resize(got);
         return true;
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {
         return false;
     }
+}
+
+// Hands the buffer's text over (when taken) and readies the buffer for the next file.
+void finishRead(bool take, std::string& text) {
+    constexpr std::size_t kKept = std::size_t{32} << 20;
+    std::string& data = readBuffer();
+    if (take)
+        text.swap(data);
+    if (data.capacity() > kKept)
+        std::string().swap(data);
+    else
+        data.clear();
+}
+
+// Opens a regular file for reading without waiting (a named pipe would wait
+// for a writer); -1 for anything else. st gets what the open file is.
+int openRegular(const QString& path, struct stat& st) {
+    if (path.isEmpty())
+        return -1;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+bool LoadFileToString(const QString& path, std::string& text) {
+    // Taken only when it is a regular file: a pipe, device or socket could
+    // block the read or never end.
+    struct stat st {};
+    const int fd = openRegular(path, st);
+    if (fd < 0)
+        return false;
+    const bool ok = readOpenFile(fd, static_cast<std::int64_t>(st.st_size));
+    ::close(fd);
+    finishRead(ok, text);
+    return ok;
+}
+
+TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp& stamp, std::uint64_t maxSize) {
+    struct stat st {};
+    const int fd = openRegular(path, st);
+    if (fd < 0) {
+        // A regular file that cannot be opened is there but unreadable.
+        struct stat there {};
+        return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &there) == 0 && S_ISREG(there.st_mode)
+                   ? TLoadOutcome::Unreadable
+                   : TLoadOutcome::NotAFile;
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > maxSize) {
+        ::close(fd);
+        return TLoadOutcome::TooLarge;
+    }
+    // Looked at again once read: a change while it was read shows.
+    struct stat after {};
+    const bool ok = readOpenFile(fd, static_cast<std::int64_t>(st.st_size)) && ::fstat(fd, &after) == 0;
+    ::close(fd);
+    finishRead(ok, text);
+    if (!ok)
+        return TLoadOutcome::Unreadable;
+    stamp = FileStampOf(st);
+    if (FileStampOf(after) != stamp)
+        stamp.Valid = false;
+    return TLoadOutcome::Loaded;
 }
 
 bool SaveStringToFile(const QString& path, const std::string& text) {

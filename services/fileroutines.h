@@ -2,9 +2,11 @@
 
 #include <QIODevice>
 #include <QString>
+#include <cstdint>
 #include <string>
 
 #include "platform/error.h"
+#include "services/filestamp.h"
 
 // Whole texts between memory and files, and length-prefixed strings in byte
 // streams. Texts are bytes exactly as they are in the file: no code-page, byte
@@ -29,6 +31,21 @@ QString GetMessageText(const QString& key);
 // at once for anything else (folder, named pipe, device, socket) and on any
 // failure (missing file, no access, read error); text is then left as it was.
 bool LoadFileToString(const QString& path, std::string& text);
+
+// What LoadFileChecked found.
+enum class TLoadOutcome {
+    Loaded,
+    NotAFile,   // missing, or a folder, pipe, device or socket
+    TooLarge,   // a regular file larger than the limit: not read
+    Unreadable, // a regular file that could not be read
+};
+
+// As LoadFileStamped, in one opening of the file: reads the whole regular
+// file into text when it is at most maxSize bytes long, and stamps it from
+// the open file (a file that changes while it is read gets a stamp that
+// will not match). text is left as it was unless the outcome is Loaded.
+TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp& stamp,
+                             std::uint64_t maxSize);
 
 // Replaces the file's content with text, creating the file when missing. The
 // file is never left half-written: the text goes to a temporary file beside it,

@@ -6,13 +6,17 @@
 #include "services/fileroutines.h"
 
 TFileStamp TakeFileStamp(const QString& path) {
-    TFileStamp stamp;
     if (path.isEmpty())
-        return stamp;
+        return {};
     struct stat st {};
     const QByteArray native = QFile::encodeName(path);
     if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return stamp;
+        return {};
+    return FileStampOf(st);
+}
+
+TFileStamp FileStampOf(const struct stat& st) {
+    TFileStamp stamp;
     stamp.Valid = true;
     stamp.Device = static_cast<std::uint64_t>(st.st_dev);
     stamp.Inode = static_cast<std::uint64_t>(st.st_ino);

@@ -18,6 +18,9 @@ struct TFileStamp {
     bool operator==(const TFileStamp&) const = default;
 };
 
+// The stamp of a regular file from what stat() or fstat() told of it.
+TFileStamp FileStampOf(const struct stat& st);
+
 // The stamp of the file the path names now; an invalid stamp when there is none.
 TFileStamp TakeFileStamp(const QString& path);
 

@@ -1,7 +1,9 @@
 #include "app/conversionscheme.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include "engine/codepages.h"
@@ -109,6 +111,35 @@ TEST_F(ConvertFileTest, ConvertsSavesAndReportsOnlyAfterTheSave) {
     EXPECT_EQ(report.Count(), 1);
 }
 
+// Bytes that come out as they went in (ASCII between Cyrillic code pages, a
+// UTF-8 file detected and converted to UTF-8, an empty scheme) are reported
+// as converted but not written: the file keeps its modification time.
+TEST_F(ConvertFileTest, UnchangedBytesAreReportedButNotWritten) {
+    const QString ascii = writeFile("ascii.txt", "plain text\r\n");
+    const QString utf8 = writeFile("utf8.txt", "\xD0\x90\xD0\xB1 ok");
+    const QString cyr = writeFile("cyr.txt", "\xC0\xE0 ok");
+    const QDateTime past = QDateTime::currentDateTime().addSecs(-3600);
+    for (const QString& p : {ascii, utf8, cyr}) {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(past, QFileDevice::FileModificationTime));
+    }
+    const auto untouched = [&](const QString& p) { return QFileInfo(p).lastModified() < past.addSecs(1); };
+    EXPECT_TRUE(Convert(cpWin1251, cpKOI8R, ascii));
+    EXPECT_TRUE(Convert(cpAutomatic, cpUTF8, utf8));
+    TConversionScheme none;
+    EXPECT_TRUE(none.ConvertFile(cyr, report, SchemeTexts()));
+    EXPECT_TRUE(untouched(ascii));
+    EXPECT_TRUE(untouched(utf8));
+    EXPECT_TRUE(untouched(cyr));
+    EXPECT_EQ(readFile(utf8), "\xD0\x90\xD0\xB1 ok");
+    ASSERT_EQ(report.Count(), 3);
+    EXPECT_EQ(report[0], "converted " + ascii + ": Win-1251 -> KOI8-R");
+    // A change of even one byte is written.
+    EXPECT_TRUE(Convert(cpWin1251, cpKOI8R, cyr));
+    EXPECT_FALSE(untouched(cyr));
+}
+
 TEST_F(ConvertFileTest, LossyConversionLeavesTheFileAndSaysSo) {
     const std::string chinese = "\xE4\xB8\xAD ok"; // a character Windows-1251 lacks
     const QString path = writeFile("u.txt", chinese);
@@ -123,7 +154,7 @@ TEST_F(ConvertFileTest, SaveGivenUpGivesAFailureLineNotAConvertedLine) {
     if (!QFile::exists(file))
         GTEST_SKIP() << "needs a read-only file system";
     prompt.push(bw::Answer::No); // do not try the save again
-    EXPECT_FALSE(Convert(cpWin1251, cp866, file));
+    EXPECT_FALSE(Convert(cpWin1251, cpUCS2, file)); // every byte changes
     ASSERT_EQ(report.Count(), 1);
     EXPECT_TRUE(report[0].contains("could not be saved")) << report[0].toStdString();
     EXPECT_EQ(prompt.asked().size(), 1u);

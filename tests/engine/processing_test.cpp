@@ -506,3 +506,49 @@ TEST_F(Processing, AnExceptionInAPassSettlesTheTextAndTheOutputs) {
     EXPECT_EQ(readFile(folder() + "log.txt"), "ab");
     EXPECT_TRUE(e.SRManager.Outputs.Empty());
 }
+
+// Changes that keep the length are made in the text itself; every other way
+// goes through a second buffer. Over random texts and rules both give the same
+// text, counts and marks.
+TEST(ProcessAllInPlace, SameResultAsThroughASecondBuffer) {
+    const std::vector<Rule> rules = {
+        {"ab", false, "AB"},
+        {"ab", false, "AB", false, ofatReplace, stMatchCase | stWholeWord},
+        {"a", false, "b", false, ofatReplace, 0},
+        {"id=[D1]", true, "ID:[1B]", true},
+        {"[LB]a", true, "x", false},
+        {"[LB]b", true, "B", false},
+        {"b[?1]", true, "[1B]b", true},
+        {"[D1]", true, "[1B]", true},
+        {"a[*]b", true, "xy", false},
+        {"a[?1]b", true, "[1B][1B]b", true},
+        {"ab", false, "xyz"},
+        {"b", false, ""},
+    };
+    std::mt19937 rng(7);
+    const char pieces[] = "ab \n1=id";
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        for (int n = int(rng() % 60); n > 0; --n)
+            text += pieces[rng() % (sizeof pieces - 1)];
+        const Rule& rule = rules[std::size_t(round) % rules.size()];
+        std::string results[2];
+        TRERichEdit::TCounters counters[2];
+        TMarkedRanges marks[2];
+        for (int inPlace = 0; inPlace < 2; ++inPlace) {
+            TRERichEdit::ChangeInPlace = inPlace == 1;
+            TRERichEdit e;
+            setRule(e, rule);
+            limitMatches(e, 1000);
+            e.LoadFromString(text);
+            e.ProcessAllRepeated(round % 3 == 0);
+            results[inPlace] = e.Text();
+            counters[inPlace] = e.Counters;
+            marks[inPlace] = e.MarkedRanges;
+        }
+        TRERichEdit::ChangeInPlace = true;
+        ASSERT_EQ(results[1], results[0]) << "round " << round << " text «" << text << "» rule " << rule.search;
+        EXPECT_EQ(counters[1], counters[0]) << round;
+        EXPECT_EQ(marks[1], marks[0]) << round;
+    }
+}
