@@ -17,7 +17,7 @@ bin=$(cd "${1:?usage: run_e2e.sh <bin folder>}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 # A sanitizer build reports leaks at exit; those of system libraries are left out.
 export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-limit=${E2E_TIMEOUT:-60}
+limit=${E2E_TIMEOUT:-180}
 
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/deps.sh installs it)"; exit 77; }
