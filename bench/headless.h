@@ -64,19 +64,12 @@ inline QStringList ListFiles(const QString& root) {
     return files;
 }
 
-class HeadlessHost : public TRunWindow, public TRunFiles, public TRunRules, public TRunScheme, public TGaugeView {
+// The rest of a run's window, quiet: default options, no title, no progress
+// shown, no step added to the scheme.
+class QuietRunWindow : public TRunWindow, public TRunScheme, public TGaugeView {
 public:
-    QString root;
-    TSRInfo rule;
     TConversionScheme scheme;
     TRunOptions Options() const override { return {}; }
-    void GetFilesToProcess(QStringList& files) override { files = ListFiles(root); }
-    void RemoveAll() override {}
-    int Count() const override { return 1; }
-    bool Checked(int) const override { return true; }
-    const TSRInfo& Rule(int) const override { return rule; }
-    bool HasCheckedRules() override { return true; }
-    void DeleteAll() override {}
     TConversionScheme& Scheme() override { return scheme; }
     bool AddSelectedStep() override { return false; }
     QString Title() const override { return {}; }
@@ -85,6 +78,24 @@ public:
     void SetProgress(int, int) override {}
     void SetGaugeVisible(bool) override {}
 };
+
+// The files below root and one checked rule, over the run's interfaces of
+// files and rules (or pages that extend them).
+template <class Files, class Rules>
+class TreeOneRule : public Files, public Rules {
+public:
+    QString root;
+    TSRInfo rule;
+    void GetFilesToProcess(QStringList& files) override { files = ListFiles(root); }
+    void RemoveAll() override {}
+    int Count() const override { return 1; }
+    bool Checked(int) const override { return true; }
+    const TSRInfo& Rule(int) const override { return rule; }
+    bool HasCheckedRules() override { return true; }
+    void DeleteAll() override {}
+};
+
+class HeadlessHost : public TreeOneRule<TRunFiles, TRunRules>, public QuietRunWindow {};
 
 // Everything a headless run needs, over the files below root with one rule.
 struct HeadlessRun {

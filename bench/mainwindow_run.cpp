@@ -14,6 +14,7 @@
 #include "app/ui/fmain.h"
 #include "app/ui/mainpages.h"
 #include "app/ui/programentry.h"
+#include "bench/headless.h"
 #include "platform/prompt.h"
 #include "services/backupmanager.h"
 #include "services/ui/datamodule.h"
@@ -76,15 +77,6 @@ void Generate(const QString& root, int files, std::size_t total) {
     }
 }
 
-QStringList ListFiles(const QString& root) {
-    QStringList files;
-    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    return files;
-}
-
 bool Reset(const QString& from, const QString& to) {
     QProcess p;
     p.start(QStringLiteral("/bin/bash"),
@@ -106,30 +98,13 @@ TSRInfo NeedleRule() {
 
 // The pages of the main window: the tree's files, one rule; for the
 // headless run also the rest of the window, quiet.
-class Pages : public TMainFilesPage, public TMainRulesPage, public TRunWindow, public TRunScheme, public TGaugeView {
+class Pages : public TreeOneRule<TMainFilesPage, TMainRulesPage>, public QuietRunWindow {
 public:
-    TConversionScheme scheme;
-    TRunOptions Options() const override { return {}; }
-    TConversionScheme& Scheme() override { return scheme; }
-    bool AddSelectedStep() override { return false; }
-    QString Title() const override { return {}; }
-    void SetTitle(const QString&) override {}
-    void SetPanelText(const QString&) override {}
-    void SetProgress(int, int) override {}
-    void SetGaugeVisible(bool) override {}
-    QString root;
-    TSRInfo rule = NeedleRule();
+    Pages() { rule = NeedleRule(); }
     QWidget* Page() override { return nullptr; }
     bool SRChecked() const override { return true; }
     bool ConvertChecked() const override { return false; }
     void FocusTree() override {}
-    void GetFilesToProcess(QStringList& out) override { out = ListFiles(root); }
-    void RemoveAll() override {}
-    int Count() const override { return 1; }
-    bool Checked(int) const override { return true; }
-    const TSRInfo& Rule(int) const override { return rule; }
-    bool HasCheckedRules() override { return true; }
-    void DeleteAll() override {}
     void Clear() override {}
     void FocusList() override {}
 };
