@@ -35,7 +35,7 @@
 #include "options/ui/fabout.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
-#include "options/ui/guarded.h"
+#include "platform/guarded.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
 #include "services/ui/components.h"

@@ -21,7 +21,7 @@
 #include "app/ui/mainpages.h"
 #include "app/ui/reportprint.h"
 #include "options/ui/foptions.h"
-#include "options/ui/guarded.h"
+#include "platform/guarded.h"
 #include "options/version.h"
 #include "platform/error.h"
 #include "platform/format.h"

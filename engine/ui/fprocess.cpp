@@ -17,6 +17,7 @@
 
 #include "platform/cp1251.h"
 #include "platform/error.h"
+#include "platform/guarded.h"
 #include "platform/prompt.h"
 
 TFProcess* FProcess = nullptr;
@@ -195,13 +196,7 @@ QAction* TFProcess::AddAnswer(const QString& name, const QString& text, void (TP
 
 template <typename F>
 void TFProcess::Guarded(F&& f) {
-    try {
-        f();
-    } catch (const bw::Error& e) {
-        bw::prompt().error(windowTitle(), e.message());
-    } catch (const std::exception& e) {
-        bw::prompt().error(windowTitle(), QString::fromLocal8Bit(e.what()));
-    }
+    bw::runGuarded(windowTitle(), std::forward<F>(f));
 }
 
 void TFProcess::FillCodePages(TProcessCodePages* pages) {

@@ -26,6 +26,7 @@
 #include "files/ui/fvtvfiles.h"
 #include "platform/error.h"
 #include "platform/format.h"
+#include "platform/guarded.h"
 #include "platform/prompt.h"
 #include "services/fileroutines.h"
 #include "services/ui/components.h"
@@ -306,13 +307,7 @@ void TFPFileManager::SetProcessWindow(TFProcess* window, TRERichEdit* engine) {
 template <typename F>
 void TFPFileManager::command(F&& f) {
     Tree().ClearSkippedNames();
-    try {
-        f();
-    } catch (const bw::Error& e) {
-        bw::prompt().error(appTitle(), e.message());
-    } catch (const std::exception& e) {
-        bw::prompt().error(appTitle(), QString::fromUtf8(e.what()));
-    }
+    bw::runGuarded(appTitle(), std::forward<F>(f));
     tellSkipped();
     syncViewChecks();
     FVTVFiles->SyncFromTree();

@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "options/ui/guarded.h"
+#include "platform/guarded.h"
 #include "platform/prompt.h"
 #include "services/backupmanager.h"
 

@@ -31,7 +31,7 @@
 #include "options/version.h"
 #include "platform/appdirs.h"
 #include "platform/inifile.h"
-#include "options/ui/guarded.h"
+#include "platform/guarded.h"
 #include "platform/prompt.h"
 #include "platform/ui/chooser.h"
 #include "services/ui/components.h"

@@ -20,6 +20,7 @@
 #include "platform/appdirs.h"
 #include "platform/error.h"
 #include "platform/format.h"
+#include "platform/guarded.h"
 #include "platform/prompt.h"
 #include "platform/ui/chooser.h"
 #include "rules/rulelistblock.h"
@@ -259,13 +260,7 @@ void TFPSRManager::ShowMessage(const QString& text) const { ShowRuleMessage(Text
 
 template <typename F>
 void TFPSRManager::Guarded(F&& f) {
-    try {
-        f();
-    } catch (const bw::Error& e) {
-        bw::prompt().error(Text("szApplicationTitle"), e.message());
-    } catch (const std::exception& e) {
-        bw::prompt().error(Text("szApplicationTitle"), QString::fromLocal8Bit(e.what()));
-    }
+    bw::runGuarded(Text("szApplicationTitle"), std::forward<F>(f));
 }
 
 void TFPSRManager::SetColumnCaptions() {

@@ -24,6 +24,7 @@
 #include "platform/error.h"
 #include "platform/format.h"
 #include "platform/fs.h"
+#include "platform/guarded.h"
 #include "platform/prompt.h"
 #include "platform/ui/chooser.h"
 #include "rules/textlibrary.h"
@@ -232,17 +233,7 @@ void TFPTextEdit::FormCreate() {
 
 template <typename F>
 void TFPTextEdit::Guarded(F&& f) {
-    try {
-        f();
-    } catch (const bw::Error& e) {
-        ShowError(e.message());
-    } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
-    }
-}
-
-void TFPTextEdit::ShowError(const QString& message) {
-    bw::prompt().error(RulesText(QStringLiteral("szApplicationTitle")), message);
+    bw::runGuarded(RulesText(QStringLiteral("szApplicationTitle")), std::forward<F>(f));
 }
 
 // ---- state

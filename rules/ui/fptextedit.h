@@ -127,7 +127,6 @@ private:
     // Inserts at the caret (replacing the selection), or replaces the whole text when replace.
     void PutText(const QString& text, bool replace);
     void InsertBytes(const std::string& bytes, bool replace);
-    void ShowError(const QString& message);
     template <typename F>
     void Guarded(F&& f);
 
