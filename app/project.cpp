@@ -9,6 +9,7 @@
 #include "app/mainunit.h"
 #include "files/filetree.h"
 #include "options/optionscycle.h"
+#include "services/fallbacktext.h"
 #include "platform/error.h"
 #include "platform/format.h"
 #include "platform/fs.h"
@@ -83,11 +84,7 @@ TProjectReadResult ReadProject(QIODevice& stream, const TProjectSections& sectio
 }
 
 QString CommandMessageText(const QString& key) {
-    struct Entry {
-        const char* key;
-        const char* text;
-    };
-    static constexpr Entry table[] = {
+    static constexpr TFallbackText table[] = {
         {"szOpenProject", "Open project"},
         {"szSaveProject", "Save project"},
         {"szCantReadFile", "The file \"%s\" cannot be read."},
@@ -98,10 +95,7 @@ QString CommandMessageText(const QString& key) {
          "automatically until you save it yourself."},
         {"szHelpNotFound", "The help file \"%s\" is not there."},
     };
-    for (const Entry& e : table)
-        if (key == QLatin1String(e.key))
-            return QString::fromUtf8(e.text);
-    return {};
+    return FallbackText(table, key);
 }
 
 void SaveProjectFile(const QString& path, const TProjectSections& sections, const TextSource& texts) {

@@ -5,16 +5,12 @@
 
 #include "platform/error.h"
 #include "platform/prompt.h"
+#include "services/fallbacktext.h"
 
 namespace {
 
-struct DefaultText {
-    const char* key;
-    const char* text;
-};
-
 // English texts used until a language gives its own.
-constexpr DefaultText kDefaultTexts[] = {
+constexpr TFallbackText kDefaultTexts[] = {
     {"szContinueQ", "Continue ?"},
     {"szReplaceQ", "Replace ?"},
     {"szEdit", "E&dit"},
@@ -41,13 +37,7 @@ TProcessController::TProcessController(TProcessEngine& engine, TProcessView& vie
     : engine_(engine), view_(view) {}
 
 QString TProcessController::Text(const QString& key) const {
-    if (GetText) {
-        const QString text = GetText(key);
-        if (!text.isEmpty()) return text;
-    }
-    for (const DefaultText& d : kDefaultTexts)
-        if (key == QLatin1String(d.key)) return QString::fromLatin1(d.text);
-    return {};
+    return TextOrFallback(GetText, kDefaultTexts, key);
 }
 
 void TProcessController::PushCaption() {

@@ -1,16 +1,9 @@
 #include "rules/rulemessages.h"
 
+#include "services/fallbacktext.h"
+
 QString RuleMessage(const TRuleTexts& texts, const QString& key) {
-    if (texts) {
-        QString text = texts(key);
-        if (!text.isEmpty())
-            return text;
-    }
-    struct Entry {
-        const char* key;
-        const char* text;
-    };
-    static constexpr Entry table[] = {
+    static constexpr TFallbackText table[] = {
         {"szApplicationTitle", "Brindlewick"},
         {"szBadSRList", "The file \"%s\" cannot be read as a rule list; the list is left as it was."},
         {"szLoadSRList", "Load rule list"},
@@ -23,8 +16,5 @@ QString RuleMessage(const TRuleTexts& texts, const QString& key) {
         {"szSaveSRList", "Save rule list"},
         {"szSearch", "Search"},
     };
-    for (const Entry& e : table)
-        if (key == QLatin1String(e.key))
-            return QString::fromUtf8(e.text);
-    return {};
+    return TextOrFallback(texts, table, key);
 }

@@ -8,6 +8,7 @@
 #include "platform/cp1251.h"
 #include "platform/error.h"
 #include "platform/format.h"
+#include "services/fallbacktext.h"
 #include "services/fileroutines.h"
 
 TLibraryFolders LibraryFolderNames(const QString& base, int role) {
@@ -93,12 +94,7 @@ std::function<QString(const QString&)>& textSource() {
     return source;
 }
 
-struct DefaultText {
-    const char* key;
-    const char* text;
-};
-
-constexpr DefaultText kDefaultTexts[] = {
+constexpr TFallbackText kDefaultTexts[] = {
     {"szApplicationTitle", "Brindlewick"},
     {"szAddToLibrary", "Add to library..."},
     {"szBadFavoriteFormat", "The file is not a favourite rule of the expected format."},
@@ -115,15 +111,7 @@ constexpr DefaultText kDefaultTexts[] = {
 } // namespace
 
 QString RulesText(const QString& key) {
-    if (textSource()) {
-        const QString text = textSource()(key);
-        if (!text.isEmpty())
-            return text;
-    }
-    for (const DefaultText& d : kDefaultTexts)
-        if (key == QLatin1String(d.key))
-            return QString::fromUtf8(d.text);
-    return {};
+    return TextOrFallback(textSource(), kDefaultTexts, key);
 }
 
 void SetRulesTextSource(std::function<QString(const QString&)> source) { textSource() = std::move(source); }

@@ -12,14 +12,11 @@
 
 #include "platform/fs.h"
 #include "services/filestamp.h"
+#include "services/fallbacktext.h"
 #include "platform/prompt.h"
 
 QString GetMessageText(const QString& key) {
-    struct Entry {
-        const char* key;
-        const char* text;
-    };
-    static constexpr Entry table[] = {
+    static constexpr TFallbackText table[] = {
         {"szCantCreateDir", "Can't create folder"},
         {"szCantCreateFile", "Can't create file"},
         {"szCantDeleteFile", "Can't delete file"},
@@ -28,10 +25,7 @@ QString GetMessageText(const QString& key) {
         {"szErrorSavingFileM", "Error within saving the file"},
         {"szRetry", "Retry"},
     };
-    for (const Entry& e : table)
-        if (key == QLatin1String(e.key))
-            return QString::fromLatin1(e.text);
-    return QString();
+    return FallbackText(table, key);
 }
 
 namespace {
