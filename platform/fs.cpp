@@ -116,14 +116,16 @@ void removeStaleTemporaries(const QFileInfo& target, std::string_view current, c
     ::closedir(dir);
 }
 
+// Qt's permission flags and the mode bits they stand for.
+constexpr std::pair<QFileDevice::Permission, mode_t> kPermissionBits[] = {
+    {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
+    {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
+    {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
+};
+
 mode_t modeOf(QFileDevice::Permissions p) {
     mode_t m = 0;
-    const std::pair<QFileDevice::Permission, mode_t> bits[] = {
-        {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
-        {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
-        {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
-    };
-    for (const auto& [perm, bit] : bits)
+    for (const auto& [perm, bit] : kPermissionBits)
         if (p & perm)
             m |= bit;
     return m;
@@ -131,12 +133,7 @@ mode_t modeOf(QFileDevice::Permissions p) {
 
 QFileDevice::Permissions permissionsOf(mode_t m) {
     QFileDevice::Permissions p;
-    const std::pair<QFileDevice::Permission, mode_t> bits[] = {
-        {QFileDevice::ReadOwner, S_IRUSR}, {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
-        {QFileDevice::ReadGroup, S_IRGRP}, {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
-        {QFileDevice::ReadOther, S_IROTH}, {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH},
-    };
-    for (const auto& [perm, bit] : bits)
+    for (const auto& [perm, bit] : kPermissionBits)
         if (m & bit)
             p |= perm;
     return p;
