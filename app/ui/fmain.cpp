@@ -756,7 +756,6 @@ void TFMain::SetLastRuleText(const QString& text) {
 }
 
 void TFMain::SetActionItems(const QStringList& items) {
-    actionItems_ = items;
     if (rules_)
         rules_->SetActionItems(items);
 }

@@ -112,8 +112,6 @@ public:
     void RealignInFiles() override;
     void EndProgram() override;
 
-    // The rule dialog's list of actions as the options last set it.
-    const QStringList& ActionItems() const { return actionItems_; }
     // The font the processing window shows texts in.
     const QFont& TextFont() const { return textFont_; }
 
@@ -197,7 +195,6 @@ private:
     QStringList noFiles_;
     bool shown_ = false;
     QString lastRuleText_;
-    QStringList actionItems_;
     QFont textFont_;
     QColor textColor_;
     QElapsedTimer reportShown_;
