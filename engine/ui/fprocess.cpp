@@ -316,6 +316,7 @@ void TFProcess::ApplyLayout(const TProcessLayout& l) {
     PS->setVisible(l.selectPanel);
     PSR->setVisible(!l.selectPanel);
     GBRT->setVisible(l.replaceBox);
+    FitAnswers();
     ATBSR->adjustSize();
     PSR->updateGeometry();
 }
@@ -323,6 +324,7 @@ void TFProcess::ApplyLayout(const TProcessLayout& l) {
 void TFProcess::SetEditCaption(const QString& caption) {
     AEdit->setText(caption);
     AEdit->setShortcut(QKeySequence::mnemonic(caption));
+    FitAnswers();
 }
 
 void TFProcess::SetReadOnly(bool on) {
