@@ -179,6 +179,12 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
     for (QWidget* w : {static_cast<QWidget*>(REProcess), static_cast<QWidget*>(MHint), static_cast<QWidget*>(CBCP),
                        static_cast<QWidget*>(BOk), static_cast<QWidget*>(BCancel), static_cast<QWidget*>(ATBSR)})
         w->installEventFilter(this);
+    FitAnswers();
+}
+
+void TFProcess::FitAnswers() {
+    const int width = ATBSR->sizeHint().width();
+    if (ATBSR->minimumWidth() != width) ATBSR->setMinimumWidth(width);
 }
 
 TFProcess::~TFProcess() {
@@ -252,6 +258,9 @@ bool TFProcess::HandleKey(QKeyEvent* event) {
 
 bool TFProcess::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent*>(event))) return true;
+    // The answers never fold into the tool bar's overflow menu: the bar is
+    // as wide as the answers shown in the current mode and language need.
+    if (watched == ATBSR && event->type() == QEvent::LayoutRequest) FitAnswers();
     return QDialog::eventFilter(watched, event);
 }
 
@@ -302,6 +311,7 @@ void TFProcess::ApplyLayout(const TProcessLayout& l) {
     PS->setVisible(l.selectPanel);
     PSR->setVisible(!l.selectPanel);
     GBRT->setVisible(l.replaceBox);
+    FitAnswers();
     ATBSR->adjustSize();
     PSR->updateGeometry();
 }
@@ -309,6 +319,7 @@ void TFProcess::ApplyLayout(const TProcessLayout& l) {
 void TFProcess::SetEditCaption(const QString& caption) {
     AEdit->setText(caption);
     AEdit->setShortcut(QKeySequence::mnemonic(caption));
+    FitAnswers();
 }
 
 void TFProcess::SetReadOnly(bool on) {

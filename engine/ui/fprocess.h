@@ -101,6 +101,7 @@ protected:
 
 private:
     QAction* AddAnswer(const QString& name, const QString& text, void (TProcessController::*action)());
+    void FitAnswers();
     // Adds the marking colour to the ranges that lie within the text shown.
     void AddMarks(const TMarkedRanges& ranges);
     bool HandleKey(QKeyEvent* event);

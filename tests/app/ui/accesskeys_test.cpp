@@ -8,6 +8,7 @@
 // window through the real language files as the program does, and checks the
 // window's own items and each of its menus separately.
 
+#include <QApplication>
 #include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
@@ -181,6 +182,7 @@ TEST_F(AccessKeys, NoTwoItemsOfAWindowOrMenuShareOne) {
             SCOPED_TRACE(entry.name + QStringLiteral(" in ").toStdString() + lm.LanguageNames()[language].toStdString());
             lm.SetCurrentLang(language);
             ASSERT_EQ(lm.CurrentLang(), language);
+            QApplication::processEvents();
             window.form->resize(window.form->minimumSize());
             bw::test::saveScreen(*window.form, QStringLiteral("%1_%2_min").arg(entry.name).arg(language));
             for (const auto& [group, captions] : Groups(window.form, lm, entry.changingCaptions)) {

@@ -353,6 +353,7 @@ TEST_F(RunFromTheWindow, ConversionOnTakesTheSelectedPairAndShowsTheConvertPage)
     EXPECT_EQ(readFile(a), "\xC1");
     EXPECT_EQ(main->FConvert1->LBScheme->count(), 1);
     EXPECT_EQ(main->PCOperation->currentWidget(), main->TSConvert);
+    QApplication::processEvents();
     saveScreen(*main, "FMain_convert_scheme");
 }
 

@@ -16,6 +16,7 @@
 #include "engine/ui/fprocess.h"
 #include "platform/prompt.h"
 #include "tests/engine/processfakes.h"
+#include "tests/support/screens.h"
 
 namespace {
 
@@ -84,6 +85,42 @@ TEST_F(FProcessTest, ButtonsAndCaptionsPerMode) {
     dialog.PrepareSelectExecute();
     EXPECT_TRUE(Shown(dialog.PS));
     EXPECT_FALSE(Shown(dialog.PSR));
+}
+
+// Every answer of the mode has its own button on the bar, also with longer
+// captions: none folds into the bar's overflow menu.
+TEST_F(FProcessTest, EveryAnswerOfAModeShowsOnTheBar) {
+    const std::vector<QAction*> all = {dialog.AYes,  dialog.AYesToFile, dialog.AYesToAll,  dialog.ANo,
+                                       dialog.ANoToFile, dialog.ANoToAll, dialog.AEdit, dialog.AAbort,
+                                       dialog.ACCurPos,  dialog.ACNextFile, dialog.ACBegFile};
+    const std::vector<std::function<void()>> modes = {
+        [&] { dialog.PrepareReplace(); },
+        [&] { dialog.PrepareFind(); },
+        [&] { dialog.SetMode(pmEdit); },
+    };
+    for (const bool longer : {false, true}) {
+        if (longer)
+            for (QAction* a : all) a->setText(a->text() + QStringLiteral(" and some more words"));
+        for (std::size_t m = 0; m < modes.size(); ++m) {
+            SCOPED_TRACE(testing::Message() << "mode " << m << (longer ? ", longer captions" : ""));
+            ProcessModes.Clear();
+            modes[m]();
+            dialog.resize(dialog.minimumSizeHint());
+            ShowAndDo([&] {
+                QApplication::processEvents();
+                if (!longer) bw::test::saveScreen(dialog, QStringLiteral("FProcess_mode%1").arg(m));
+                for (QAction* a : all) {
+                    QWidget* button = dialog.ATBSR->widgetForAction(a);
+                    ASSERT_NE(button, nullptr);
+                    EXPECT_EQ(button->isVisible(), a->isVisible()) << a->objectName().toStdString();
+                    if (a->isVisible()) {
+                        EXPECT_TRUE(dialog.ATBSR->rect().contains(button->geometry()))
+                            << a->objectName().toStdString();
+                    }
+                }
+            });
+        }
+    }
 }
 
 TEST_F(FProcessTest, TextShownOneCharacterPerByte) {
