@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -93,6 +94,7 @@ TFFileFilter::TFFileFilter(QWidget* parent) : TFrame(parent) {
     CLBMasks->setMinimumHeight(5 * (CLBMasks->fontMetrics().height() + 6) + 8 +
                                CLBMasks->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     layout->addWidget(CLBMasks, 1);
+    CLBMasks->viewport()->installEventFilter(this);
 
     CBAttr = checkBox("CBAttr", tr("attributes"), GBFileFilter);
     layout->addWidget(CBAttr);
@@ -262,6 +264,17 @@ void TFFileFilter::FromFilter(const TFileFilter& filter) {
 
 void TFFileFilter::resizeEvent(QResizeEvent* event) {
     TFrame::resizeEvent(event);
+    FitMaskColumns();
+}
+
+bool TFFileFilter::eventFilter(QObject* watched, QEvent* event) {
+    // The list's own area may take its width after the frame's resize: follow it there too.
+    if (watched == CLBMasks->viewport() && event->type() == QEvent::Resize)
+        FitMaskColumns();
+    return TFrame::eventFilter(watched, event);
+}
+
+void TFFileFilter::FitMaskColumns() {
     // Each mask column takes half the list's width.
     const int column = std::max(40, (CLBMasks->viewport()->width() - 4) / 2);
     CLBMasks->setGridSize(QSize(column, CLBMasks->fontMetrics().height() + 6));

@@ -128,6 +128,11 @@ TFAbout::TFAbout(QWidget* parent) : QDialog(parent) {
     // FormCreate
     VerProductLabel->setText(AppVersion);
     translate(this);
+    if (DMDataModule) {
+        const QString thanks = DMDataModule->LangManager->GetText(QStringLiteral("szThanks"));
+        if (!thanks.isEmpty())
+            MThanks->setPlainText(thanks);
+    }
 }
 
 bool TFAbout::eventFilter(QObject* watched, QEvent* event) {

@@ -63,7 +63,7 @@ TFBackupManager::TFBackupManager(TBackupManager& store, const TLangManager* lang
     setWindowTitle(tr("Backup Manager"));
     setWindowFlag(Qt::Window);
     resize(702, 506);
-    setMinimumSize(450, 200);
+    setMinimumSize(540, 200);
 
     TBBackup = new QToolBar(this);
     TBBackup->setObjectName(QStringLiteral("TBBackup"));

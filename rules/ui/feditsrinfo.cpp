@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "platform/appdirs.h"
 #include "platform/cp1251.h"
@@ -263,6 +264,15 @@ void TFEditSRInfo::showEvent(QShowEvent* event) {
 }
 
 void TFEditSRInfo::FormShow() {
+    // The action list is no caption the language manager reaches: its items come from the messages.
+    static constexpr const char* actionKeys[] = {"szofatDontChange",  "szofatDelete",      "szofatReplace",
+                                                 "szofatInsertBefore", "szofatInsertAfter", "szofatWriteToFile",
+                                                 "szofatRenameFile"};
+    for (int i = 0; i < CBAction->count() && i < static_cast<int>(std::size(actionKeys)); ++i) {
+        const QString text = Text(actionKeys[i]);
+        if (!text.isEmpty())
+            CBAction->setItemText(i, text);
+    }
     PST->setMinimumHeight(pageMinimumHeight(SourcePage, FOFind, kSourceMinHeight) +
                           pageMinimumHeight(TargetPage, FOReplace, kTargetMinHeight));
     CBActionChange();

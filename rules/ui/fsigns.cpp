@@ -223,6 +223,8 @@ void TFSigns::CheckInterface() {
     LStep->setEnabled(e.CounterLabels);
     CBSetNumber->setEnabled(e.SetNumber);
     SEBN->setEnabled(e.NumberBox);
+    // The character set means nothing on a side that cannot take it.
+    EDigits->setEnabled(e.Signs[sgChars]);
     EText->setText(SignBlockText(c));
     const QString problem = SignBlockProblem(c);
     LHint->setText(problem);

@@ -639,6 +639,8 @@ TEST_F(FileManagerTest, PicturesInBothLanguagesAndViews) {
         bw::test::saveScreen(page, "in_files_popup_page_" + suffix);
         bw::test::saveScreen(*page.PMFiles, "in_files_popup_" + suffix);
         page.PMFiles->hide();
+        // A menu takes its size when it pops up; the picture is taken without that.
+        page.ADFileList->menu()->adjustSize();
         bw::test::saveScreen(*page.ADFileList->menu(), "in_files_file_list_menu_" + suffix);
     }
     EXPECT_EQ(page.AFull->text(), "Пол&ностью");

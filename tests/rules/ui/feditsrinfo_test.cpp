@@ -274,6 +274,7 @@ TEST_F(FEditSRInfoTest, PageAddsAndEditsThroughTheDialog) {
 TEST_F(FEditSRInfoTest, ScreensOfAReplaceAndADeleteRule) {
     bw::test::ShippedLanguages langs;
     langs.lm.RegisterForm(&dialog, 0);
+    dialog.Texts = langs.texts();
     for (int lang : {0, 1}) {
         langs.lm.SetCurrentLang(lang);
         const QString suffix = lang == 0 ? "_en" : "_ru";
@@ -296,6 +297,7 @@ TEST_F(FEditSRInfoTest, ScreensOfAReplaceAndADeleteRule) {
         for (auto* l : frame->findChildren<QLabel*>())
             EXPECT_FALSE(l->text().contains(QRegularExpression("[A-Za-z]"))) << l->text().toStdString();
     EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Поиск/замена - свойства"));
+    EXPECT_EQ(dialog.CBAction->itemText(ofatReplace), QString::fromUtf8("Заменить"));
 }
 
 } // namespace

@@ -61,6 +61,7 @@ TEST_F(SignsDialogTest, SourceModeKeepsOnlyTheSidesSigns) {
     EXPECT_FALSE(dialog.CBSetNumber->isEnabled());
     for (QRadioButton* r : {dialog.RBFB, dialog.RBFE, dialog.RBLB, dialog.RBQ, dialog.RBML, dialog.RBMG, dialog.RBD})
         EXPECT_FALSE(r->isEnabled()) << r->objectName().toStdString();
+    EXPECT_FALSE(dialog.EDigits->isEnabled());
     EXPECT_TRUE(dialog.RBB->isEnabled() && dialog.RBI->isEnabled() && dialog.LStart->isEnabled());
 
     dialog.RBI->click();
