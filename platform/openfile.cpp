@@ -42,7 +42,7 @@ QString absoluteFilePath(const QString& path) {
     return QDir::currentPath() + QLatin1Char('/') + path;
 }
 
-int openRegularFile(const QString& path, OpenFailure* why) {
+int openRegularFile(const QString& path, OpenFailure* why, struct stat* info) {
     setWhy(why, OpenFailure::None);
     if (path.isEmpty()) {
         setWhy(why, OpenFailure::Missing);
@@ -74,6 +74,8 @@ int openRegularFile(const QString& path, OpenFailure* why) {
         setWhy(why, OpenFailure::Unreadable);
         return -1;
     }
+    if (info)
+        *info = st;
     return fd;
 }
 
@@ -90,7 +92,8 @@ bool openForReading(QFile& file, const QString& path, OpenFailure* why) {
 }
 
 std::optional<QByteArray> readWholeFile(const QString& path, OpenFailure* why) {
-    const int fd = openRegularFile(path, why);
+    struct stat st {};
+    const int fd = openRegularFile(path, why, &st);
     if (fd < 0)
         return std::nullopt;
     // More than a byte array can hold counts as running out of memory.
@@ -98,8 +101,7 @@ std::optional<QByteArray> readWholeFile(const QString& path, OpenFailure* why) {
     QByteArray data;
     bool ok = true;
     try {
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && st.st_size > 0 && st.st_size < kMaxBytes)
+        if (st.st_size > 0 && st.st_size < kMaxBytes)
             data.reserve(qsizetype(st.st_size));
         char chunk[64 * 1024];
         for (;;) {

@@ -5,6 +5,7 @@
 #include <optional>
 
 class QFile;
+struct stat;
 
 // Opening a file that a user, a settings file or another program names, for
 // reading. Such a path may name anything: a named pipe would make a plain open
@@ -30,8 +31,8 @@ QString absoluteFilePath(const QString& path);
 // itself does not block (O_NONBLOCK), then the open file must be a regular
 // one, and only then is it made an ordinary blocking descriptor. Links are
 // followed. Returns the descriptor (close-on-exec; the caller closes it), or
-// -1 with *why set.
-int openRegularFile(const QString& path, OpenFailure* why = nullptr);
+// -1 with *why set. *info (when given) gets what the open file is.
+int openRegularFile(const QString& path, OpenFailure* why = nullptr, struct stat* info = nullptr);
 
 // As openRegularFile, handing the descriptor to file, which then owns it and
 // closes it when closed. file keeps no name.

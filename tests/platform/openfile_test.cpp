@@ -1,3 +1,4 @@
+#include "platform/inifile.h"
 #include "platform/openfile.h"
 #include "tests/support/specialfiles.h"
 #include "tests/support/testutil.h"
@@ -104,4 +105,20 @@ TEST_F(OpenFileTest, RelativeNamesAreTakenFromTheCurrentFolder) {
     EXPECT_EQ(bytes->toStdString(), "from disk");
     EXPECT_EQ(absolute, QDir(dir_.path()).canonicalPath() + "/:colon.txt");
     EXPECT_EQ(absoluteFilePath("/a/b"), "/a/b");
+}
+
+// A settings file is read whole when opened: anything but a regular file in
+// its place reads at once as a missing one, an empty file.
+TEST_F(OpenFileTest, SettingsFilesThatAreNoFilesReadAsEmptyAtOnce) {
+    for (const test::Special kind : test::kSpecials) {
+        const QString file = path("Brindlewick.ini");
+        ASSERT_TRUE(test::makeSpecial(kind, file)) << test::specialName(kind);
+        test::PipeWatch watch(file);
+        const IniFile ini(file);
+        const QString one = readIniString(file, "FOptions", "Value", "default");
+        EXPECT_FALSE(watch.blocked()) << test::specialName(kind);
+        EXPECT_TRUE(ini.sections().isEmpty()) << test::specialName(kind);
+        EXPECT_EQ(ini.fileName(), file);
+        EXPECT_EQ(one, "default") << test::specialName(kind);
+    }
 }
