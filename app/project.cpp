@@ -13,6 +13,7 @@
 #include "platform/error.h"
 #include "platform/format.h"
 #include "platform/fs.h"
+#include "platform/openfile.h"
 #include "platform/prompt.h"
 #include "rules/rulelistblock.h"
 #include "rules/srheader.h"
@@ -135,16 +136,21 @@ bool TProjectController::Damaged() const {
     return !damagedPath_.isEmpty() && damagedPath_ == host_.LastProject();
 }
 
-bool TProjectController::OpenProject(const QString& path) {
+bool TProjectController::OpenProject(const QString& path) { return open(path, false); }
+
+bool TProjectController::OpenLastProject(const QString& path) { return open(path, true); }
+
+bool TProjectController::open(const QString& path, bool quiet) {
     host_.SetLastProject(path);
-    if (!bw::fileExists(path)) {
+    QFile file;
+    bw::OpenFailure why = bw::OpenFailure::None;
+    if (!bw::openForReading(file, path, &why)) {
         // The title still names it: that is where Save project writes.
         host_.UpdateProjectName();
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        host_.UpdateProjectName();
+        const bool missing = why == bw::OpenFailure::Missing ||
+                             (why == bw::OpenFailure::NotAFile && bw::directoryExists(path));
+        if (missing || (quiet && why == bw::OpenFailure::NotAFile))
+            return false;
         throw bw::Error(bw::format(text("szCantReadFile"), {native(path)}));
     }
     const TProjectReadResult result = ReadProject(file, sections_);

@@ -158,9 +158,14 @@ public:
 
     // Opens a project by its path. ELastProject takes the path and the title
     // names it even when no file is there (nothing is opened then: false).
-    // A file that cannot be opened raises bw::Error. A damaged project loads
-    // what its sections manage and says so once.
+    // A folder counts as no file. Anything else that is not a regular file (a
+    // named pipe, socket, device, a loop of links), and a file that cannot be
+    // opened, raise bw::Error at once. A damaged project loads what its
+    // sections manage and says so once.
     bool OpenProject(const QString& path);
+    // As OpenProject, for the last project at start-up: whatever is not a
+    // regular file there opens nothing, without a message, as a missing one.
+    bool OpenLastProject(const QString& path);
     // Asks for a project file and opens it.
     void AOpenProjectExecute();
     // A never-saved project goes to Save as. Raises bw::Error when the file
@@ -180,6 +185,7 @@ public:
 
 private:
     QString text(const char* key) const;
+    bool open(const QString& path, bool quiet);
     void save(const QString& path);
 
     TProjectHost& host_;

@@ -3,6 +3,7 @@
 #include "files/filetree.h"
 #include "platform/error.h"
 #include "platform/fs.h"
+#include "platform/openfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,12 +29,10 @@ bool plainAbsolute(const QString& path) {
 } // namespace
 
 PlainFileList ReadPlainFileList(const QString& fileName) {
-    QFile file(fileName);
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly))
+    std::optional<QByteArray> read = bw::readWholeFile(fileName);
+    if (!read)
         cannotRead(fileName);
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        cannotRead(fileName);
+    QByteArray bytes = std::move(*read);
     if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
         bytes.truncate(nul);
     qsizetype i = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
@@ -87,8 +86,8 @@ void SaveStructuredFileList(const QString& fileName, const TFileVTreeView& tree)
 }
 
 void LoadStructuredFileList(const QString& fileName, TFileVTreeView& tree) {
-    QFile file(fileName);
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!bw::openForReading(file, fileName))
         cannotRead(fileName);
     tree.LoadFromStream(file);
 }

@@ -9,10 +9,15 @@
 #include "platform/format.h"
 #include "platform/fs.h"
 #include "platform/inifile.h"
+#include "platform/openfile.h"
 #include "platform/prompt.h"
 #include "services/backupmanager.h"
 #include "services/fileroutines.h"
 #include "services/langmanager.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -70,24 +75,49 @@ void TOptionsCycle::LoadOptionsFromFile(const QString& fileName) {
     OptionsSet();
 }
 
-void TOptionsCycle::restrictToOwner(const QString& fileName) {
+bool TOptionsCycle::restrictToOwner(const QString& fileName) {
     if (fileName.isEmpty())
-        return;
-    if (!QFileInfo::exists(fileName)) {
+        return true;
+    const QByteArray name = QFile::encodeName(bw::absoluteFilePath(fileName));
+    bw::OpenFailure why = bw::OpenFailure::None;
+    // The permissions are set on the open file, so they reach only what was
+    // checked to be a regular file.
+    int fd = bw::openRegularFile(fileName, &why);
+    if (fd < 0 && why == bw::OpenFailure::Missing) {
         // Created empty first, so the settings never sit in a file others can read.
-        QFile f(fileName);
-        if (!f.open(QIODevice::WriteOnly))
-            return;
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        // Not made here (a link to nowhere, a folder we may not write): the write tells.
+        if (fd < 0)
+            return true;
     }
-    QFile::setPermissions(fileName, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (fd < 0) {
+        if (why == bw::OpenFailure::NotAFile)
+            return false;
+        // A regular file we may not read.
+        struct stat st {};
+        if (::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode))
+            ::chmod(name.constData(), S_IRUSR | S_IWUSR);
+        return true;
+    }
+    ::fchmod(fd, S_IRUSR | S_IWUSR);
+    ::close(fd);
+    return true;
+}
+
+bool TOptionsCycle::regularOrNothing(const QString& fileName) {
+    bw::OpenFailure why = bw::OpenFailure::None;
+    const int fd = bw::openRegularFile(fileName, &why);
+    if (fd >= 0)
+        ::close(fd);
+    return why != bw::OpenFailure::NotAFile;
 }
 
 bool TOptionsCycle::OptionsSet() {
     env_.SaveWindows();
     env_.WriteSetting(kLastRuleSection, kLastRuleKey, env_.LastRuleText());
     const QString file = env_.SettingsFileName();
-    restrictToOwner(file);
-    if (env_.WriteSettingsFile())
+    // Nothing is written over a folder, pipe or device in the file's place.
+    if (restrictToOwner(file) && env_.WriteSettingsFile())
         return true;
     bw::prompt().error(text("szApplicationTitle"), bw::format(text("szFileNotSaved"), {file}));
     return false;
@@ -156,11 +186,12 @@ bool TOptionsCycle::LoadExecute(const QString& fileName) {
 bool TOptionsCycle::SaveAsExecute(const QString& fileName) {
     if (fileName.isEmpty())
         return false;
-    OptionsSet();
+    if (!OptionsSet())
+        return false;
     const QString file = env_.SettingsFileName();
     if (samePath(file, fileName))
         return true;
-    if (!bw::copyFile(file, fileName, true)) {
+    if (!regularOrNothing(fileName) || !bw::copyFile(file, fileName, true)) {
         bw::prompt().error(text("szApplicationTitle"), bw::format(text("szFileNotSaved"), {fileName}));
         return false;
     }

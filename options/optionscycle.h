@@ -116,8 +116,12 @@ public:
 
 private:
     QString text(const char* key) const;
-    // Keeps a settings file readable and writable by its owner only: it holds the proxy password.
-    static void restrictToOwner(const QString& fileName);
+    // Keeps a settings file readable and writable by its owner only: it holds
+    // the proxy password. False, with nothing touched, when something other
+    // than a regular file (or a link to one) is in its place.
+    static bool restrictToOwner(const QString& fileName);
+    // Whether a regular file (or a link to one) is at the path, or nothing.
+    static bool regularOrNothing(const QString& fileName);
 
     TOptionsCycleEnv& env_;
     TBackupManager& backups_;

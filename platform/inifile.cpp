@@ -6,6 +6,7 @@
 #include "platform/cp1251.h"
 #include "platform/error.h"
 #include "platform/fs.h"
+#include "platform/openfile.h"
 
 namespace bw {
 
@@ -60,9 +61,9 @@ QString decodeTextFile(QByteArrayView bytes) {
 }
 
 IniFile::IniFile(const QString& fileName) : fileName_(fileName) {
-    QFile f(fileName);
-    if (f.open(QIODevice::ReadOnly))
-        setText(decodeTextFile(f.readAll()));
+    // Anything but a regular file reads as a missing one, at once.
+    if (const std::optional<QByteArray> bytes = readWholeFile(fileName))
+        setText(decodeTextFile(*bytes));
 }
 
 bool IniFile::flush() const {

@@ -2,13 +2,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 #include <algorithm>
 #include <limits>
 
 #include "platform/error.h"
 #include "platform/format.h"
+#include "platform/openfile.h"
 #include "platform/prompt.h"
 #include "rules/textlibrary.h"
 #include "services/fileroutines.h"
@@ -91,8 +91,8 @@ TWholeRuleRead ReadWholeRule(QIODevice& in) {
 }
 
 TWholeRuleRead LoadWholeRuleFile(const QString& path) {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!bw::openForReading(file, path))
         fileError("szCantReadFile", path);
     try {
         return ReadWholeRule(file);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/fs.h"
+#include "platform/openfile.h"
 #include "services/filestamp.h"
 #include "services/fallbacktext.h"
 #include "platform/prompt.h"
@@ -129,16 +130,7 @@ void finishRead(bool take, std::string& text) {
 // Opens a regular file for reading without waiting (a named pipe would wait
 // for a writer); -1 for anything else. st gets what the open file is.
 int openRegular(const QString& path, struct stat& st) {
-    if (path.isEmpty())
-        return -1;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return bw::openRegularFile(path, nullptr, &st);
 }
 
 } // namespace

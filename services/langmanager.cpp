@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "platform/inifile.h"
+#include "platform/openfile.h"
 #include "platform/prompt.h"
 
 TLangManager::TLangManager(QObject* parent) : QObject(parent) {}
@@ -13,13 +14,11 @@ TLangManager::~TLangManager() = default;
 
 bool TLangManager::ReadLines(const QString& path, QStringList& lines) {
     lines.clear();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    // Only a regular file: a named pipe in its place would wait for a writer.
+    const std::optional<QByteArray> bytes = bw::readWholeFile(path);
+    if (!bytes)
         return false;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return false;
-    const QString text = bw::decodeTextFile(bytes);
+    const QString text = bw::decodeTextFile(*bytes);
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {

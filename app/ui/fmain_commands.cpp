@@ -148,7 +148,7 @@ void TMainCommands::SaveOptions() {
 void TMainCommands::OpenLastProject() {
     TFOptions* options = main_.Services().Options;
     if (options && options->CBOpenLastProject->isChecked() && LastProject() != kNewProject)
-        bw::runGuarded([this] { projects_->OpenProject(LastProject()); });
+        bw::runGuarded([this] { projects_->OpenLastProject(LastProject()); });
 }
 
 void TMainCommands::AOpenProjectExecute() {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "engine/processstate.h"
 #include "options/optionscycle.h"
@@ -12,6 +13,7 @@
 #include "services/backupmanager.h"
 #include "services/langmanager.h"
 #include "tests/support/qtprint.h"
+#include "tests/support/specialfiles.h"
 #include "tests/support/languages.h"
 #include "tests/support/testutil.h"
 
@@ -305,6 +307,92 @@ TEST_F(OptionsCycleTest, ProjectsCarryNoOptions) {
     old.open(QIODevice::ReadOnly);
     TOptionsCycle::LoadFromStream(old);
     EXPECT_EQ(old.readAll(), "NEXT");
+}
+
+// The kind of thing at a path, without following a link: S_IFREG, S_IFIFO, ...
+unsigned kindAt(const QString& p) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(p).constData(), &st) == 0 ? unsigned(st.st_mode & S_IFMT) : 0u;
+}
+
+// Anything but a regular file in place of the settings file is read as no
+// file at once; it is not written over, and the user hears it was not saved.
+TEST_F(OptionsCycleTest, ASettingsFileThatIsNoFileReadsAsNoneAndIsLeftAlone) {
+    for (const test::Special kind : test::kSpecials) {
+        const char* what = test::specialName(kind);
+        ASSERT_TRUE(test::makeSpecial(kind, ini())) << what;
+        const unsigned was = kindAt(ini());
+        FakeEnv start;
+        TBackupManager startBackups;
+        TOptionsCycle startCycle(start, startBackups, langs);
+        const std::size_t before = prompt.asked().size();
+        test::PipeWatch watch(ini());
+        startCycle.LoadOptionsFromFile(ini());
+        EXPECT_FALSE(watch.blocked()) << what;
+        EXPECT_TRUE(start.log.contains("folder defaults")) << what;
+        ASSERT_EQ(prompt.asked().size(), before + 1) << what;
+        EXPECT_TRUE(prompt.asked()[before].text.contains(ini())) << what;
+        EXPECT_EQ(kindAt(ini()), was) << what;
+
+        test::PipeWatch loadWatch(ini());
+        EXPECT_FALSE(cycle.LoadExecute(ini())) << what;
+        EXPECT_FALSE(loadWatch.blocked()) << what;
+        ASSERT_EQ(prompt.asked().size(), before + 2) << what;
+        EXPECT_TRUE(prompt.asked()[before + 1].text.contains(ini())) << what;
+    }
+}
+
+// Only the regular file the cycle writes is made owner-only: a folder or a
+// pipe in place of the settings file or of a copy keeps its permissions and
+// stays what it is, and the save says it failed, naming the path.
+TEST_F(OptionsCycleTest, OwnerOnlyPermissionsTouchNothingButTheSettingsFile) {
+    const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                      QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    const auto stored = [](const QString& p) {
+        return QFile::permissions(p) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+    };
+    firstStart();
+    const std::string saved = readFile(ini());
+    const QString copy = path("copy.ini");
+    const struct Case {
+        const char* what;
+        bool folder;
+        bool inPlaceOfCopy;
+    } cases[] = {
+        {"folder as the settings file", true, false},
+        {"pipe as the settings file", false, false},
+        {"folder as the copy", true, true},
+        {"pipe as the copy", false, true},
+    };
+    for (const Case& c : cases) {
+        const QString target = c.inPlaceOfCopy ? copy : ini();
+        QFile::remove(target);
+        if (c.folder)
+            ASSERT_TRUE(QDir().mkdir(target)) << c.what;
+        else
+            ASSERT_TRUE(test::makeSpecial(test::Special::Pipe, target)) << c.what;
+        ASSERT_TRUE(QFile::setPermissions(target, open)) << c.what;
+        const unsigned kind = kindAt(target);
+        const std::size_t before = prompt.asked().size();
+        test::PipeWatch watch(target);
+        if (c.inPlaceOfCopy)
+            EXPECT_FALSE(cycle.SaveAsExecute(copy)) << c.what;
+        else
+            EXPECT_FALSE(cycle.OptionsSet()) << c.what;
+        EXPECT_FALSE(watch.blocked()) << c.what;
+        EXPECT_EQ(stored(target), open) << c.what;
+        EXPECT_EQ(kindAt(target), kind) << c.what;
+        ASSERT_EQ(prompt.asked().size(), before + 1) << c.what;
+        EXPECT_TRUE(prompt.asked()[before].text.contains(target)) << c.what;
+        if (c.folder)
+            QDir().rmdir(target);
+        else
+            QFile::remove(target);
+        if (!c.inPlaceOfCopy) {
+            writeFile("Brindlewick.ini", saved);
+            ASSERT_TRUE(cycle.OptionsSet());
+        }
+    }
 }
 
 } // namespace
