@@ -69,6 +69,7 @@ public:
 };
 
 // What the window shows; decided by the controller, applied by the dialog.
+// The answers a mode does not offer keep their places on the bar, greyed.
 struct TProcessLayout {
     bool continueActions = false; // ACCurPos, ACBegFile, ACNextFile
     bool yesActions = true;       // AYes, AYesToFile, AYesToAll and AAbort

@@ -12,6 +12,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -125,11 +126,11 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
     AYes = AddAnswer(QStringLiteral("AYes"), tr("Ye&s"), &C::Yes);
     AYesToFile = AddAnswer(QStringLiteral("AYesToFile"), tr("&Yes to File"), &C::YesToFile);
     AYesToAll = AddAnswer(QStringLiteral("AYesToAll"), tr("Y&es to All"), &C::YesToAll);
-    sepYes_ = ATBSR->addSeparator();
+    ATBSR->addSeparator();
     ANo = AddAnswer(QStringLiteral("ANo"), tr("&No"), &C::No);
     ANoToFile = AddAnswer(QStringLiteral("ANoToFile"), tr("N&o to File"), &C::NoToFile);
     ANoToAll = AddAnswer(QStringLiteral("ANoToAll"), tr("No &to All"), &C::NoToAll);
-    sepNo_ = ATBSR->addSeparator();
+    ATBSR->addSeparator();
     AEdit = AddAnswer(QStringLiteral("AEdit"), tr("E&dit"), &C::Edit);
     ATBSR->addSeparator();
     AAbort = new QAction(tr("&Abort"), this);
@@ -177,12 +178,50 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
 
     // The window sees the keys before its controls do.
     for (QWidget* w : {static_cast<QWidget*>(REProcess), static_cast<QWidget*>(MHint), static_cast<QWidget*>(CBCP),
-                       static_cast<QWidget*>(BOk), static_cast<QWidget*>(BCancel), static_cast<QWidget*>(ATBSR)})
+                       static_cast<QWidget*>(BOk), static_cast<QWidget*>(BCancel), static_cast<QWidget*>(ATBSR), PSR})
         w->installEventFilter(this);
     FitAnswers();
 }
 
+// Width of a tool button of the bar that shows the widest of the captions.
+static int AnswerWidth(const QToolButton& button, const QStringList& captions) {
+    QToolButton probe;
+    probe.setToolButtonStyle(button.toolButtonStyle());
+    probe.setAutoRaise(button.autoRaise());
+    probe.setFont(button.font());
+    QAction caption;
+    probe.setDefaultAction(&caption);
+    int width = 0;
+    for (const QString& text : captions) {
+        caption.setText(text);
+        width = std::max(width, probe.sizeHint().width());
+    }
+    return width;
+}
+
+// Every answer keeps one place on the bar in every mode: each button is as
+// wide as the widest caption it can carry (Edit carries two), the question
+// before the bar as wide as its widest question, and a mode greys what it
+// does not offer instead of hiding it. So no answer moves under the pointer
+// when a mode or a caption changes. The bar is as wide as its buttons, so
+// none folds into its overflow menu.
 void TFProcess::FitAnswers() {
+    for (QAction* a : {AYes, AYesToFile, AYesToAll, ANo, ANoToFile, ANoToAll, AEdit, AAbort, ACCurPos, ACNextFile,
+                       ACBegFile}) {
+        auto* button = qobject_cast<QToolButton*>(ATBSR->widgetForAction(a));
+        if (!button) continue;
+        QStringList captions{a->text()};
+        if (a == AEdit) captions << controller_->Text(QStringLiteral("szEdit")) << controller_->Text(QStringLiteral("szUnEdit"));
+        const int width = AnswerWidth(*button, captions);
+        if (button->minimumWidth() != width || button->maximumWidth() != width) button->setFixedWidth(width);
+    }
+    const QFontMetrics metrics(LAction->font());
+    int question = 0;
+    for (const QString& text : {LAction->text(), controller_->Text(QStringLiteral("szContinueQ")),
+                                controller_->Text(QStringLiteral("szReplaceQ"))})
+        question = std::max(question, metrics.horizontalAdvance(text));
+    question += 2 * LAction->margin() + 2 * metrics.averageCharWidth();
+    if (LAction->minimumWidth() != question || LAction->maximumWidth() != question) LAction->setFixedWidth(question);
     const int width = ATBSR->sizeHint().width();
     if (ATBSR->minimumWidth() != width) ATBSR->setMinimumWidth(width);
 }
@@ -258,9 +297,9 @@ bool TFProcess::HandleKey(QKeyEvent* event) {
 
 bool TFProcess::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent*>(event))) return true;
-    // The answers never fold into the tool bar's overflow menu: the bar is
-    // as wide as the answers shown in the current mode and language need.
-    if (watched == ATBSR && event->type() == QEvent::LayoutRequest) FitAnswers();
+    // A caption changed (a language, the Edit caption, the question): the
+    // places are fitted again.
+    if ((watched == ATBSR || watched == PSR) && event->type() == QEvent::LayoutRequest) FitAnswers();
     return QDialog::eventFilter(watched, event);
 }
 
@@ -302,11 +341,10 @@ void TFProcess::SetCaption(const QString& caption) {
 }
 
 void TFProcess::ApplyLayout(const TProcessLayout& l) {
-    ACCurPos->setVisible(l.continueActions);
-    ACBegFile->setVisible(l.continueActions);
-    ACNextFile->setVisible(l.continueActions);
-    for (QAction* a : {AYes, AYesToFile, AYesToAll, sepYes_, AAbort}) a->setVisible(l.yesActions);
-    for (QAction* a : {ANo, ANoToFile, ANoToAll, sepNo_}) a->setVisible(l.noActions);
+    // What the mode does not offer is greyed, never hidden (see FitAnswers).
+    for (QAction* a : {ACCurPos, ACBegFile, ACNextFile}) a->setEnabled(l.continueActions);
+    for (QAction* a : {AYes, AYesToFile, AYesToAll, AAbort}) a->setEnabled(l.yesActions);
+    for (QAction* a : {ANo, ANoToFile, ANoToAll}) a->setEnabled(l.noActions);
     LAction->setText(l.question);
     PS->setVisible(l.selectPanel);
     PSR->setVisible(!l.selectPanel);

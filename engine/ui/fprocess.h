@@ -111,8 +111,6 @@ private:
 
     std::unique_ptr<TProcessController> controller_;
     std::unique_ptr<TRERichEdit::THintMemo> hint_;
-    QAction* sepYes_ = nullptr;
-    QAction* sepNo_ = nullptr;
     bool filling_ = false;
 };
 

@@ -12,9 +12,12 @@
 #include <QToolBar>
 
 #include <functional>
+#include <map>
 
 #include "engine/ui/fprocess.h"
 #include "platform/prompt.h"
+#include "services/ui/datamodule.h"
+#include "tests/support/languages.h"
 #include "tests/engine/processfakes.h"
 #include "tests/support/screens.h"
 
@@ -60,9 +63,13 @@ TEST_F(FProcessTest, ButtonsAndCaptionsPerMode) {
     const std::vector<QAction*> all = {dialog.AYes,  dialog.AYesToFile, dialog.AYesToAll,  dialog.ANo,
                                        dialog.ANoToFile, dialog.ANoToAll, dialog.AEdit, dialog.AAbort,
                                        dialog.ACCurPos,  dialog.ACNextFile, dialog.ACBegFile};
+    // What a mode does not offer stays on the bar, greyed.
     auto visible = [&] {
         std::vector<bool> v;
-        for (QAction* a : all) v.push_back(a->isVisible());
+        for (QAction* a : all) {
+            EXPECT_TRUE(a->isVisible()) << a->objectName().toStdString();
+            v.push_back(a->isEnabled());
+        }
         return v;
     };
     dialog.PrepareReplace();
@@ -120,6 +127,70 @@ TEST_F(FProcessTest, EveryAnswerOfAModeShowsOnTheBar) {
                 }
             });
         }
+    }
+}
+
+// No answer ever moves: every answer keeps its place on the bar whatever the
+// mode, the language or the Edit caption, and a mode greys what it does not
+// offer. (A button that moved under the pointer would take the next click.)
+TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
+    const std::vector<QAction*> all = {dialog.AYes,  dialog.AYesToFile, dialog.AYesToAll,  dialog.ANo,
+                                       dialog.ANoToFile, dialog.ANoToAll, dialog.AEdit, dialog.AAbort,
+                                       dialog.ACCurPos,  dialog.ACNextFile, dialog.ACBegFile};
+    // Where each answer shows, in window coordinates; a hidden one is left out.
+    auto places = [&] {
+        QApplication::processEvents();
+        std::map<std::string, QRect> at;
+        for (QAction* a : all) {
+            QWidget* button = dialog.ATBSR->widgetForAction(a);
+            if (button && button->isVisible())
+                at[a->objectName().toStdString()] = QRect(button->mapTo(&dialog, QPoint(0, 0)), button->size());
+        }
+        return at;
+    };
+    auto enabled = [&] {
+        std::vector<bool> v;
+        for (QAction* a : all) v.push_back(a->isEnabled());
+        return v;
+    };
+    TDMDataModule dm;
+    bw::test::useShippedLanguages(*dm.LangManager);
+    dm.LangManager->RegisterForm(&dialog, 0);
+    dialog.Controller().GetText = [&dm](const QString& key) { return dm.LangManager->GetText(key); };
+
+    for (const int lang : {0, 1}) {
+        SCOPED_TRACE(lang == 0 ? "English" : "Russian");
+        dm.LangManager->SetCurrentLang(lang);
+        const QString suffix = lang == 0 ? QStringLiteral("en") : QStringLiteral("ru");
+        ProcessModes.Clear();
+        dialog.PrepareReplace();
+        dialog.resize(dialog.minimumSizeHint());
+        ShowAndDo([&] {
+            const auto replace = places();
+            EXPECT_EQ(replace.size(), all.size());
+            EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0}));
+            bw::test::saveScreen(dialog, QStringLiteral("FProcess_replace_") + suffix);
+
+            dialog.AEdit->trigger();
+            EXPECT_NE(dialog.AEdit->text(), dm.LangManager->GetText(QStringLiteral("szEdit")));
+            EXPECT_EQ(places(), replace) << "after Edit";
+            EXPECT_EQ(enabled(), (std::vector<bool>{0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 1}));
+            bw::test::saveScreen(dialog, QStringLiteral("FProcess_edit_") + suffix);
+
+            dialog.AEdit->trigger();
+            EXPECT_EQ(places(), replace) << "after leaving edit mode";
+            EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0}));
+
+            ProcessModes.Clear();
+            dialog.PrepareFind();
+            EXPECT_EQ(places(), replace) << "in find mode";
+            EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0}));
+            bw::test::saveScreen(dialog, QStringLiteral("FProcess_find_") + suffix);
+
+            dialog.AEdit->trigger();
+            EXPECT_EQ(places(), replace) << "after Edit in find mode";
+            dialog.AEdit->trigger();
+        });
     }
 }
 
