@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cstring>
 #include <exception>
 
 #include "platform/cp1251.h"
@@ -70,6 +71,71 @@ std::string ProcessViewBytes(const QString& text) {
             c = u'\r';
     }
     return bw::encode1251(plain);
+}
+
+namespace {
+
+// A text up to this size whose lines are all at most kLongLine long is shown whole.
+constexpr std::size_t kWholeText = 256 * 1024;
+constexpr std::size_t kLongLine = 8 * 1024;
+// Bytes shown on either side of a match in a longer text, and of them at
+// most kNear of the match's own line.
+constexpr std::size_t kContext = 8 * 1024;
+constexpr std::size_t kNear = 1024;
+
+bool hasLongLine(const std::string& text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::size_t stop = end == std::string::npos ? text.size() : end;
+        if (stop - start > kLongLine) return true;
+        start = stop + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+std::pair<std::size_t, std::size_t> ProcessExcerpt(const std::string& text, int at, int length) {
+    const std::size_t size = text.size();
+    if (size <= kWholeText && !hasLongLine(text)) return {0, size};
+    const char* data = text.data();
+    const std::size_t matchStart = std::min(static_cast<std::size_t>(std::max(at, 0)), size);
+    const std::size_t matchEnd = std::min(matchStart + static_cast<std::size_t>(std::max(length, 0)), size);
+
+    // Before the match: whole lines that start within the context; of the
+    // match's own line no more than kNear.
+    const std::size_t lo = matchStart > kContext ? matchStart - kContext : 0;
+    std::size_t from;
+    const auto* before = static_cast<const char*>(memrchr(data + lo, '\n', matchStart - lo));
+    const std::size_t lineStart = before ? static_cast<std::size_t>(before - data) + 1 : 0;
+    if (!before && lo > 0) {
+        from = matchStart - kNear;
+    } else if (matchStart - lineStart > kNear) {
+        from = matchStart - kNear;
+    } else if (lo == 0) {
+        from = 0;
+    } else {
+        const auto* first = static_cast<const char*>(memchr(data + lo - 1, '\n', lineStart - (lo - 1)));
+        from = static_cast<std::size_t>(first - data) + 1;
+    }
+
+    // After the match: likewise, whole lines that end within the context.
+    const std::size_t hi = size - matchEnd > kContext ? matchEnd + kContext : size;
+    std::size_t to;
+    const auto* after = static_cast<const char*>(memchr(data + matchEnd, '\n', hi - matchEnd));
+    const std::size_t lineEnd = after ? static_cast<std::size_t>(after - data) : size;
+    if (!after && hi < size) {
+        to = matchEnd + kNear;
+    } else if (lineEnd - matchEnd > kNear) {
+        to = matchEnd + kNear;
+    } else if (hi == size) {
+        to = size;
+    } else {
+        const auto* last = static_cast<const char*>(memrchr(data + lineEnd, '\n', hi - lineEnd));
+        to = static_cast<std::size_t>(last - data) + 1;
+    }
+    return {from, to};
 }
 
 TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
@@ -365,42 +431,86 @@ void TFProcess::SetReadOnly(bool on) {
     REProcess->setUndoRedoEnabled(!on);
 }
 
+int TFProcess::ShownChars() const {
+    return REProcess->document()->characterCount() - 1;
+}
+
 void TFProcess::AddMarks(const TMarkedRanges& ranges) {
     QList<QTextEdit::ExtraSelection> marks = REProcess->extraSelections();
-    const int size = REProcess->document()->characterCount() - 1;
+    const int shown = ShownChars();
+    const int size = part_ ? static_cast<int>(whole_.size()) : shown;
     for (const auto& [start, length] : ranges) {
         if (length <= 0 || start < 0 || start + length > size)
             continue;
+        // Only what lies in the part shown.
+        const int first = std::max(start - offset_, 0);
+        const int last = std::min(start + length - offset_, shown);
+        if (first >= last)
+            continue;
         QTextEdit::ExtraSelection mark;
         mark.cursor = QTextCursor(REProcess->document());
-        mark.cursor.setPosition(start);
-        mark.cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        mark.cursor.setPosition(first);
+        mark.cursor.setPosition(last, QTextCursor::KeepAnchor);
         mark.format.setForeground(kMatchColor);
         marks.append(mark);
     }
     REProcess->setExtraSelections(marks);
 }
 
-void TFProcess::ShowText(const std::string& bytes, int markStart, int markLength) {
-    REProcess->setPlainText(ProcessViewText(bytes));
+void TFProcess::ShowPart(const std::string& bytes, std::size_t from, std::size_t to) {
+    part_ = from > 0 || to < bytes.size();
+    if (part_) {
+        whole_ = bytes;
+        offset_ = static_cast<int>(from);
+        partLength_ = static_cast<int>(to - from);
+        REProcess->setPlainText(ProcessViewText(bytes.substr(from, to - from)));
+    } else {
+        whole_.clear();
+        offset_ = 0;
+        partLength_ = 0;
+        REProcess->setPlainText(ProcessViewText(bytes));
+    }
     REProcess->setExtraSelections({});
+}
+
+void TFProcess::ShowText(const std::string& bytes, int markStart, int markLength) {
+    ShowPart(bytes, 0, bytes.size());
     AddMarks({{markStart, markLength}});
     SetSelection(markStart, markLength);
+}
+
+void TFProcess::ShowMatch(const std::string& bytes, int at, int length) {
+    const auto [from, to] = ProcessExcerpt(bytes, at, length);
+    ShowPart(bytes, from, to);
+    AddMarks({{at, length}});
+    SetSelection(at, length);
 }
 
 void TFProcess::ShowMarked(const TMarkedRanges& ranges) { AddMarks(ranges); }
 
 void TFProcess::ClearText() {
+    part_ = false;
+    whole_.clear();
+    offset_ = 0;
+    partLength_ = 0;
     REProcess->clear();
     REProcess->setExtraSelections({});
 }
 
 std::string TFProcess::ViewText() const {
-    return ProcessViewBytes(REProcess->document()->toRawText());
+    std::string shown = ProcessViewBytes(REProcess->document()->toRawText());
+    if (!part_) return shown;
+    // The window edits only the part it shows; the rest stays as it was.
+    std::string text;
+    text.reserve(whole_.size() - static_cast<std::size_t>(partLength_) + shown.size());
+    text.append(whole_, 0, static_cast<std::size_t>(offset_));
+    text += shown;
+    text.append(whole_, static_cast<std::size_t>(offset_ + partLength_));
+    return text;
 }
 
 int TFProcess::SelStart() const {
-    return REProcess->textCursor().selectionStart();
+    return offset_ + REProcess->textCursor().selectionStart();
 }
 
 int TFProcess::SelLength() const {
@@ -409,10 +519,10 @@ int TFProcess::SelLength() const {
 }
 
 void TFProcess::SetSelection(int start, int length) {
-    const int end = REProcess->document()->characterCount() - 1;
+    const int end = ShownChars();
     QTextCursor c(REProcess->document());
-    c.setPosition(std::clamp(start, 0, end));
-    c.setPosition(std::clamp(start + length, 0, end), QTextCursor::KeepAnchor);
+    c.setPosition(std::clamp(start - offset_, 0, end));
+    c.setPosition(std::clamp(start + length - offset_, 0, end), QTextCursor::KeepAnchor);
     REProcess->setTextCursor(c);
     REProcess->ensureCursorVisible();
 }
