@@ -138,9 +138,9 @@ void TProcessController::FormHide() {
 void TProcessController::RefreshView() {
     const int at = engine_.FoundAt();
     if (at >= 0)
-        view_.ShowText(engine_.Text(), at, engine_.FoundLength());
+        view_.ShowMatch(engine_.Text(), at, engine_.FoundLength());
     else
-        view_.ShowText(engine_.Text(), 0, 0);
+        view_.ShowMatch(engine_.Text(), 0, 0);
     view_.ShowMarked(engine_.MarkedRanges());
 }
 

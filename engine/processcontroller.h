@@ -69,6 +69,7 @@ public:
 };
 
 // What the window shows; decided by the controller, applied by the dialog.
+// The answers a mode does not offer keep their places on the bar, greyed.
 struct TProcessLayout {
     bool continueActions = false; // ACCurPos, ACBegFile, ACNextFile
     bool yesActions = true;       // AYes, AYesToFile, AYesToAll and AAbort
@@ -99,6 +100,10 @@ public:
 
     // Fills the text view with the bytes, one character per byte, and marks a range.
     virtual void ShowText(const std::string& bytes, int markStart, int markLength) = 0;
+    // Shows a match of the bytes, marked and scrolled into view. The view may
+    // show only the part of a long text around the match; positions and the
+    // text it gives back are still those of the whole text.
+    virtual void ShowMatch(const std::string& bytes, int at, int length) { ShowText(bytes, at, length); }
     // Adds the marking colour to more ranges of the text shown.
     virtual void ShowMarked(const TMarkedRanges&) {}
     virtual void ClearText() = 0;

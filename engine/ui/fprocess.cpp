@@ -12,7 +12,9 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
+#include <cstring>
 #include <exception>
 
 #include "platform/cp1251.h"
@@ -71,6 +73,71 @@ std::string ProcessViewBytes(const QString& text) {
     return bw::encode1251(plain);
 }
 
+namespace {
+
+// A text up to this size whose lines are all at most kLongLine long is shown whole.
+constexpr std::size_t kWholeText = 256 * 1024;
+constexpr std::size_t kLongLine = 8 * 1024;
+// Bytes shown on either side of a match in a longer text, and of them at
+// most kNear of the match's own line.
+constexpr std::size_t kContext = 8 * 1024;
+constexpr std::size_t kNear = 1024;
+
+bool hasLongLine(const std::string& text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::size_t stop = end == std::string::npos ? text.size() : end;
+        if (stop - start > kLongLine) return true;
+        start = stop + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+std::pair<std::size_t, std::size_t> ProcessExcerpt(const std::string& text, int at, int length) {
+    const std::size_t size = text.size();
+    if (size <= kWholeText && !hasLongLine(text)) return {0, size};
+    const char* data = text.data();
+    const std::size_t matchStart = std::min(static_cast<std::size_t>(std::max(at, 0)), size);
+    const std::size_t matchEnd = std::min(matchStart + static_cast<std::size_t>(std::max(length, 0)), size);
+
+    // Before the match: whole lines that start within the context; of the
+    // match's own line no more than kNear.
+    const std::size_t lo = matchStart > kContext ? matchStart - kContext : 0;
+    std::size_t from;
+    const auto* before = static_cast<const char*>(memrchr(data + lo, '\n', matchStart - lo));
+    const std::size_t lineStart = before ? static_cast<std::size_t>(before - data) + 1 : 0;
+    if (!before && lo > 0) {
+        from = matchStart - kNear;
+    } else if (matchStart - lineStart > kNear) {
+        from = matchStart - kNear;
+    } else if (lo == 0) {
+        from = 0;
+    } else {
+        const auto* first = static_cast<const char*>(memchr(data + lo - 1, '\n', lineStart - (lo - 1)));
+        from = static_cast<std::size_t>(first - data) + 1;
+    }
+
+    // After the match: likewise, whole lines that end within the context.
+    const std::size_t hi = size - matchEnd > kContext ? matchEnd + kContext : size;
+    std::size_t to;
+    const auto* after = static_cast<const char*>(memchr(data + matchEnd, '\n', hi - matchEnd));
+    const std::size_t lineEnd = after ? static_cast<std::size_t>(after - data) : size;
+    if (!after && hi < size) {
+        to = matchEnd + kNear;
+    } else if (lineEnd - matchEnd > kNear) {
+        to = matchEnd + kNear;
+    } else if (hi == size) {
+        to = size;
+    } else {
+        const auto* last = static_cast<const char*>(memrchr(data + lineEnd, '\n', hi - lineEnd));
+        to = static_cast<std::size_t>(last - data) + 1;
+    }
+    return {from, to};
+}
+
 TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
     : QDialog(parent), controller_(std::make_unique<TProcessController>(engine, *this)) {
     setObjectName(QStringLiteral("FProcess"));
@@ -125,11 +192,11 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
     AYes = AddAnswer(QStringLiteral("AYes"), tr("Ye&s"), &C::Yes);
     AYesToFile = AddAnswer(QStringLiteral("AYesToFile"), tr("&Yes to File"), &C::YesToFile);
     AYesToAll = AddAnswer(QStringLiteral("AYesToAll"), tr("Y&es to All"), &C::YesToAll);
-    sepYes_ = ATBSR->addSeparator();
+    ATBSR->addSeparator();
     ANo = AddAnswer(QStringLiteral("ANo"), tr("&No"), &C::No);
     ANoToFile = AddAnswer(QStringLiteral("ANoToFile"), tr("N&o to File"), &C::NoToFile);
     ANoToAll = AddAnswer(QStringLiteral("ANoToAll"), tr("No &to All"), &C::NoToAll);
-    sepNo_ = ATBSR->addSeparator();
+    ATBSR->addSeparator();
     AEdit = AddAnswer(QStringLiteral("AEdit"), tr("E&dit"), &C::Edit);
     ATBSR->addSeparator();
     AAbort = new QAction(tr("&Abort"), this);
@@ -177,12 +244,50 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
 
     // The window sees the keys before its controls do.
     for (QWidget* w : {static_cast<QWidget*>(REProcess), static_cast<QWidget*>(MHint), static_cast<QWidget*>(CBCP),
-                       static_cast<QWidget*>(BOk), static_cast<QWidget*>(BCancel), static_cast<QWidget*>(ATBSR)})
+                       static_cast<QWidget*>(BOk), static_cast<QWidget*>(BCancel), static_cast<QWidget*>(ATBSR), PSR})
         w->installEventFilter(this);
     FitAnswers();
 }
 
+// Width of a tool button of the bar that shows the widest of the captions.
+static int AnswerWidth(const QToolButton& button, const QStringList& captions) {
+    QToolButton probe;
+    probe.setToolButtonStyle(button.toolButtonStyle());
+    probe.setAutoRaise(button.autoRaise());
+    probe.setFont(button.font());
+    QAction caption;
+    probe.setDefaultAction(&caption);
+    int width = 0;
+    for (const QString& text : captions) {
+        caption.setText(text);
+        width = std::max(width, probe.sizeHint().width());
+    }
+    return width;
+}
+
+// Every answer keeps one place on the bar in every mode: each button is as
+// wide as the widest caption it can carry (Edit carries two), the question
+// before the bar as wide as its widest question, and a mode greys what it
+// does not offer instead of hiding it. So no answer moves under the pointer
+// when a mode or a caption changes. The bar is as wide as its buttons, so
+// none folds into its overflow menu.
 void TFProcess::FitAnswers() {
+    for (QAction* a : {AYes, AYesToFile, AYesToAll, ANo, ANoToFile, ANoToAll, AEdit, AAbort, ACCurPos, ACNextFile,
+                       ACBegFile}) {
+        auto* button = qobject_cast<QToolButton*>(ATBSR->widgetForAction(a));
+        if (!button) continue;
+        QStringList captions{a->text()};
+        if (a == AEdit) captions << controller_->Text(QStringLiteral("szEdit")) << controller_->Text(QStringLiteral("szUnEdit"));
+        const int width = AnswerWidth(*button, captions);
+        if (button->minimumWidth() != width || button->maximumWidth() != width) button->setFixedWidth(width);
+    }
+    const QFontMetrics metrics(LAction->font());
+    int question = 0;
+    for (const QString& text : {LAction->text(), controller_->Text(QStringLiteral("szContinueQ")),
+                                controller_->Text(QStringLiteral("szReplaceQ"))})
+        question = std::max(question, metrics.horizontalAdvance(text));
+    question += 2 * LAction->margin() + 2 * metrics.averageCharWidth();
+    if (LAction->minimumWidth() != question || LAction->maximumWidth() != question) LAction->setFixedWidth(question);
     const int width = ATBSR->sizeHint().width();
     if (ATBSR->minimumWidth() != width) ATBSR->setMinimumWidth(width);
 }
@@ -258,9 +363,9 @@ bool TFProcess::HandleKey(QKeyEvent* event) {
 
 bool TFProcess::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent*>(event))) return true;
-    // The answers never fold into the tool bar's overflow menu: the bar is
-    // as wide as the answers shown in the current mode and language need.
-    if (watched == ATBSR && event->type() == QEvent::LayoutRequest) FitAnswers();
+    // A caption changed (a language, the Edit caption, the question): the
+    // places are fitted again.
+    if ((watched == ATBSR || watched == PSR) && event->type() == QEvent::LayoutRequest) FitAnswers();
     return QDialog::eventFilter(watched, event);
 }
 
@@ -302,11 +407,10 @@ void TFProcess::SetCaption(const QString& caption) {
 }
 
 void TFProcess::ApplyLayout(const TProcessLayout& l) {
-    ACCurPos->setVisible(l.continueActions);
-    ACBegFile->setVisible(l.continueActions);
-    ACNextFile->setVisible(l.continueActions);
-    for (QAction* a : {AYes, AYesToFile, AYesToAll, sepYes_, AAbort}) a->setVisible(l.yesActions);
-    for (QAction* a : {ANo, ANoToFile, ANoToAll, sepNo_}) a->setVisible(l.noActions);
+    // What the mode does not offer is greyed, never hidden (see FitAnswers).
+    for (QAction* a : {ACCurPos, ACBegFile, ACNextFile}) a->setEnabled(l.continueActions);
+    for (QAction* a : {AYes, AYesToFile, AYesToAll, AAbort}) a->setEnabled(l.yesActions);
+    for (QAction* a : {ANo, ANoToFile, ANoToAll}) a->setEnabled(l.noActions);
     LAction->setText(l.question);
     PS->setVisible(l.selectPanel);
     PSR->setVisible(!l.selectPanel);
@@ -327,42 +431,86 @@ void TFProcess::SetReadOnly(bool on) {
     REProcess->setUndoRedoEnabled(!on);
 }
 
+int TFProcess::ShownChars() const {
+    return REProcess->document()->characterCount() - 1;
+}
+
 void TFProcess::AddMarks(const TMarkedRanges& ranges) {
     QList<QTextEdit::ExtraSelection> marks = REProcess->extraSelections();
-    const int size = REProcess->document()->characterCount() - 1;
+    const int shown = ShownChars();
+    const int size = part_ ? static_cast<int>(whole_.size()) : shown;
     for (const auto& [start, length] : ranges) {
         if (length <= 0 || start < 0 || start + length > size)
             continue;
+        // Only what lies in the part shown.
+        const int first = std::max(start - offset_, 0);
+        const int last = std::min(start + length - offset_, shown);
+        if (first >= last)
+            continue;
         QTextEdit::ExtraSelection mark;
         mark.cursor = QTextCursor(REProcess->document());
-        mark.cursor.setPosition(start);
-        mark.cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        mark.cursor.setPosition(first);
+        mark.cursor.setPosition(last, QTextCursor::KeepAnchor);
         mark.format.setForeground(kMatchColor);
         marks.append(mark);
     }
     REProcess->setExtraSelections(marks);
 }
 
-void TFProcess::ShowText(const std::string& bytes, int markStart, int markLength) {
-    REProcess->setPlainText(ProcessViewText(bytes));
+void TFProcess::ShowPart(const std::string& bytes, std::size_t from, std::size_t to) {
+    part_ = from > 0 || to < bytes.size();
+    if (part_) {
+        whole_ = bytes;
+        offset_ = static_cast<int>(from);
+        partLength_ = static_cast<int>(to - from);
+        REProcess->setPlainText(ProcessViewText(bytes.substr(from, to - from)));
+    } else {
+        whole_.clear();
+        offset_ = 0;
+        partLength_ = 0;
+        REProcess->setPlainText(ProcessViewText(bytes));
+    }
     REProcess->setExtraSelections({});
+}
+
+void TFProcess::ShowText(const std::string& bytes, int markStart, int markLength) {
+    ShowPart(bytes, 0, bytes.size());
     AddMarks({{markStart, markLength}});
     SetSelection(markStart, markLength);
+}
+
+void TFProcess::ShowMatch(const std::string& bytes, int at, int length) {
+    const auto [from, to] = ProcessExcerpt(bytes, at, length);
+    ShowPart(bytes, from, to);
+    AddMarks({{at, length}});
+    SetSelection(at, length);
 }
 
 void TFProcess::ShowMarked(const TMarkedRanges& ranges) { AddMarks(ranges); }
 
 void TFProcess::ClearText() {
+    part_ = false;
+    whole_.clear();
+    offset_ = 0;
+    partLength_ = 0;
     REProcess->clear();
     REProcess->setExtraSelections({});
 }
 
 std::string TFProcess::ViewText() const {
-    return ProcessViewBytes(REProcess->document()->toRawText());
+    std::string shown = ProcessViewBytes(REProcess->document()->toRawText());
+    if (!part_) return shown;
+    // The window edits only the part it shows; the rest stays as it was.
+    std::string text;
+    text.reserve(whole_.size() - static_cast<std::size_t>(partLength_) + shown.size());
+    text.append(whole_, 0, static_cast<std::size_t>(offset_));
+    text += shown;
+    text.append(whole_, static_cast<std::size_t>(offset_ + partLength_));
+    return text;
 }
 
 int TFProcess::SelStart() const {
-    return REProcess->textCursor().selectionStart();
+    return offset_ + REProcess->textCursor().selectionStart();
 }
 
 int TFProcess::SelLength() const {
@@ -371,10 +519,10 @@ int TFProcess::SelLength() const {
 }
 
 void TFProcess::SetSelection(int start, int length) {
-    const int end = REProcess->document()->characterCount() - 1;
+    const int end = ShownChars();
     QTextCursor c(REProcess->document());
-    c.setPosition(std::clamp(start, 0, end));
-    c.setPosition(std::clamp(start + length, 0, end), QTextCursor::KeepAnchor);
+    c.setPosition(std::clamp(start - offset_, 0, end));
+    c.setPosition(std::clamp(start + length - offset_, 0, end), QTextCursor::KeepAnchor);
     REProcess->setTextCursor(c);
     REProcess->ensureCursorVisible();
 }

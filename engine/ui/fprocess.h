@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QColor>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "engine/processcontroller.h"
 #include "engine/rerichedit.h"
@@ -83,6 +85,7 @@ public:
     void SetEditCaption(const QString& caption) override;
     void SetReadOnly(bool on) override;
     void ShowText(const std::string& bytes, int markStart, int markLength) override;
+    void ShowMatch(const std::string& bytes, int at, int length) override;
     void ShowMarked(const TMarkedRanges& ranges) override;
     void ClearText() override;
     std::string ViewText() const override;
@@ -109,10 +112,20 @@ private:
     template <typename F>
     void Guarded(F&& f);
 
+    // Shows bytes [from, to) of the whole text (all of it: from 0 to its size).
+    void ShowPart(const std::string& bytes, std::size_t from, std::size_t to);
+    // Positions of the text view are positions of the whole text less offset_.
+    int ShownChars() const;
+
     std::unique_ptr<TProcessController> controller_;
+    // When only a part of the text is shown: the whole text, where the part
+    // starts and how long it was when shown (edits in the window change only
+    // the part).
+    bool part_ = false;
+    std::string whole_;
+    int offset_ = 0;
+    int partLength_ = 0;
     std::unique_ptr<TRERichEdit::THintMemo> hint_;
-    QAction* sepYes_ = nullptr;
-    QAction* sepNo_ = nullptr;
     bool filling_ = false;
 };
 
@@ -123,3 +136,10 @@ extern TFProcess* FProcess;
 // positions in the view are positions in the text, line ends included.
 QString ProcessViewText(const std::string& bytes);
 std::string ProcessViewBytes(const QString& text);
+
+// The bytes [first, second) of the text that the window shows around a match
+// at [at, at + length): the whole text when it is short and has no long line;
+// otherwise some kilobytes on either side of the match, cut at line starts
+// where a line starts near enough. A line of megabytes is laid out slowly
+// and not drawn right, so the window never shows one whole.
+std::pair<std::size_t, std::size_t> ProcessExcerpt(const std::string& text, int at, int length);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <QStyle>
 
@@ -42,29 +41,25 @@ void TFileTreeModel::SetImages(const QList<QIcon>& images) {
     endResetModel();
 }
 
+// The marks are signs on a round badge, a green plus for include and a red
+// minus for exclude: nothing square that could pass for a check box, since a
+// click on a mark does nothing (the keys and the tool bar set them).
 QIcon TFileTreeModel::StateIcon(int state) {
     if (state != 1 && state != 2)
         return QIcon();
+    const bool include = state == 1;
     QPixmap pm(kIconSize, kIconSize);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(96, 96, 96), 1));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(1.5, 1.5, 13, 13));
-    if (state == 1) {
-        p.setPen(QPen(QColor(0, 140, 0), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        QPainterPath tick;
-        tick.moveTo(4, 8.5);
-        tick.lineTo(7, 11.5);
-        tick.lineTo(12, 4.5);
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(tick);
-    } else {
-        p.setPen(QPen(QColor(200, 0, 0), 2.2, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
-        p.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
-    }
+    const QColor fill = include ? QColor(30, 150, 50) : QColor(205, 40, 40);
+    p.setPen(QPen(fill.darker(140), 1));
+    p.setBrush(fill);
+    p.drawEllipse(QRectF(2.5, 2.5, 11, 11));
+    p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(5, 8), QPointF(11, 8));
+    if (include)
+        p.drawLine(QPointF(8, 5), QPointF(8, 11));
     p.end();
     return QIcon(pm);
 }

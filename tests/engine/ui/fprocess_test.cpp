@@ -12,9 +12,12 @@
 #include <QToolBar>
 
 #include <functional>
+#include <map>
 
 #include "engine/ui/fprocess.h"
 #include "platform/prompt.h"
+#include "services/ui/datamodule.h"
+#include "tests/support/languages.h"
 #include "tests/engine/processfakes.h"
 #include "tests/support/screens.h"
 
@@ -60,9 +63,13 @@ TEST_F(FProcessTest, ButtonsAndCaptionsPerMode) {
     const std::vector<QAction*> all = {dialog.AYes,  dialog.AYesToFile, dialog.AYesToAll,  dialog.ANo,
                                        dialog.ANoToFile, dialog.ANoToAll, dialog.AEdit, dialog.AAbort,
                                        dialog.ACCurPos,  dialog.ACNextFile, dialog.ACBegFile};
+    // What a mode does not offer stays on the bar, greyed.
     auto visible = [&] {
         std::vector<bool> v;
-        for (QAction* a : all) v.push_back(a->isVisible());
+        for (QAction* a : all) {
+            EXPECT_TRUE(a->isVisible()) << a->objectName().toStdString();
+            v.push_back(a->isEnabled());
+        }
         return v;
     };
     dialog.PrepareReplace();
@@ -121,6 +128,164 @@ TEST_F(FProcessTest, EveryAnswerOfAModeShowsOnTheBar) {
             });
         }
     }
+}
+
+// No answer ever moves: every answer keeps its place on the bar whatever the
+// mode, the language or the Edit caption, and a mode greys what it does not
+// offer. (A button that moved under the pointer would take the next click.)
+TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
+    const std::vector<QAction*> all = {dialog.AYes,  dialog.AYesToFile, dialog.AYesToAll,  dialog.ANo,
+                                       dialog.ANoToFile, dialog.ANoToAll, dialog.AEdit, dialog.AAbort,
+                                       dialog.ACCurPos,  dialog.ACNextFile, dialog.ACBegFile};
+    // Where each answer shows, in window coordinates; a hidden one is left out.
+    auto places = [&] {
+        QApplication::processEvents();
+        std::map<std::string, QRect> at;
+        for (QAction* a : all) {
+            QWidget* button = dialog.ATBSR->widgetForAction(a);
+            if (button && button->isVisible())
+                at[a->objectName().toStdString()] = QRect(button->mapTo(&dialog, QPoint(0, 0)), button->size());
+        }
+        return at;
+    };
+    auto enabled = [&] {
+        std::vector<bool> v;
+        for (QAction* a : all) v.push_back(a->isEnabled());
+        return v;
+    };
+    TDMDataModule dm;
+    bw::test::useShippedLanguages(*dm.LangManager);
+    dm.LangManager->RegisterForm(&dialog, 0);
+    dialog.Controller().GetText = [&dm](const QString& key) { return dm.LangManager->GetText(key); };
+
+    for (const int lang : {0, 1}) {
+        SCOPED_TRACE(lang == 0 ? "English" : "Russian");
+        dm.LangManager->SetCurrentLang(lang);
+        const QString suffix = lang == 0 ? QStringLiteral("en") : QStringLiteral("ru");
+        ProcessModes.Clear();
+        dialog.PrepareReplace();
+        dialog.resize(dialog.minimumSizeHint());
+        ShowAndDo([&] {
+            const auto replace = places();
+            EXPECT_EQ(replace.size(), all.size());
+            EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0}));
+            bw::test::saveScreen(dialog, QStringLiteral("FProcess_replace_") + suffix);
+
+            dialog.AEdit->trigger();
+            EXPECT_NE(dialog.AEdit->text(), dm.LangManager->GetText(QStringLiteral("szEdit")));
+            EXPECT_EQ(places(), replace) << "after Edit";
+            EXPECT_EQ(enabled(), (std::vector<bool>{0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 1}));
+            bw::test::saveScreen(dialog, QStringLiteral("FProcess_edit_") + suffix);
+
+            dialog.AEdit->trigger();
+            EXPECT_EQ(places(), replace) << "after leaving edit mode";
+            EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0}));
+
+            ProcessModes.Clear();
+            dialog.PrepareFind();
+            EXPECT_EQ(places(), replace) << "in find mode";
+            EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0}));
+            bw::test::saveScreen(dialog, QStringLiteral("FProcess_find_") + suffix);
+
+            dialog.AEdit->trigger();
+            EXPECT_EQ(places(), replace) << "after Edit in find mode";
+            dialog.AEdit->trigger();
+        });
+    }
+}
+
+// A match in a line of megabytes shows like one in a short line: selected,
+// in the marking colour and scrolled into view; the bytes and positions the
+// window gives back are those of the whole text, also after an edit.
+TEST_F(FProcessTest, MatchInAVeryLongLineIsMarkedAndInView) {
+    std::string text(6'000'000, 'x');
+    for (std::size_t i = 7; i < text.size(); i += 9) text[i] = ' ';
+    const int matches[] = {100, 3'000'000, int(text.size()) - 6};
+    for (int at : matches) text.replace(std::size_t(at), 6, "needle");
+    engine.text = text;
+    engine.foundLength = 6;
+    dialog.PrepareReplace();
+    dialog.resize(761, 338);
+
+    auto inView = [&](int pos) {
+        QTextCursor c = dialog.REProcess->textCursor();
+        c.setPosition(pos - dialog.SelStart() + c.selectionStart());
+        return dialog.REProcess->viewport()->rect().contains(dialog.REProcess->cursorRect(c));
+    };
+    for (const int at : matches) {
+        SCOPED_TRACE(at);
+        engine.foundAt = at;
+        ShowAndDo([&] {
+            QApplication::processEvents();
+            EXPECT_EQ(dialog.SelStart(), at);
+            EXPECT_EQ(dialog.SelLength(), 6);
+            EXPECT_EQ(dialog.REProcess->textCursor().selectedText(), QStringLiteral("needle"));
+            const QTextCursor c = dialog.REProcess->textCursor();
+            bool marked = false;
+            for (const auto& mark : dialog.REProcess->extraSelections())
+                marked |= mark.cursor.selectionStart() == c.selectionStart() &&
+                          mark.cursor.selectionEnd() == c.selectionEnd() &&
+                          mark.format.foreground().color() == QColor(0, 128, 0);
+            EXPECT_TRUE(marked);
+            EXPECT_TRUE(inView(at));
+            EXPECT_TRUE(inView(at + 6));
+            EXPECT_TRUE(dialog.ViewText() == text);
+            if (at == matches[1]) bw::test::saveScreen(dialog, QStringLiteral("FProcess_long_line"));
+        });
+    }
+
+    // An edit in the window lands at its place in the whole text, and the
+    // caret position continues from there.
+    engine.foundAt = matches[1];
+    ShowAndDo([&] {
+        dialog.AEdit->trigger();
+        dialog.SetSelection(matches[1], 0);
+        dialog.REProcess->insertPlainText(QStringLiteral("Z"));
+        EXPECT_EQ(dialog.SelStart(), matches[1] + 1);
+        dialog.ACCurPos->trigger();
+    });
+    std::string edited = text;
+    edited.insert(std::size_t(matches[1]), "Z");
+    EXPECT_TRUE(engine.text == edited);
+    EXPECT_EQ(engine.startPos, matches[1] + 1);
+}
+
+// The part of a long text shown around a match: always the match, never a
+// line of more than a couple of kilobytes about it, cut at line starts and
+// ends where a line is short.
+TEST(ProcessExcerptTest, PartAroundTheMatch) {
+    std::string lines;
+    while (lines.size() < 1'000'000) lines += std::string(78, 'x') + "\r\n";
+    const std::string oneLine(1'000'000, 'x');
+    std::string mixed = oneLine + "\n" + lines;
+    const struct {
+        const char* name;
+        const std::string& text;
+    } texts[] = {{"lines", lines}, {"one line", oneLine}, {"mixed", mixed}};
+    for (const auto& t : texts) {
+        const int size = int(t.text.size());
+        for (const auto& [at, length] : std::vector<std::pair<int, int>>{
+                 {0, 0}, {0, 5}, {1, 1}, {500'000, 6}, {999'990, 30}, {1'000'000, 1}, {size - 1, 1}, {size, 0}}) {
+            if (at + length > size) continue;
+            SCOPED_TRACE(testing::Message() << t.name << " at " << at << " length " << length);
+            const auto [from, to] = ProcessExcerpt(t.text, at, length);
+            EXPECT_LE(from, std::size_t(at));
+            EXPECT_GE(to, std::size_t(at + length));
+            EXPECT_LE(to, t.text.size());
+            EXPECT_LE(to - from, std::size_t(2 * 8192 + length));
+            // Where the part is cut, it is cut at a line start (or end), or
+            // inside a long line close to the match.
+            EXPECT_TRUE(from == 0 || t.text[from - 1] == '\n' || at - int(from) == 1024) << from;
+            EXPECT_TRUE(to == t.text.size() || t.text[to - 1] == '\n' || int(to) - at - length == 1024) << to;
+            // The longest line shown.
+            std::size_t longest = 0, run = 0;
+            for (std::size_t i = from; i < to; ++i) run = t.text[i] == '\n' ? 0 : run + 1, longest = std::max(longest, run);
+            EXPECT_LE(longest, std::size_t(2 * 1024 + length)) << t.name;
+        }
+    }
+    // A short text is shown whole.
+    const std::string small = "one a two\r\nthree";
+    EXPECT_EQ(ProcessExcerpt(small, 4, 1), std::make_pair(std::size_t(0), small.size()));
 }
 
 TEST_F(FProcessTest, TextShownOneCharacterPerByte) {
