@@ -20,10 +20,10 @@ TEST_F(ColonFoldersTest, RelativeRuleFoldersAreTakenAgainstTheCurrentFolder) {
     rule.Target.OutFolder = ":out/";
     rule.Target.InFolder = ":in/";
     AddRule(rule);
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(path("")));
-    run.AStartExecute();
-    QDir::setCurrent(previous);
+    {
+        CurrentFolder here(path(""));
+        run.AStartExecute();
+    }
 
     EXPECT_EQ(readFile(a), "onex twox");
     EXPECT_EQ(readFile(path(":out/log.txt")), "xx");

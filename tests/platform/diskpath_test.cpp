@@ -35,13 +35,9 @@ TEST_F(DiskPathTest, RelativePathsGoBelowTheFolderAsText) {
 // What comes back names the file on disk: Qt's classes find it.
 TEST_F(DiskPathTest, QtFindsTheFileOnDisk) {
     writeFile(":a.txt", "x");
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(path("")));
-    const bool asResource = QFileInfo(QStringLiteral(":a.txt")).isFile();
-    const bool onDisk = QFileInfo(diskPath(QStringLiteral(":a.txt"))).isFile();
-    QDir::setCurrent(previous);
-    EXPECT_FALSE(asResource);
-    EXPECT_TRUE(onDisk);
+    test::CurrentFolder here(path(""));
+    EXPECT_FALSE(QFileInfo(QStringLiteral(":a.txt")).isFile());
+    EXPECT_TRUE(QFileInfo(diskPath(QStringLiteral(":a.txt"))).isFile());
 }
 
 } // namespace

@@ -200,12 +200,14 @@ TEST_F(BackupManagerTest, EveryPathHasASeriesOfItsOwn) {
 // Qt resources: they are taken against the current folder.
 TEST_F(BackupManagerTest, RelativePathsAreTakenAgainstTheCurrentFolder) {
     writeFile(":a.txt", "colon");
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(path("")));
-    bm.SetBackupFolder(":bk");
-    const QString folder = bm.BackupFolder();
-    const bool made = bm.MakeBackup(":a.txt");
-    QDir::setCurrent(previous);
+    QString folder;
+    bool made = false;
+    {
+        test::CurrentFolder here(path(""));
+        bm.SetBackupFolder(":bk");
+        folder = bm.BackupFolder();
+        made = bm.MakeBackup(":a.txt");
+    }
     EXPECT_EQ(folder, QDir::cleanPath(path(":bk")) + "/");
     ASSERT_TRUE(made);
     const QString copy = folder + QDir::cleanPath(path(":a.txt")).mid(1) + ".000";

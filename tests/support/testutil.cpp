@@ -54,4 +54,10 @@ QDateTime TempDirTest::setModified(const QString& fullPath, const char* iso) {
 
 QString binDir() { return QCoreApplication::applicationDirPath() + QDir::separator(); }
 
+CurrentFolder::CurrentFolder(const QString& folder) : previous_(QDir::currentPath()) {
+    EXPECT_TRUE(QDir::setCurrent(folder)) << folder.toStdString();
+}
+
+CurrentFolder::~CurrentFolder() { QDir::setCurrent(previous_); }
+
 } // namespace bw::test
