@@ -66,6 +66,9 @@ TEST_F(UpdateCheckTest, AsksOnlyAboutANewerVersion) {
         {"no closing <", test::LocalServer::response(200, "<!---NEWS--->" + kWord + "9.0 Release build 1"), true,
          Answer::None, ""},
         {"redirected", test::LocalServer::response(302, "", "Location: /moved\r\n"), false, Answer::Yes, "szGotoSite"},
+        // Only the page redirected to is read, not the body of the redirection.
+        {"redirected with a body", test::LocalServer::response(302, page("2.9b1 build 5"), "Location: /moved\r\n"), false,
+         Answer::Yes, "szGotoSite"},
     };
     server.byPath["/moved"] = test::LocalServer::response(200, page("3.0 Release build 1"));
     for (const Case& c : cases) {
