@@ -16,6 +16,7 @@
 #include "platform/appdirs.h"
 #include "platform/cp1251.h"
 #include "platform/delimitedtext.h"
+#include "platform/diskpath.h"
 #include "platform/error.h"
 #include "platform/format.h"
 #include "platform/fs.h"
@@ -236,8 +237,10 @@ void TProcessRun::PrepareRule(const TSRInfo& rule) {
     engine.SetHintShown(rule.Target.tbShowHint);
     engine.SetOptions(rule.Source.sbAS, rule.Target.tbAS, rule.Source.sbIgnoreMode);
 
-    QString out = rule.Target.OutFolder;
-    QString in = rule.Target.InFolder;
+    // A folder the rule names relatively is taken against the current folder
+    // here, so that no output or line file reaches Qt relative (':' first would be a resource).
+    QString out = bw::diskPath(rule.Target.OutFolder);
+    QString in = bw::diskPath(rule.Target.InFolder);
     if ((out.isEmpty() || in.isEmpty()) && home_.isEmpty())
         home_ = bw::homeDir();
     if (out.isEmpty())

@@ -10,6 +10,7 @@
 #include "files/filetree.h"
 #include "options/optionscycle.h"
 #include "services/fallbacktext.h"
+#include "platform/diskpath.h"
 #include "platform/error.h"
 #include "platform/format.h"
 #include "platform/fs.h"
@@ -99,7 +100,10 @@ QString CommandMessageText(const QString& key) {
     return FallbackText(table, key);
 }
 
-void SaveProjectFile(const QString& path, const TProjectSections& sections, const TextSource& texts) {
+void SaveProjectFile(const QString& given, const TProjectSections& sections, const TextSource& texts) {
+    // A relative name (from the settings) is below the current folder; one
+    // starting with ':' would otherwise be taken for a Qt resource.
+    const QString path = bw::diskPath(given);
     const QString failed = bw::format(
         TextOr(texts, QStringLiteral("szCantWriteFile"), CommandMessageText(QStringLiteral("szCantWriteFile"))),
         {native(path)});

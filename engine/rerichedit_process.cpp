@@ -5,6 +5,7 @@
 #include "engine/rerichedit.h"
 
 #include "platform/cp1251.h"
+#include "platform/diskpath.h"
 #include "platform/prompt.h"
 #include "services/fileroutines.h"
 
@@ -549,7 +550,8 @@ bool TRERichEdit::RenameFile() {
     const QFileInfo current(FileName);
     const QString shown = QDir::toNativeSeparators(FileName);
     QString why = badFileName(name);
-    const QString renamed = current.dir().filePath(name);
+    // Joined as text: QDir would take a name starting with ':' for a resource.
+    const QString renamed = bw::diskPath(name, current.absolutePath());
     if (why.isEmpty() && renamed == current.filePath())
         return true; // the file has that name already
     if (why.isEmpty() && QFileInfo::exists(renamed))

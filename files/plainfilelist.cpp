@@ -1,6 +1,7 @@
 #include "files/plainfilelist.h"
 
 #include "files/filetree.h"
+#include "platform/diskpath.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/openfile.h"
@@ -37,7 +38,9 @@ PlainFileList ReadPlainFileList(const QString& fileName) {
         bytes.truncate(nul);
     qsizetype i = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
 
-    const QDir folder = QFileInfo(fileName).absoluteDir();
+    // Relative lines are joined to the list's folder as text: Qt would take
+    // a line ":a.txt" for a resource.
+    const QString folder = QFileInfo(bw::diskPath(fileName)).absolutePath();
     PlainFileList out;
     const qsizetype n = bytes.size();
     while (i < n) {
@@ -58,7 +61,7 @@ PlainFileList ReadPlainFileList(const QString& fileName) {
                 out.firstUnreadable = path;
             continue;
         }
-        out.paths << (plainAbsolute(path) ? path : QDir::cleanPath(folder.absoluteFilePath(path)));
+        out.paths << (plainAbsolute(path) ? path : QDir::cleanPath(bw::diskPath(path, folder)));
     }
     return out;
 }

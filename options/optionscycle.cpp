@@ -6,6 +6,7 @@
 
 #include "engine/processstate.h"
 #include "platform/appdirs.h"
+#include "platform/diskpath.h"
 #include "platform/format.h"
 #include "platform/fs.h"
 #include "platform/inifile.h"
@@ -26,7 +27,7 @@ const QString kLastRuleSection = QStringLiteral("FEditSRInfo");
 const QString kLastRuleKey = QStringLiteral("LastSRInfo");
 
 bool samePath(const QString& a, const QString& b) {
-    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+    return QDir::cleanPath(bw::diskPath(a)) == QDir::cleanPath(bw::diskPath(b));
 }
 
 } // namespace
@@ -138,7 +139,7 @@ void TOptionsCycle::RBBackupClick() {
 
 QString TOptionsCycle::ResolveBackupFolder(const QString& text) {
     const QString folder = text.trimmed();
-    return folder.isEmpty() ? TBackupManager::FallbackFolder() : folder;
+    return folder.isEmpty() ? TBackupManager::FallbackFolder() : bw::diskPath(folder);
 }
 
 void TOptionsCycle::SetParametersByInterface() {

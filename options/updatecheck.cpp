@@ -4,7 +4,9 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
+#include <utility>
 
 #include "options/version.h"
 #include "platform/prompt.h"
@@ -19,7 +21,11 @@ int TUpdateRequest::PortFromText(const QString& text) {
 }
 
 TUpdateThread::TUpdateThread(const TUpdateRequest& request, const TLangManager* langs, QObject* parent)
-    : QObject(parent), request_(request), langs_(langs), http_(new QNetworkAccessManager(this)) {}
+    : QObject(parent), request_(request), langs_(langs), http_(new QNetworkAccessManager(this)),
+      limit_(new QTimer(this)) {
+    limit_->setSingleShot(true);
+    connect(limit_, &QTimer::timeout, this, &TUpdateThread::fail);
+}
 
 TUpdateThread::~TUpdateThread() {
     if (reply_) {
@@ -48,24 +54,50 @@ void TUpdateThread::Execute() {
     QNetworkRequest get(url);
     get.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Brindlewick/") + request_.Version);
     get.setTransferTimeout(TransferTimeout);
+    limit_->start(TimeLimit);
     reply_ = http_->get(get);
+    connect(reply_, &QNetworkReply::readyRead, this, &TUpdateThread::readSome);
     connect(reply_, &QNetworkReply::finished, this, &TUpdateThread::pageArrived);
 }
 
+void TUpdateThread::readSome() {
+    if (!reply_ || !reply_->isOpen())
+        return;
+    page_ += reply_->read(MaxPageSize + 1 - page_.size());
+    if (page_.size() > MaxPageSize)
+        fail();
+}
+
+void TUpdateThread::fail() {
+    if (QNetworkReply* reply = reply_) {
+        reply_ = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    page_.clear();
+    finish();
+}
+
 void TUpdateThread::pageArrived() {
-    QNetworkReply* reply = reply_;
-    reply_ = nullptr;
-    if (!reply) {
+    // The fetch is over: the limit no longer runs while a question is open.
+    limit_->stop();
+    if (!reply_) {
         finish();
         return;
     }
+    readSome();
+    QNetworkReply* reply = reply_;
+    if (!reply)
+        return; // too long: failed already
+    reply_ = nullptr;
     reply->deleteLater();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->error() != QNetworkReply::NoError || status >= 300) {
         finish();
         return;
     }
-    const QByteArray body = reply->readAll();
+    const QByteArray body = std::exchange(page_, QByteArray());
     const std::optional<std::string> version = PageVersion(std::string(body.constData(), static_cast<std::size_t>(body.size())));
     if (version) {
         if (IsNewerVersion(*version, request_.Version.toStdString()))
@@ -87,6 +119,7 @@ void TUpdateThread::finish() {
     if (finished_)
         return;
     finished_ = true;
+    limit_->stop();
     if (UpdateThread == this)
         UpdateThread = nullptr;
     emit Finished();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -7,6 +8,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QTimer;
 class TLangManager;
 
 // What one check copies when it starts; it reads nothing else afterwards.
@@ -27,8 +29,11 @@ struct TUpdateRequest {
 
 // One check for a newer version: fetches the news page without holding up
 // the interface, reads the version it names and asks whether to open the
-// page when that one is newer. Every failure is silent. It deletes itself
-// when it ends; deleting it earlier (the program closing) aborts the fetch.
+// page when that one is newer. Every failure is silent; a page longer than
+// MaxPageSize and a fetch still under way TimeLimit after it started are
+// failures too, so that a server that never stops sending cannot hold the
+// check (and with it every later one). It deletes itself when it ends;
+// deleting it earlier (the program closing) aborts the fetch.
 class TUpdateThread : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +44,9 @@ public:
     std::function<void()> OnGoToSite;
     // How long the transfer may stall before it counts as failed.
     int TransferTimeout = 30000;
+    // How long the whole fetch may take, in milliseconds, from Execute on.
+    int TimeLimit = 30000;
+    static constexpr qint64 MaxPageSize = 4 * 1024 * 1024;
 
     // Starts the fetch; everything after happens as the answer arrives.
     void Execute();
@@ -51,6 +59,10 @@ signals:
 
 private:
     void pageArrived();
+    // Takes what has come so far; fails the check once the page is too long.
+    void readSome();
+    // Drops the fetch and ends the check without a word.
+    void fail();
     void finish();
     QString text(const char* key) const;
 
@@ -58,6 +70,8 @@ private:
     const TLangManager* langs_;
     QNetworkAccessManager* http_;
     QPointer<QNetworkReply> reply_;
+    QTimer* limit_;
+    QByteArray page_;
     bool finished_ = false;
 };
 

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "platform/diskpath.h"
+
 namespace bw {
 
 QString withTrailingSeparator(const QString& path) {
@@ -25,8 +27,11 @@ QString homeDir() {
             dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                   QStringLiteral("/Brindlewick");
     }
+    // A relative folder is below the current one; QDir would take one
+    // starting with ':' for a resource.
+    dir = QDir::cleanPath(diskPath(dir));
     QDir().mkpath(dir);
-    return withTrailingSeparator(QDir(dir).absolutePath());
+    return withTrailingSeparator(dir);
 }
 
 } // namespace bw

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "platform/appdirs.h"
+#include "platform/diskpath.h"
 #include "platform/fs.h"
 #include "platform/prompt.h"
 #include "services/langmanager.h"
@@ -37,9 +38,9 @@ TBackupManager::TBackupManager(QObject* parent) : QObject(parent) {}
 QString TBackupManager::FallbackFolder() { return bw::homeDir() + QStringLiteral("Backup/"); }
 
 void TBackupManager::SetBackupFolder(const QString& folder) {
-    const QString dir = QDir::fromNativeSeparators(folder);
+    const QString dir = QDir::cleanPath(bw::diskPath(QDir::fromNativeSeparators(folder)));
     if (!dir.isEmpty() && (QDir(dir).exists() || QDir().mkpath(dir)))
-        backupFolder_ = bw::withTrailingSeparator(QDir::cleanPath(QDir(dir).absolutePath()));
+        backupFolder_ = bw::withTrailingSeparator(dir);
     else
         backupFolder_ = FallbackFolder();
 }
@@ -57,10 +58,10 @@ QString TBackupManager::text(const char* key, const char* fallback) const {
 }
 
 QString TBackupManager::seriesBase(const QString& path) const {
-    QString relative = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    // A drive letter becomes a folder of its own ("C:/x" -> "C/x").
-    if (relative.size() > 1 && relative[1] == QLatin1Char(':'))
-        relative.remove(1, 1);
+    // The whole path below the backup folder: /dir/a.txt -> dir/a.txt, and a
+    // top folder whose name starts with ':' keeps it (/:dir/a.txt -> :dir/a.txt),
+    // so every file has a series of its own.
+    QString relative = QDir::cleanPath(bw::diskPath(path));
     while (relative.startsWith(QLatin1Char('/')))
         relative.remove(0, 1);
     // A store whose folder was never set uses the fallback: the copies never
@@ -108,7 +109,7 @@ QString TBackupManager::NextBackupName(const QString& path) {
 }
 
 bool TBackupManager::CopyToBackup(const QString& source, const QString& backupName) {
-    return copy(source, backupName, {});
+    return copy(bw::diskPath(source), bw::diskPath(backupName), {});
 }
 
 bool TBackupManager::copy(const QString& source, const QString& backupName,
@@ -149,15 +150,16 @@ bool TBackupManager::MakeBackup(const QString& path) {
     if (!Active)
         return true;
     // Checked before naming, so that a missing file never costs a full series its oldest copy.
-    if (!QFileInfo(path).isFile() || !countSet())
+    const QString file = bw::diskPath(path);
+    if (!QFileInfo(file).isFile() || !countSet())
         return false;
-    const QString base = seriesBase(path);
+    const QString base = seriesBase(file);
     bool full = false;
     const QString name = freeName(base, full);
     // A full series moves down only once the new copy is complete, so a copy
     // that fails leaves every older one where it was.
     bool rotated = false;
-    return copy(path, name, [&] {
+    return copy(file, name, [&] {
         if (full && !rotated) {
             rotated = true;
             rotate(base);
@@ -168,12 +170,16 @@ bool TBackupManager::MakeBackup(const QString& path) {
 QString TBackupManager::BackupNameToOriginal(const QString& backupPath) const {
     if (backupFolder_.isEmpty())
         return QString();
-    const QString path = QDir::cleanPath(QDir::fromNativeSeparators(backupPath));
+    const QString path = QDir::cleanPath(bw::diskPath(QDir::fromNativeSeparators(backupPath)));
     if (!path.startsWith(backupFolder_))
         return QString();
-    static const QRegularExpression copyName(QStringLiteral("^([^/].*)\\.[0-9]{3}$"));
+    // The whole name up to its very end (a line feed after the number is no
+    // number); the file's own name before the number is never empty, "." or
+    // "..": such a name would map to a folder.
+    static const QRegularExpression copyName(QStringLiteral("\\A((?:.*/)?([^/]+))\\.[0-9]{3}\\z"),
+                                             QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = copyName.match(path.mid(backupFolder_.size()));
-    if (!m.hasMatch())
+    if (!m.hasMatch() || m.capturedView(2) == u"." || m.capturedView(2) == u"..")
         return QString();
     return QLatin1Char('/') + m.captured(1);
 }

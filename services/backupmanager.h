@@ -9,7 +9,9 @@ class TLangManager;
 // Numbered copies of files made before the program changes them. The copy of
 // /dir1/dir2/name.ext is BackupFolder + "dir1/dir2/name.ext." + a three-digit
 // number from 000 to MaxBackupCount - 1; when every number is taken the
-// oldest copy goes and the others move down by one.
+// oldest copy goes and the others move down by one. A top folder whose name
+// starts with ':' keeps it (/:x/a -> BackupFolder + ":x/a.000"), so no two
+// files share a series. Relative paths are taken against the current folder.
 class TBackupManager : public QObject {
     Q_OBJECT
 public:
@@ -39,7 +41,9 @@ public:
     bool MakeBackup(const QString& path);
 
     // The file a copy was made from; empty for a name that is not a numbered
-    // copy below the backup folder.
+    // copy below the backup folder, and for names no copy ever takes (".000",
+    // "..000", a line feed after the number), which would name a folder or
+    // another file.
     QString BackupNameToOriginal(const QString& backupPath) const;
 
     // The name the next copy of path takes; shifts a full series down first.

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "files/ui/fofiles.h"
+#include "platform/diskpath.h"
 #include "services/ui/components.h"
 
 TFSelectFolder* FSelectFolder = nullptr;
@@ -25,7 +26,7 @@ namespace {
 QString lastDirPath(const QString& text) {
     if (text.isEmpty() || text.compare(QLatin1String("C:\\"), Qt::CaseInsensitive) == 0)
         return QDir::homePath();
-    return text;
+    return QDir::cleanPath(bw::diskPath(text));
 }
 
 } // namespace

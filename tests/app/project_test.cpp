@@ -125,6 +125,20 @@ TEST_F(ProjectTest, AMissingProjectKeepsItsPathOpensNothingAndTheTitleNamesIt) {
     EXPECT_TRUE(exists(path("gone.bwp")));
 }
 
+// A project named relatively, ':' first too, is saved below the current
+// folder, never taken for a Qt resource.
+TEST_F(ProjectTest, ARelativeProjectIsSavedBelowTheCurrentFolder) {
+    Job job;
+    const std::string expected = SavedProject(job, QStringLiteral("plain.bwp"));
+    job.host.lastProject = QStringLiteral(":p.bwp");
+    {
+        bw::test::CurrentFolder here(path(""));
+        job.projects.ASaveProjectExecute();
+    }
+    EXPECT_EQ(readFile(path(":p.bwp")), expected);
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
 TEST_F(ProjectTest, AFailedSaveLeavesTheOldFileWholeAndStopsAutoSave) {
     Job job;
     const std::string old = SavedProject(job, QStringLiteral("p.bwp"));

@@ -384,9 +384,13 @@ TEST(ProcessAll, RepeatedPassesEnd) {
 
 TEST_F(Processing, RenameTakesASafeNameFromTheTextAndNeverOverwrites) {
     writeFile("d/taken.txt", "other");
+    writeFile("e/:new.txt", "elsewhere");
+    // A name starting with ':' is a file beside the old one, not a resource
+    // and not one in the current folder.
+    bw::test::CurrentFolder here(path("e"));
     const std::pair<std::string, bool> cases[] = {
         {"new.txt", true}, {"", false},        {"sub/x.txt", false}, {"..\\x.txt", false},
-        {"a\tb.txt", false}, {"taken.txt", false},
+        {"a\tb.txt", false}, {"taken.txt", false}, {":new.txt", true},
     };
     for (const auto& [name, renamed] : cases) {
         SCOPED_TRACE(name);
@@ -400,6 +404,7 @@ TEST_F(Processing, RenameTakesASafeNameFromTheTextAndNeverOverwrites) {
         EXPECT_EQ(e.FileName, renamed ? path("d/" + QString::fromStdString(name)) : old);
         EXPECT_EQ(exists(old), !renamed);
         EXPECT_EQ(readFile(path("d/taken.txt")), "other");
+        EXPECT_EQ(readFile(path("e/:new.txt")), "elsewhere");
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <functional>
 #include <map>
 
@@ -34,6 +35,13 @@ public:
     std::map<QByteArray, QByteArray> byPath;
     QList<QByteArray> requests;
 
+    // When streamHead is set, every request is answered with it and then
+    // streamChunk again and again, every streamIntervalMs, until the client
+    // goes: a page that never ends.
+    QByteArray streamHead;
+    QByteArray streamChunk;
+    int streamIntervalMs = 10;
+
 private:
     void accept() {
         while (QTcpSocket* s = server_.nextPendingConnection()) {
@@ -51,6 +59,16 @@ private:
                 requests << head;
                 const QByteArray target = head.split(' ').value(1);
                 const QByteArray path = target.mid(target.indexOf("/", target.indexOf("://") + 3 * target.contains("://")));
+                if (!streamHead.isEmpty()) {
+                    s->write(streamHead);
+                    auto* timer = new QTimer(s);
+                    QObject::connect(timer, &QTimer::timeout, s, [s, chunk = streamChunk] {
+                        if (s->bytesToWrite() < 4 * chunk.size())
+                            s->write(chunk);
+                    });
+                    timer->start(streamIntervalMs);
+                    return;
+                }
                 const auto it = byPath.find(path);
                 const QByteArray answer = it != byPath.end() ? it->second : defaultResponse;
                 if (answer.isEmpty())

@@ -167,6 +167,9 @@ TEST_F(OptionsCycleTest, StartWithAFileThatHoldsNoOptionsIsAFirstStart) {
 TEST_F(OptionsCycleTest, ApplyAsksAboutAMissingBackupFolder) {
     firstStart();
     QDir().mkpath(path("exists"));
+    QDir().mkpath(path(":exists"));
+    // Relative texts are folders below the current one, ':' first too.
+    test::CurrentFolder here(path(""));
     struct Case {
         const char* name;
         bool on;
@@ -180,6 +183,7 @@ TEST_F(OptionsCycleTest, ApplyAsksAboutAMissingBackupFolder) {
         {"missing, No", true, path("new"), Answer::No, true, false, ""},
         {"missing, Yes", true, path("new"), Answer::Yes, true, true, path("new") + "/"},
         {"padded, existing", true, "  " + path("exists") + " ", Answer::None, false, true, path("exists") + "/"},
+        {"relative, existing", true, ":exists", Answer::None, false, true, path(":exists") + "/"},
         {"blank, No", true, "   ", Answer::No, true, false, ""},
         {"blank, Yes", true, "   ", Answer::Yes, true, true, TBackupManager::FallbackFolder()},
         {"backups off", false, path("off"), Answer::None, false, true, path("off") + "/"},

@@ -25,10 +25,11 @@ protected:
         request.Address = server.url();
     }
     // Runs one check to its end; true when it ended in time.
-    bool check(int timeout = 30000) {
+    bool check(int timeout = 30000, int timeLimit = 30000) {
         bool finished = false;
         auto* t = new TUpdateThread(request, &langs);
         t->TransferTimeout = timeout;
+        t->TimeLimit = timeLimit;
         t->OnGoToSite = [this] { ++wentToSite; };
         QObject::connect(t, &TUpdateThread::Finished, [&] { finished = true; });
         UpdateThread = t;
@@ -65,6 +66,9 @@ TEST_F(UpdateCheckTest, AsksOnlyAboutANewerVersion) {
         {"no closing <", test::LocalServer::response(200, "<!---NEWS--->" + kWord + "9.0 Release build 1"), true,
          Answer::None, ""},
         {"redirected", test::LocalServer::response(302, "", "Location: /moved\r\n"), false, Answer::Yes, "szGotoSite"},
+        // Only the page redirected to is read, not the body of the redirection.
+        {"redirected with a body", test::LocalServer::response(302, page("2.9b1 build 5"), "Location: /moved\r\n"), false,
+         Answer::Yes, "szGotoSite"},
     };
     server.byPath["/moved"] = test::LocalServer::response(200, page("3.0 Release build 1"));
     for (const Case& c : cases) {
@@ -109,6 +113,58 @@ TEST_F(UpdateCheckTest, FailuresAreSilent) {
     }
     EXPECT_EQ(server.requests.size(), requests);
     EXPECT_TRUE(prompt.asked().empty());
+}
+
+// A page is read up to 4 MiB; a longer one, even one that names a newer
+// version, fails without a word.
+TEST_F(UpdateCheckTest, APageLongerThanTheLimitFails) {
+    request.ShowNoNews = true;
+    const QByteArray newer = page("9.0 Release build 1");
+    for (const qint64 size : {TUpdateThread::MaxPageSize, TUpdateThread::MaxPageSize + 1}) {
+        SCOPED_TRACE(size);
+        const QByteArray body = newer + QByteArray(size - newer.size(), ' ');
+        server.defaultResponse = test::LocalServer::response(200, body);
+        const std::size_t before = prompt.asked().size();
+        const bool tooLong = size > TUpdateThread::MaxPageSize;
+        if (!tooLong)
+            prompt.push(Answer::No);
+        ASSERT_TRUE(check());
+        EXPECT_EQ(prompt.asked().size() - before, tooLong ? 0u : 1u);
+    }
+}
+
+// A server that never stops sending, fast or by drips, ends the check (by the
+// length of the page or by the time limit); the next check then runs.
+TEST_F(UpdateCheckTest, APageThatNeverEndsEndsTheCheck) {
+    request.ShowNoNews = true;
+    server.streamHead = "HTTP/1.1 200 X\r\nConnection: close\r\n\r\n<html><!---NEWS--->";
+    struct Case {
+        const char* name;
+        QByteArray chunk;
+        int intervalMs;
+        int timeLimit;
+    };
+    const Case cases[] = {
+        {"a flood, cut by its length", QByteArray(64 * 1024, 'x'), 5, 30000},
+        {"drips, cut by the time limit", QByteArray("x"), 20, 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.streamChunk = c.chunk;
+        server.streamIntervalMs = c.intervalMs;
+        QElapsedTimer timer;
+        timer.start();
+        // The stall timeout never fires: something always arrives.
+        ASSERT_TRUE(check(30000, c.timeLimit));
+        EXPECT_LT(timer.elapsed(), 8000);
+    }
+    EXPECT_TRUE(prompt.asked().empty());
+
+    server.streamHead.clear();
+    server.defaultResponse = test::LocalServer::response(200, page("2.9b1 build 5"));
+    ASSERT_TRUE(check());
+    ASSERT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(prompt.asked()[0].text, langs.GetText("szNoNewVersion"));
 }
 
 TEST_F(UpdateCheckTest, GoesThroughTheProxy) {

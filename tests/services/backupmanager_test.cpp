@@ -150,6 +150,15 @@ TEST_F(BackupManagerTest, BackupNameMapsBackOnlyForNumberedCopies) {
         {folder + "home/u/a.b.html.04", ""},   // two digits
         {folder + "home/u/a.b.htmlx004", ""},  // no point before the number
         {folder + ".004", ""},                 // nothing before the number
+        {folder + "home/u/.000", ""},          // would be the folder /home/u
+        {folder + "home/u/..000", ""},         // would be the folder /home
+        {folder + "..000", ""},
+        {folder + "home/u/a.txt.000\n", ""},   // would be /home/u/a.txt
+        {folder + "home/u/a.txt.000\n.001", "/home/u/a.txt.000\n"},
+        {folder + "home/u/...000", ""},
+        {folder + "home/u/.a.000", "/home/u/.a"},
+        {folder + "home/u/a\nb.000", "/home/u/a\nb"},
+        {folder + ":data/a.txt.000", "/:data/a.txt"},
         {"/elsewhere/a.txt.001", ""},          // not below the backup folder
     };
     for (const Case& c : cases)
@@ -157,6 +166,53 @@ TEST_F(BackupManagerTest, BackupNameMapsBackOnlyForNumberedCopies) {
 
     ASSERT_TRUE(bm.MakeBackup(source));
     EXPECT_EQ(bm.BackupNameToOriginal(copy(0)), QDir::cleanPath(source));
+}
+
+// Names below the backup folder: the whole path, a top folder starting with
+// ':' included, so no two files share a series; each maps back to its file.
+TEST_F(BackupManagerTest, EveryPathHasASeriesOfItsOwn) {
+    const QString folder = bm.BackupFolder();
+    struct Case {
+        QString path;
+        QString name;
+    };
+    const Case cases[] = {
+        {"/data/a.txt", "data/a.txt.000"},
+        {"/:data/a.txt", ":data/a.txt.000"},
+        {"/:/a.txt", ":/a.txt.000"},
+        {"/:a.txt", ":a.txt.000"},
+        {"/a.txt", "a.txt.000"},
+        {"/C:/a.txt", "C:/a.txt.000"},
+        {"/data/:b/a.txt", "data/:b/a.txt.000"},
+    };
+    QStringList names;
+    for (const Case& c : cases) {
+        const QString name = bm.NextBackupName(c.path);
+        EXPECT_EQ(name, folder + c.name) << c.path.toStdString();
+        EXPECT_EQ(bm.BackupNameToOriginal(name), c.path) << c.path.toStdString();
+        names << name;
+    }
+    names.removeDuplicates();
+    EXPECT_EQ(names.size(), static_cast<qsizetype>(std::size(cases)));
+}
+
+// Relative paths, ':' first ones too, name files and folders on disk, not
+// Qt resources: they are taken against the current folder.
+TEST_F(BackupManagerTest, RelativePathsAreTakenAgainstTheCurrentFolder) {
+    writeFile(":a.txt", "colon");
+    QString folder;
+    bool made = false;
+    {
+        test::CurrentFolder here(path(""));
+        bm.SetBackupFolder(":bk");
+        folder = bm.BackupFolder();
+        made = bm.MakeBackup(":a.txt");
+    }
+    EXPECT_EQ(folder, QDir::cleanPath(path(":bk")) + "/");
+    ASSERT_TRUE(made);
+    const QString copy = folder + QDir::cleanPath(path(":a.txt")).mid(1) + ".000";
+    EXPECT_EQ(readFile(copy), "colon");
+    EXPECT_EQ(bm.BackupNameToOriginal(copy), QDir::cleanPath(path(":a.txt")));
 }
 
 // A copy that fails (here: the disk takes no more) must not cost the series

@@ -14,7 +14,13 @@ TempDirTest::TempDirTest() {
 
 TempDirTest::~TempDirTest() { qunsetenv("BRINDLEWICK_HOME"); }
 
-QString TempDirTest::path(const QString& name) const { return dir_.filePath(name); }
+// Joined as text: QTemporaryDir::filePath would take a name starting with ':'
+// for a resource and return it alone.
+QString TempDirTest::path(const QString& name) const {
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
+        return name.isEmpty() ? dir_.path() : name;
+    return dir_.path() + QLatin1Char('/') + name;
+}
 
 QString TempDirTest::writeFile(const QString& name, const std::string& bytes) const {
     const QString full = path(name);
@@ -47,5 +53,11 @@ QDateTime TempDirTest::setModified(const QString& fullPath, const char* iso) {
 }
 
 QString binDir() { return QCoreApplication::applicationDirPath() + QDir::separator(); }
+
+CurrentFolder::CurrentFolder(const QString& folder) : previous_(QDir::currentPath()) {
+    EXPECT_TRUE(QDir::setCurrent(folder)) << folder.toStdString();
+}
+
+CurrentFolder::~CurrentFolder() { QDir::setCurrent(previous_); }
 
 } // namespace bw::test

@@ -40,4 +40,16 @@ private:
 // The folder the test executables run from (the build's bin folder), with a trailing separator.
 QString binDir();
 
+// Makes a folder the current one while it lives (for relative paths).
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const QString& folder);
+    ~CurrentFolder();
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    QString previous_;
+};
+
 } // namespace bw::test

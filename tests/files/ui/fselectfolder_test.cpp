@@ -178,6 +178,16 @@ TEST_F(FolderDialogTest, OkNeedsAFolderAndRemembersIt) {
         d.BCancel->click();
     });
     dialog.Execute();
+
+    // A relative last folder, ':' first too, is one below the current folder.
+    QDir().mkpath(path("tree/:c"));
+    bw::test::CurrentFolder here(path("tree"));
+    dialog.ELastDir->setText(":c");
+    Answer([&](TFSelectFolder& d) {
+        EXPECT_EQ(d.TreePath(), path("tree/:c"));
+        d.BCancel->click();
+    });
+    dialog.Execute();
 }
 
 TEST_F(FolderDialogTest, EditingSettingsReturnsTheEditedFolderAndRestoresTheDialog) {
