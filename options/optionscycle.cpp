@@ -79,7 +79,7 @@ void TOptionsCycle::LoadOptionsFromFile(const QString& fileName) {
 bool TOptionsCycle::restrictToOwner(const QString& fileName) {
     if (fileName.isEmpty())
         return true;
-    const QByteArray name = QFile::encodeName(bw::absoluteFilePath(fileName));
+    const QByteArray name = QFile::encodeName(bw::diskPath(fileName));
     bw::OpenFailure why = bw::OpenFailure::None;
     // The permissions are set on the open file, so they reach only what was
     // checked to be a regular file.

@@ -1,6 +1,7 @@
 #include "platform/openfile.h"
 
-#include <QDir>
+#include "platform/diskpath.h"
+
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
@@ -35,20 +36,13 @@ OpenFailure failureOfErrno(int error) {
 
 } // namespace
 
-QString absoluteFilePath(const QString& path) {
-    // QDir and QFileInfo count ":name" as absolute (a resource); here only '/' is.
-    if (path.isEmpty() || path.startsWith(QLatin1Char('/')))
-        return path;
-    return QDir::currentPath() + QLatin1Char('/') + path;
-}
-
 int openRegularFile(const QString& path, OpenFailure* why, struct stat* info) {
     setWhy(why, OpenFailure::None);
     if (path.isEmpty()) {
         setWhy(why, OpenFailure::Missing);
         return -1;
     }
-    const QByteArray name = QFile::encodeName(absoluteFilePath(path));
+    const QByteArray name = QFile::encodeName(diskPath(path));
     int fd;
     do
         fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

@@ -23,10 +23,6 @@ enum class OpenFailure {
     Unreadable, // a regular file that could not be opened or read (no access, read error, no memory)
 };
 
-// The path as an absolute one: a relative path is taken from the current
-// folder (a path beginning with ':' is a file name here, never a resource).
-QString absoluteFilePath(const QString& path);
-
 // Opens the regular file at path for reading without ever waiting: the open
 // itself does not block (O_NONBLOCK), then the open file must be a regular
 // one, and only then is it made an ordinary blocking descriptor. Links are

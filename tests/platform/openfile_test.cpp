@@ -99,12 +99,9 @@ TEST_F(OpenFileTest, RelativeNamesAreTakenFromTheCurrentFolder) {
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir_.path()));
     const std::optional<QByteArray> bytes = readWholeFile(QStringLiteral(":colon.txt"));
-    const QString absolute = absoluteFilePath(QStringLiteral(":colon.txt"));
     QDir::setCurrent(before);
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(bytes->toStdString(), "from disk");
-    EXPECT_EQ(absolute, QDir(dir_.path()).canonicalPath() + "/:colon.txt");
-    EXPECT_EQ(absoluteFilePath("/a/b"), "/a/b");
 }
 
 // A settings file is read whole when opened: anything but a regular file in
