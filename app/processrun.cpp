@@ -530,9 +530,21 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
                 } else {
                     CurrentFileText = std::move(text);
                     const TRunCounters before = engine.Counters();
-                    if (p_.Save ? p_.Save(f, CurrentFileText) : SaveStringToFile(f, CurrentFileText)) {
+                    // Saved over the file read (never through a link that
+                    // took its place since), checked once more right before.
+                    TReadFileSave result = TReadFileSave::NotSaved;
+                    if (p_.Save) {
+                        if (p_.Save(f, CurrentFileText)) {
+                            result = TReadFileSave::Saved;
+                            stamp = TakeFileStamp(f);
+                        }
+                    } else {
+                        result = SaveStringToReadFile(f, stamp, CurrentFileText, CheckFilesBeforeSaving);
+                    }
+                    if (result == TReadFileSave::Changed) {
+                        giveUp(TSaveOutcome::ChangedSinceRead);
+                    } else if (result == TReadFileSave::Saved) {
                         facts.Save = TSaveOutcome::Saved;
-                        stamp = TakeFileStamp(f);
                         if (unsavedEarlier) {
                             // The earlier changes are in the file now; the file
                             // still counts once among those with changes.

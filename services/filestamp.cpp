@@ -25,16 +25,17 @@ TFileStamp FileStampOf(const struct stat& st) {
     return stamp;
 }
 
+bool StampDescribes(const TFileStamp& stamp, const struct stat& now, bool content) {
+    const TFileStamp seen = FileStampOf(now);
+    if (seen.Device != stamp.Device || seen.Inode != stamp.Inode)
+        return false;
+    return !content || (stamp.Valid && seen == stamp);
+}
+
 bool FileMatchesStamp(const QString& path, const TFileStamp& stamp) {
     return stamp.Valid && TakeFileStamp(path) == stamp;
 }
 
 bool LoadFileStamped(const QString& path, std::string& text, TFileStamp& stamp) {
-    const TFileStamp before = TakeFileStamp(path);
-    if (!LoadFileToString(path, text))
-        return false;
-    stamp = before;
-    if (TakeFileStamp(path) != before)
-        stamp.Valid = false;
-    return true;
+    return LoadFileChecked(path, text, stamp, UINT64_MAX) == TLoadOutcome::Loaded;
 }

@@ -128,11 +128,11 @@ TEST_F(FsTest, RenameNeverReplacesAndDeleteLeavesFolders) {
 TEST_F(FsTest, ReplaceFileFollowsRelativeLinksAndLeavesNothingOnFailure) {
     const QString target = writeFile("real/target.txt", "old");
     ASSERT_TRUE(QFile::link("real/target.txt", path("link.txt")));
-    EXPECT_TRUE(replaceFile(path("link.txt"), [](QFileDevice& out) { return out.write("new") == 3; }));
+    EXPECT_TRUE(replaceFile(path("link.txt"), [](FileWriter& out) { return out.write("new", 3); }));
     EXPECT_TRUE(QFileInfo(path("link.txt")).isSymLink());
     EXPECT_EQ(readFile(target), "new");
 
-    EXPECT_FALSE(replaceFile(target, [](QFileDevice& out) { return out.write("partial") > 0 && false; }));
+    EXPECT_FALSE(replaceFile(target, [](FileWriter& out) { return out.write("partial", 7) && false; }));
     EXPECT_EQ(readFile(target), "new");
     EXPECT_EQ(filesIn(path("real")), QStringList({"target.txt"}));
 }
@@ -160,7 +160,7 @@ TEST_F(FsTest, NextSaveRemovesItsFilesTemporariesOfKilledSaves) {
         setModified(writeFile(o.name, "left"), o.modified);
     QDir().mkpath(path(".doc.txt.12.tmp/inner")); // a folder of that name is not touched
 
-    ASSERT_TRUE(replaceFile(file, [](QFileDevice& out) { return out.write("new") == 3; }));
+    ASSERT_TRUE(replaceFile(file, [](FileWriter& out) { return out.write("new", 3); }));
     EXPECT_EQ(readFile(file), "new");
     for (const auto& o : others)
         EXPECT_EQ(exists(path(o.name)), !o.removed) << o.name;
@@ -170,11 +170,11 @@ TEST_F(FsTest, NextSaveRemovesItsFilesTemporariesOfKilledSaves) {
 // Whatever way a save ends, its own temporary file is gone.
 TEST_F(FsTest, NoSaveLeavesItsTemporaryFileBehind) {
     const QString file = writeFile("keep/doc.txt", "old");
-    const std::function<bool(QFileDevice&)> writers[] = {
-        [](QFileDevice& out) { return out.write("new") == 3; },
-        [](QFileDevice& out) { return out.write("partial") > 0 && false; },
-        [](QFileDevice& out) -> bool {
-            out.write("partial");
+    const std::function<bool(FileWriter&)> writers[] = {
+        [](FileWriter& out) { return out.write("new", 3); },
+        [](FileWriter& out) { return out.write("partial", 7) && false; },
+        [](FileWriter& out) -> bool {
+            out.write("partial", 7);
             throw std::bad_alloc();
         },
     };
