@@ -498,6 +498,10 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
             facts.RenameError = knownWithoutFinds ? QString() : engine.RenameError();
             if (engine.FileName() != f) { // renamed: later rules, code pages and lines use the new name
                 f = engine.FileName();
+                // The file read goes by the new name now (still checked by
+                // device and inode when saved).
+                if (!stamp.Path.isEmpty())
+                    stamp.Path = ResolvedFilePath(f);
                 if (RunFileIndex >= 0 && RunFileIndex < FilesToProcess.size())
                     FilesToProcess[RunFileIndex] = f;
             }
@@ -532,15 +536,9 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
                     const TRunCounters before = engine.Counters();
                     // Saved over the file read (never through a link that
                     // took its place since), checked once more right before.
-                    TReadFileSave result = TReadFileSave::NotSaved;
-                    if (p_.Save) {
-                        if (p_.Save(f, CurrentFileText)) {
-                            result = TReadFileSave::Saved;
-                            stamp = TakeFileStamp(f);
-                        }
-                    } else {
-                        result = SaveStringToReadFile(f, stamp, CurrentFileText, CheckFilesBeforeSaving);
-                    }
+                    const TReadFileSave result =
+                        p_.Save ? p_.Save(f, stamp, CurrentFileText, CheckFilesBeforeSaving)
+                                : SaveStringToReadFile(f, stamp, CurrentFileText, CheckFilesBeforeSaving);
                     if (result == TReadFileSave::Changed) {
                         giveUp(TSaveOutcome::ChangedSinceRead);
                     } else if (result == TReadFileSave::Saved) {

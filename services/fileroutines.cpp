@@ -122,12 +122,7 @@ QString openedPath(int fd, const QString& path) {
     const ssize_t n = ::readlink(link, buf, sizeof buf);
     if (n > 0 && n < ssize_t(sizeof buf) && buf[0] == '/')
         return QFile::decodeName(QByteArray(buf, qsizetype(n)));
-    if (char* real = ::realpath(QFile::encodeName(path).constData(), nullptr)) {
-        const QString resolved = QFile::decodeName(real);
-        std::free(real);
-        return resolved;
-    }
-    return QFileInfo(path).absoluteFilePath();
+    return ResolvedFilePath(path);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "services/filestamp.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <cstdlib>
+#include <limits.h>
 #include <sys/stat.h>
 
 #include "services/fileroutines.h"
@@ -13,6 +16,15 @@ TFileStamp TakeFileStamp(const QString& path) {
     if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
     return FileStampOf(st);
+}
+
+QString ResolvedFilePath(const QString& path) {
+    if (char* real = ::realpath(QFile::encodeName(path).constData(), nullptr)) {
+        const QString resolved = QFile::decodeName(real);
+        std::free(real);
+        return resolved;
+    }
+    return QFileInfo(path).absoluteFilePath();
 }
 
 TFileStamp FileStampOf(const struct stat& st) {

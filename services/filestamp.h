@@ -33,6 +33,10 @@ bool StampDescribes(const TFileStamp& stamp, const struct stat& now, bool conten
 // The stamp of a regular file from what stat() or fstat() told of it.
 TFileStamp FileStampOf(const struct stat& st);
 
+// The path with its links resolved now (the path made absolute when it names
+// nothing).
+QString ResolvedFilePath(const QString& path);
+
 // The stamp of the file the path names now; an invalid stamp when there is none.
 TFileStamp TakeFileStamp(const QString& path);
 
