@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 #include <functional>
 #include <new>
 #include <sys/stat.h>
@@ -187,3 +188,53 @@ TEST_F(FsTest, NoSaveLeavesItsTemporaryFileBehind) {
     }
     EXPECT_EQ(readFile(file), "new");
 }
+
+// A file saved back where it was read is looked at once more after everything
+// but the rename: a link or another file that took its place by then, or its
+// going away, fails the save and nothing is written there or anywhere else.
+TEST_F(FsTest, ReplaceFileSavedBackWhereReadChecksAfterEverythingButTheRename) {
+    const struct {
+        const char* what;
+        std::function<void(const QString& file, const QString& outside)> meanwhile;
+        ReplaceFailure failure;
+    } cases[] = {
+        {"nothing", [](const QString&, const QString&) {}, ReplaceFailure::None},
+        {"removed", [](const QString& file, const QString&) { QFile::remove(file); }, ReplaceFailure::Changed},
+        {"link renamed over it",
+         [this](const QString& file, const QString& outside) {
+             ASSERT_TRUE(QFile::link(outside, path("t/swap")));
+             ASSERT_EQ(std::rename(QFile::encodeName(path("t/swap")).constData(), QFile::encodeName(file).constData()),
+                       0);
+         },
+         ReplaceFailure::Changed},
+        {"another file renamed over it",
+         [this](const QString& file, const QString&) {
+             const QString other = writeFile("t/other", "other");
+             ASSERT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(file).constData()), 0);
+         },
+         ReplaceFailure::Changed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(path("t")).removeRecursively();
+        const QString file = writeFile("t/f.txt", "old");
+        const QString outside = writeFile("outside.txt", "outside");
+        struct stat read {};
+        ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &read), 0);
+        ReplaceOptions options;
+        options.beforeReplace = [&] { c.meanwhile(file, outside); };
+        options.unchangedSinceRead = [&read](const struct stat& now) {
+            return now.st_dev == read.st_dev && now.st_ino == read.st_ino;
+        };
+        ReplaceFailure failure = ReplaceFailure::Other;
+        EXPECT_EQ(replaceFile(file, QByteArray("new"), options, &failure), c.failure == ReplaceFailure::None);
+        EXPECT_EQ(failure, c.failure);
+        EXPECT_EQ(readFile(outside), "outside");
+        if (c.failure == ReplaceFailure::None) {
+            EXPECT_EQ(readFile(file), "new");
+        }
+        EXPECT_EQ(exists(file), std::string(c.what) != "removed");
+        EXPECT_TRUE(filesIn(path("t")).filter(".tmp").isEmpty());
+    }
+}
+
