@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
@@ -38,10 +37,6 @@ bool askRetrySave() {
                             GetMessageText(QStringLiteral("szErrorSavingFileT")), bw::Buttons::YesNo,
                             bw::Icon::Question) == bw::Answer::Yes;
 }
-
-} // namespace
-
-namespace {
 
 // The buffer of this thread that files are read into. It keeps its capacity
 // from file to file: it changes places with the caller's text, whose old

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdlib>
-#include <limits.h>
 #include <sys/stat.h>
 
 #include "services/fileroutines.h"
