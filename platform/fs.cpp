@@ -83,8 +83,9 @@ bool earlier(const timespec& a, const timespec& b) {
 thread_local ReplaceSession* currentSession = nullptr;
 
 // Removes what killed saves of target left behind: its temporary files
-// modified before the one being written now (named current).
-void removeStaleTemporaries(const QFileInfo& target, std::string_view current, const timespec& now) {
+// modified before the one being written now (named current), in the folder
+// open as folderFd.
+void removeStaleTemporaries(const QFileInfo& target, int folderFd, std::string_view current, const timespec& now) {
     const QByteArray prefix = QFile::encodeName(temporaryPrefix(target));
     const std::string_view pre(prefix.constData(), std::size_t(prefix.size()));
     const QByteArray folder = QFile::encodeName(target.absolutePath());
@@ -92,7 +93,7 @@ void removeStaleTemporaries(const QFileInfo& target, std::string_view current, c
         auto& stale = currentSession->Folder(folder);
         for (auto it = stale.begin(); it != stale.end();) {
             if (it->name != current && isTemporaryName(it->name, pre) && earlier(it->modified, now)) {
-                ::unlink((folder + '/' + QByteArray::fromStdString(it->name)).constData());
+                ::unlinkat(folderFd, it->name.c_str(), 0);
                 it = stale.erase(it);
             } else {
                 ++it;
@@ -100,9 +101,13 @@ void removeStaleTemporaries(const QFileInfo& target, std::string_view current, c
         }
         return;
     }
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
+    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
         return;
+    }
     const int dfd = ::dirfd(dir);
     while (const dirent* e = ::readdir(dir)) {
         const std::string_view name(e->d_name);
@@ -432,7 +437,7 @@ bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceO
     struct stat created {};
     if (::fstat(tmp.fd, &created) != 0)
         return fail();
-    removeStaleTemporaries(target, std::string_view(tmpLeaf.constData(), std::size_t(tmpLeaf.size())),
+    removeStaleTemporaries(target, dir.fd, std::string_view(tmpLeaf.constData(), std::size_t(tmpLeaf.size())),
                            created.st_mtim);
 
     QFileDevice::Permissions perms = permissionsOf(created.st_mode);
