@@ -88,13 +88,18 @@ bool TConversionScheme::ConvertFile(const QString& fileName, TReport& report, co
         return true;
     }
     std::string().swap(text);
-    if (!FileMatchesStamp(fileName, stamp)) {
+    const auto changed = [&] {
         report.Append(bw::format(TextOr(texts, QStringLiteral("szFileChangedSinceRead"),
                                         QStringLiteral("%s: changed by another program since it was read; not saved")),
                                  {fileName}));
         return false;
-    }
-    if (!SaveStringToFile(fileName, converted)) {
+    };
+    if (!FileMatchesStamp(fileName, stamp))
+        return changed();
+    const TReadFileSave saved = SaveStringToReadFile(fileName, stamp, converted, true);
+    if (saved == TReadFileSave::Changed)
+        return changed();
+    if (saved != TReadFileSave::Saved) {
         report.Append(bw::format(TextOr(texts, QStringLiteral("szConvertNotSaved"),
                                         QStringLiteral("%s: not converted, the file could not be saved")),
                                  {fileName}));

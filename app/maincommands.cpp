@@ -23,8 +23,7 @@ void SaveReportFile(const TReport& report, const QString& path, const TextSource
         bytes += line.toUtf8();
         bytes += '\n';
     }
-    const bool ok = bw::replaceFile(path, [&bytes](QFileDevice& out) { return out.write(bytes) == bytes.size(); });
-    if (!ok)
+    if (!bw::replaceFile(path, bytes))
         throw bw::Error(bw::format(TextOr(texts, QStringLiteral("szCantWriteFile"),
                                           CommandMessageText(QStringLiteral("szCantWriteFile"))),
                                    {QDir::toNativeSeparators(path)}));

@@ -501,6 +501,10 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
             facts.RenameError = knownWithoutFinds ? QString() : engine.RenameError();
             if (engine.FileName() != f) { // renamed: later rules, code pages and lines use the new name
                 f = engine.FileName();
+                // The file read goes by the new name now (still checked by
+                // device and inode when saved).
+                if (!stamp.Path.isEmpty())
+                    stamp.Path = ResolvedFilePath(f);
                 if (RunFileIndex >= 0 && RunFileIndex < FilesToProcess.size())
                     FilesToProcess[RunFileIndex] = f;
             }
@@ -533,9 +537,15 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
                 } else {
                     CurrentFileText = std::move(text);
                     const TRunCounters before = engine.Counters();
-                    if (p_.Save ? p_.Save(f, CurrentFileText) : SaveStringToFile(f, CurrentFileText)) {
+                    // Saved over the file read (never through a link that
+                    // took its place since), checked once more right before.
+                    const TReadFileSave result =
+                        p_.Save ? p_.Save(f, stamp, CurrentFileText, CheckFilesBeforeSaving)
+                                : SaveStringToReadFile(f, stamp, CurrentFileText, CheckFilesBeforeSaving);
+                    if (result == TReadFileSave::Changed) {
+                        giveUp(TSaveOutcome::ChangedSinceRead);
+                    } else if (result == TReadFileSave::Saved) {
                         facts.Save = TSaveOutcome::Saved;
-                        stamp = TakeFileStamp(f);
                         if (unsavedEarlier) {
                             // The earlier changes are in the file now; the file
                             // still counts once among those with changes.

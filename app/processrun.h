@@ -14,6 +14,7 @@
 #include "engine/codepages.h"
 #include "engine/processcontroller.h"
 #include "engine/srinfo.h"
+#include "services/fileroutines.h"
 #include "services/filestamp.h"
 
 
@@ -190,8 +191,11 @@ public:
         TReport& Report;
         TextSource Texts;
         std::function<bool(const QString& path)> MakeBackup; // the backup store
-        // Saves a changed file; false once the user gave up. Unset: SaveStringToFile.
-        std::function<bool(const QString& path, const std::string& text)> Save = {};
+        // Saves a changed file over the one read with the stamp (updated when
+        // saved), as SaveStringToReadFile, which it stands for when unset.
+        std::function<TReadFileSave(const QString& path, TFileStamp& stamp, const std::string& text,
+                                    bool checkContent)>
+            Save = {};
     };
 
     explicit TProcessRun(TParts parts);

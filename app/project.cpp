@@ -120,9 +120,7 @@ void SaveProjectFile(const QString& given, const TProjectSections& sections, con
     } catch (const std::exception& e) {
         throw bw::Error(failed + QLatin1Char('\n') + QString::fromUtf8(e.what()));
     }
-    const bool ok =
-        bw::replaceFile(path, [&bytes](QFileDevice& out) { return out.write(bytes) == bytes.size(); });
-    if (!ok)
+    if (!bw::replaceFile(path, bytes))
         throw bw::Error(failed);
 }
 

@@ -241,7 +241,8 @@ void TFileVTreeView::SaveToStream(QIODevice& device) const {
         stack.pop_back();
     }
     qToLittleEndian<qint32>(qint32(w.bytes.size() - 4), w.bytes.data());
-    device.write(w.bytes);
+    if (device.write(w.bytes) != w.bytes.size())
+        throw bw::Error(QStringLiteral("The file tree could not be written: %1").arg(device.errorString()));
 }
 
 void TFileVTreeView::LoadFromStream(QIODevice& device) {

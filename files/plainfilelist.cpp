@@ -6,6 +6,7 @@
 #include "platform/fs.h"
 #include "platform/openfile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -72,19 +73,17 @@ void WritePlainFileList(const QString& fileName, const QStringList& paths) {
         bytes += p.toUtf8();
         bytes += "\r\n";
     }
-    const bool ok = bw::replaceFile(fileName, [&bytes](QFileDevice& out) {
-        return out.write(bytes) == bytes.size();
-    });
-    if (!ok)
+    if (!bw::replaceFile(fileName, bytes))
         cannotWrite(fileName);
 }
 
 void SaveStructuredFileList(const QString& fileName, const TFileVTreeView& tree) {
-    const bool ok = bw::replaceFile(fileName, [&tree](QFileDevice& out) {
-        tree.SaveToStream(out);
-        return out.error() == QFileDevice::NoError;
-    });
-    if (!ok)
+    // The block is made in memory, then written in one checked write.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    tree.SaveToStream(buffer);
+    if (!bw::replaceFile(fileName, bytes))
         cannotWrite(fileName);
 }
 

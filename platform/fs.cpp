@@ -83,8 +83,9 @@ bool earlier(const timespec& a, const timespec& b) {
 thread_local ReplaceSession* currentSession = nullptr;
 
 // Removes what killed saves of target left behind: its temporary files
-// modified before the one being written now (named current).
-void removeStaleTemporaries(const QFileInfo& target, std::string_view current, const timespec& now) {
+// modified before the one being written now (named current), in the folder
+// open as folderFd.
+void removeStaleTemporaries(const QFileInfo& target, int folderFd, std::string_view current, const timespec& now) {
     const QByteArray prefix = QFile::encodeName(temporaryPrefix(target));
     const std::string_view pre(prefix.constData(), std::size_t(prefix.size()));
     const QByteArray folder = QFile::encodeName(target.absolutePath());
@@ -92,7 +93,7 @@ void removeStaleTemporaries(const QFileInfo& target, std::string_view current, c
         auto& stale = currentSession->Folder(folder);
         for (auto it = stale.begin(); it != stale.end();) {
             if (it->name != current && isTemporaryName(it->name, pre) && earlier(it->modified, now)) {
-                ::unlink((folder + '/' + QByteArray::fromStdString(it->name)).constData());
+                ::unlinkat(folderFd, it->name.c_str(), 0);
                 it = stale.erase(it);
             } else {
                 ++it;
@@ -100,9 +101,13 @@ void removeStaleTemporaries(const QFileInfo& target, std::string_view current, c
         }
         return;
     }
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
+    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
         return;
+    }
     const int dfd = ::dirfd(dir);
     while (const dirent* e = ::readdir(dir)) {
         const std::string_view name(e->d_name);
@@ -335,51 +340,104 @@ std::vector<ReplaceSession::Stale>& ReplaceSession::Folder(const QByteArray& fol
     return stale;
 }
 
-bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)>& write,
-                 const ReplaceOptions& options, ReplaceFailure* failure) {
+bool FileWriter::write(QByteArrayView bytes) {
+    if (failed_)
+        return false;
+    const char* at = bytes.data();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd_, at, static_cast<std::size_t>(std::min<qint64>(left, qint64(1) << 30)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        // A short count is no error by itself: the next write says why (full
+        // disk, file-size limit), or writes the rest.
+        if (n <= 0) {
+            failed_ = true;
+            return false;
+        }
+        at += n;
+        left -= n;
+        written_ += n;
+    }
+    return true;
+}
+
+namespace {
+
+// Closes a descriptor once.
+struct Descriptor {
+    int fd = -1;
+    Descriptor() = default;
+    explicit Descriptor(int f) : fd(f) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { reset(); }
+    // Closes it; false when close() reported an error (a write that failed late).
+    bool reset() {
+        const int f = fd;
+        fd = -1;
+        return f < 0 || ::close(f) == 0;
+    }
+};
+
+} // namespace
+
+bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceOptions& options,
+                 ReplaceFailure* failure) {
     ReplaceFailure ignored;
     ReplaceFailure& why = failure ? *failure : ignored;
     why = ReplaceFailure::Other;
     ignoreFileSizeSignal();
     if (path.isEmpty())
         return false;
-    const QFileInfo target(resolveLinks(path));
+    // A file saved back where it was read is not followed again: a link that
+    // took its place since must not lead the save anywhere else.
+    const bool sameFile = bool(options.unchangedSinceRead);
+    const QFileInfo target(sameFile ? path : resolveLinks(path));
+    const QByteArray folder = QFile::encodeName(target.absolutePath());
+    const QByteArray name = QFile::encodeName(target.fileName());
+    if (name.isEmpty())
+        return false;
+    // Everything below happens in this folder, whatever its path leads to later.
+    const Descriptor dir(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd < 0) {
+        if (sameFile && errno == ENOENT)
+            why = ReplaceFailure::Changed;
+        return false;
+    }
     // One look at the file: what it is, its permissions and its owner.
     struct stat existing {};
-    const bool replacing = ::stat(QFile::encodeName(target.absoluteFilePath()).constData(), &existing) == 0;
+    const bool replacing = ::fstatat(dir.fd, name.constData(), &existing, sameFile ? AT_SYMLINK_NOFOLLOW : 0) == 0;
+    if (sameFile && (!replacing || !S_ISREG(existing.st_mode))) {
+        why = ReplaceFailure::Changed;
+        return false;
+    }
     if (replacing && S_ISDIR(existing.st_mode))
         return false;
 
-    QByteArray tmpName;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        tmpName = QFile::encodeName(temporaryNameBeside(target));
-        fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
+    QByteArray tmpLeaf;
+    Descriptor tmp;
+    for (int attempt = 0; attempt < 16 && tmp.fd < 0; ++attempt) {
+        tmpLeaf = QFile::encodeName(QFileInfo(temporaryNameBeside(target)).fileName());
+        tmp.fd = ::openat(dir.fd, tmpLeaf.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (tmp.fd < 0 && errno != EEXIST) {
             if (errno == EACCES || errno == EPERM || errno == EROFS)
                 why = ReplaceFailure::NoTemporary;
             return false;
         }
     }
-    if (fd < 0)
+    if (tmp.fd < 0)
         return false;
-    QFile tmp;
-    if (!tmp.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        ::unlink(tmpName.constData());
-        return false;
-    }
-    auto fail = [&tmp, &tmpName] {
-        tmp.close();
-        ::unlink(tmpName.constData());
+    const auto fail = [&] {
+        tmp.reset();
+        ::unlinkat(dir.fd, tmpLeaf.constData(), 0);
         return false;
     };
 
     struct stat created {};
-    if (::fstat(fd, &created) != 0)
+    if (::fstat(tmp.fd, &created) != 0)
         return fail();
-    const qsizetype slash = tmpName.lastIndexOf('/');
-    removeStaleTemporaries(target, std::string_view(tmpName.constData() + slash + 1, tmpName.size() - slash - 1),
+    removeStaleTemporaries(target, dir.fd, std::string_view(tmpLeaf.constData(), std::size_t(tmpLeaf.size())),
                            created.st_mtim);
 
     QFileDevice::Permissions perms = permissionsOf(created.st_mode);
@@ -392,18 +450,18 @@ bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)
     if (replacing && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
         // Keeps the file's owner when we may (as its owner's group or as root); otherwise it
         // becomes ours, as any rewritten file would.
-        [[maybe_unused]] const int rc = ::fchown(fd, existing.st_uid, existing.st_gid);
+        [[maybe_unused]] const int rc = ::fchown(tmp.fd, existing.st_uid, existing.st_gid);
     }
 
     bool written = false;
     try {
-        written = write(tmp) && tmp.flush();
+        FileWriter out(tmp.fd);
+        written = write(out) && !out.failed();
     } catch (...) {
-        tmp.close();
-        ::unlink(tmpName.constData());
+        fail();
         throw;
     }
-    if (!written || ::fchmod(fd, modeOf(perms)) != 0)
+    if (!written || ::fchmod(tmp.fd, modeOf(perms)) != 0)
         return fail();
     if (options.modified.isValid()) {
         const qint64 ms = options.modified.toMSecsSinceEpoch();
@@ -412,50 +470,107 @@ bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)
         times[0].tv_nsec = UTIME_OMIT;
         times[1].tv_sec = static_cast<time_t>(ms / 1000 - (ms % 1000 < 0 ? 1 : 0));
         times[1].tv_nsec = static_cast<long>(((ms % 1000) + 1000) % 1000) * 1000000L;
-        if (::futimens(fd, times) != 0)
+        if (::futimens(tmp.fd, times) != 0)
             return fail();
     }
-    tmp.close();
-    if (tmp.error() != QFileDevice::NoError) {
-        ::unlink(tmpName.constData());
+    if (!tmp.reset()) {
+        ::unlinkat(dir.fd, tmpLeaf.constData(), 0);
         return false;
     }
     if (options.beforeReplace) {
         try {
             options.beforeReplace();
         } catch (...) {
-            ::unlink(tmpName.constData());
+            ::unlinkat(dir.fd, tmpLeaf.constData(), 0);
             throw;
         }
     }
 
-    if (std::rename(tmpName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        ::unlink(tmpName.constData());
+    if (sameFile) {
+        // The last look, and nothing but the rename after it.
+        struct stat now {};
+        if (::fstatat(dir.fd, name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(now.st_mode) ||
+            !options.unchangedSinceRead(now)) {
+            ::unlinkat(dir.fd, tmpLeaf.constData(), 0);
+            why = ReplaceFailure::Changed;
+            return false;
+        }
+    }
+    if (::renameat(dir.fd, tmpLeaf.constData(), dir.fd, name.constData()) != 0) {
+        ::unlinkat(dir.fd, tmpLeaf.constData(), 0);
         return false;
     }
     why = ReplaceFailure::None;
     return true;
 }
 
-bool writeFileInPlace(const QString& path, const std::function<bool(QFileDevice& out)>& write, qint64 expectedSize,
-                      bool ownerWritable) {
+bool replaceFile(const QString& path, QByteArrayView bytes, const ReplaceOptions& options, ReplaceFailure* failure) {
+    return replaceFile(path, [bytes](FileWriter& out) { return out.write(bytes); }, options, failure);
+}
+
+bool writeFileInPlace(const QString& path, QByteArrayView bytes, bool ownerWritable,
+                      const std::function<bool(const struct stat& now)>& unchangedSinceRead) {
     ignoreFileSizeSignal();
     if (path.isEmpty())
         return false;
-    const QString real = resolveLinks(path);
-    if (!QFileInfo(real).isFile())
+    const QByteArray native = QFile::encodeName(path);
+    const int follow = unchangedSinceRead ? O_NOFOLLOW : 0;
+    const int flags = O_WRONLY | O_NONBLOCK | O_CLOEXEC | follow;
+    Descriptor file(::open(native.constData(), flags));
+    if (file.fd < 0 && errno == EACCES && ownerWritable) {
+        // Read-only: given the owner's write permission through a descriptor
+        // of its own, so that the file changed is the one looked at.
+        const Descriptor reader(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | follow));
+        struct stat st {};
+        if (reader.fd < 0 || ::fstat(reader.fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+            (unchangedSinceRead && !unchangedSinceRead(st)) || ::fchmod(reader.fd, (st.st_mode & 07777) | S_IWUSR) != 0)
+            return false;
+        file.fd = ::open(native.constData(), flags);
+    }
+    struct stat st {};
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        (unchangedSinceRead && !unchangedSinceRead(st)))
         return false;
-    if (ownerWritable && isReadOnly(real) && !clearReadOnly(real))
+    if (::ftruncate(file.fd, 0) != 0)
         return false;
-    QFile f(real);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const bool written = write(f) && f.flush();
-    f.close();
-    if (!written || f.error() != QFileDevice::NoError)
-        return false;
+    FileWriter out(file.fd);
+    const bool written = out.write(bytes);
     // What the file holds now, not what the writes claimed.
-    return QFileInfo(real).size() == expectedSize;
+    struct stat after {};
+    const bool whole = ::fstat(file.fd, &after) == 0 && qint64(after.st_size) == bytes.size();
+    return file.reset() && written && whole;
+}
+
+bool appendToFile(const QString& path, QByteArrayView bytes) {
+    ignoreFileSizeSignal();
+    if (path.isEmpty())
+        return false;
+    if (isReadOnly(path) && !clearReadOnly(path))
+        return false;
+    const QByteArray native = QFile::encodeName(path);
+    bool created = true;
+    Descriptor file(::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (file.fd < 0 && errno == EEXIST) {
+        created = false;
+        file.fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    }
+    struct stat st {};
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const off_t oldSize = ::lseek(file.fd, 0, SEEK_END);
+    if (oldSize < 0)
+        return false;
+    FileWriter out(file.fd);
+    if (out.write(bytes) && file.reset())
+        return true;
+    // Cut back so that trying again never repeats part of the text.
+    if (created) {
+        file.reset();
+        ::unlink(native.constData());
+    } else if (file.fd >= 0) {
+        [[maybe_unused]] const int rc = ::ftruncate(file.fd, oldSize);
+    }
+    return false;
 }
 
 bool copyFile(const QString& from, const QString& to, bool overwrite, const std::function<void()>& beforeReplace) {
@@ -478,7 +593,7 @@ bool copyFile(const QString& from, const QString& to, bool overwrite, const std:
     opts.beforeReplace = beforeReplace;
     return replaceFile(
         to,
-        [&in](QFileDevice& out) {
+        [&in](FileWriter& out) {
             char buf[64 * 1024];
             for (;;) {
                 const qint64 n = in.read(buf, sizeof buf);
@@ -486,7 +601,7 @@ bool copyFile(const QString& from, const QString& to, bool overwrite, const std:
                     return false;
                 if (n == 0)
                     return !in.error();
-                if (out.write(buf, n) != n)
+                if (!out.write(buf, n))
                     return false;
             }
         },

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QFileDevice>
 #include <QString>
@@ -9,7 +10,7 @@
 #include <vector>
 #include <ctime>
 #include <optional>
-#include <vector>
+#include <sys/stat.h>
 
 namespace bw {
 
@@ -94,6 +95,33 @@ bool copyFile(const QString& from, const QString& to, bool overwrite,
 // target, also when that target does not exist yet. Other paths come back as given.
 QString resolveLinks(const QString& path);
 
+// What replaceFile, writeFileInPlace and appendToFile hand the write callback:
+// the only way into a file the program saves. Every write is checked for its
+// whole count (the system may write fewer bytes than it was given, with no
+// error, on a full disk or past the file-size limit); the first short or
+// failed write is remembered, the writes after it do nothing, and the routine
+// that owns the writer then fails instead of keeping the file.
+class FileWriter {
+public:
+    explicit FileWriter(int fd) : fd_(fd) {}
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
+
+    // Writes all the bytes; false (and failed() from then on) when not all were written.
+    bool write(QByteArrayView bytes);
+    bool write(const char* data, qint64 size) { return write(QByteArrayView(data, size)); }
+    bool failed() const { return failed_; }
+    // The bytes written so far.
+    qint64 written() const { return written_; }
+
+private:
+    int fd_;
+    bool failed_ = false;
+    qint64 written_ = 0;
+};
+
+using WriteFunction = std::function<bool(FileWriter& out)>;
+
 // How replaceFile sets up the new file.
 struct ReplaceOptions {
     // Permissions of the new file; when unset, those of the file it replaces,
@@ -105,6 +133,14 @@ struct ReplaceOptions {
     QDateTime modified;
     // Runs once the new file is complete, right before it replaces the file.
     std::function<void()> beforeReplace;
+    // Set for a file saved back where it was read. The path is then the file
+    // itself, as resolved when it was read: no link is followed, the new file
+    // is made beside it, and right before the rename (nothing else between
+    // them) what lstat tells of the path is handed to this check. The save
+    // fails with ReplaceFailure::Changed, and nothing is renamed, when the
+    // path is gone, is no longer a regular file (a link swapped in), or the
+    // check says false: a file that went away is never created again.
+    std::function<bool(const struct stat& now)> unchangedSinceRead;
 };
 
 // Why replaceFile failed.
@@ -112,25 +148,32 @@ enum class ReplaceFailure {
     None,
     // No temporary file could be made beside the file (a folder we may not write).
     NoTemporary,
+    // The file read is gone or is not the one read any more (unchangedSinceRead).
+    Changed,
     // Anything else: writing, setting up or renaming the new file.
     Other,
 };
 
 // Writes a new version of a file without ever leaving it half-written: write()
 // fills a temporary file in the same folder, named "." + the file's name + "."
-// + a random hexadecimal number + ".tmp", which is then flushed and renamed
-// over the file. The rename is what makes it safe: a failed write or a crash of
-// the program leaves the old file whole. Temporary files of the same file's
+// + a random hexadecimal number + ".tmp", which is then renamed over the file.
+// The rename is what makes it safe: a failed or short write or a crash of the
+// program leaves the old file whole. Temporary files of the same file's
 // earlier saves that were killed (older than this save's one) are removed.
 // The data is not forced to the disk (no fsync per file): that doubled the
 // time of saving a tree of files, and the default file system here (ext4)
 // commits a replacing rename after the file's data. Links are followed, so a
-// link's target is replaced and the link stays. The file keeps its owner.
-// When write() returns false or any step fails, the old file is untouched, the
-// temporary file is removed and the result is false (*failure says why); when
-// write() throws, the temporary file is removed and the exception passes on.
-bool replaceFile(const QString& path, const std::function<bool(QFileDevice& out)>& write,
-                 const ReplaceOptions& options = {}, ReplaceFailure* failure = nullptr);
+// link's target is replaced and the link stays (unless unchangedSinceRead is
+// set). The file keeps its owner.
+// When write() returns false, any write fell short or any step fails, the old
+// file is untouched, the temporary file is removed and the result is false
+// (*failure says why); when write() throws, the temporary file is removed and
+// the exception passes on.
+bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceOptions& options = {},
+                 ReplaceFailure* failure = nullptr);
+// The same with the whole new content at hand.
+bool replaceFile(const QString& path, QByteArrayView bytes, const ReplaceOptions& options = {},
+                 ReplaceFailure* failure = nullptr);
 
 // While one lives, replaceFile on this thread reads each folder once for the
 // temporary files of killed saves, instead of at every save: a run that saves
@@ -157,12 +200,19 @@ private:
 };
 
 // Writes an existing file in place, for when no temporary file can be made
-// beside it: the file is truncated and filled by write(), and the result is
-// true only when it then holds exactly expectedSize bytes. A failure leaves
-// the file cut short; the caller still holds the text. The read-only attribute
-// is cleared first when ownerWritable is set.
-bool writeFileInPlace(const QString& path, const std::function<bool(QFileDevice& out)>& write,
-                      qint64 expectedSize, bool ownerWritable);
+// beside it: the file is truncated and takes bytes, and the result is true
+// only when it then holds exactly those bytes. A failure leaves the file cut
+// short; the caller still holds the text. The read-only attribute is cleared
+// first when ownerWritable is set. With unchangedSinceRead (as for
+// replaceFile) the path is not followed when a link and the open file is
+// checked before it is cut.
+bool writeFileInPlace(const QString& path, QByteArrayView bytes, bool ownerWritable,
+                      const std::function<bool(const struct stat& now)>& unchangedSinceRead = {});
+
+// Adds bytes at the end of the file, creating it when missing (also for no
+// bytes). A failed or short write cuts the file back to its size before,
+// and a file this call created is removed again; false then.
+bool appendToFile(const QString& path, QByteArrayView bytes);
 
 // Makes a write past the process's file-size limit fail with an error instead
 // of ending the program with SIGXFSZ. Every write routine here calls it.

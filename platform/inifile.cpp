@@ -1,7 +1,6 @@
 #include "platform/inifile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include "platform/cp1251.h"
 #include "platform/error.h"
@@ -69,12 +68,7 @@ IniFile::IniFile(const QString& fileName) : fileName_(fileName) {
 bool IniFile::flush() const {
     if (fileName_.isEmpty())
         return true;
-    ignoreFileSizeSignal();
-    QSaveFile f(fileName_);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write(toText().toUtf8());
-    return f.commit();
+    return replaceFile(fileName_, toText().toUtf8());
 }
 
 const IniFile::Section* IniFile::find(const QString& section) const {

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cstdio>
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
@@ -37,40 +38,6 @@ bool askRetrySave() {
                             GetMessageText(QStringLiteral("szErrorSavingFileT")), bw::Buttons::YesNo,
                             bw::Icon::Question) == bw::Answer::Yes;
 }
-
-bool writeAll(QIODevice& out, const std::string& text) {
-    const qint64 size = static_cast<qint64>(text.size());
-    return size == 0 || out.write(text.data(), size) == size;
-}
-
-bool appendOnce(const QString& path, const std::string& text) {
-    bw::ignoreFileSizeSignal();
-    if (bw::isReadOnly(path) && !bw::clearReadOnly(path))
-        return false;
-    const bool existed = QFileInfo::exists(path);
-    QFile f(path);
-    // Unbuffered, so that nothing of a failed write is left to be flushed
-    // after the file has been cut back.
-    if (!f.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return false;
-    const qint64 oldSize = f.size();
-    if (f.seek(oldSize) && writeAll(f, text)) {
-        f.close();
-        if (f.error() == QFileDevice::NoError)
-            return true;
-    }
-    // Cut back so that trying again never repeats part of the text.
-    if (existed)
-        f.resize(oldSize);
-    f.close();
-    if (!existed)
-        QFile::remove(path);
-    return false;
-}
-
-} // namespace
-
-namespace {
 
 // The buffer of this thread that files are read into. It keeps its capacity
 // from file to file: it changes places with the caller's text, whose old
@@ -133,6 +100,18 @@ int openRegular(const QString& path, struct stat& st) {
     return bw::openRegularFile(path, nullptr, &st);
 }
 
+// The path of the file open as fd, links resolved: what the system says it
+// opened, else the given path with its links resolved now.
+QString openedPath(int fd, const QString& path) {
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char buf[4096];
+    const ssize_t n = ::readlink(link, buf, sizeof buf);
+    if (n > 0 && n < ssize_t(sizeof buf) && buf[0] == '/')
+        return QFile::decodeName(QByteArray(buf, qsizetype(n)));
+    return ResolvedFilePath(path);
+}
+
 } // namespace
 
 bool LoadFileToString(const QString& path, std::string& text) {
@@ -165,37 +144,75 @@ TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp&
     // Looked at again once read: a change while it was read shows.
     struct stat after {};
     const bool ok = readOpenFile(fd, static_cast<std::int64_t>(st.st_size)) && ::fstat(fd, &after) == 0;
-    ::close(fd);
     finishRead(ok, text);
-    if (!ok)
+    if (!ok) {
+        ::close(fd);
         return TLoadOutcome::Unreadable;
+    }
     stamp = FileStampOf(st);
     if (FileStampOf(after) != stamp)
         stamp.Valid = false;
+    stamp.Path = openedPath(fd, path);
+    ::close(fd);
     return TLoadOutcome::Loaded;
 }
 
 bool SaveStringToFile(const QString& path, const std::string& text) {
     bw::ReplaceOptions options;
     options.ownerWritable = true;
-    const auto write = [&text](QFileDevice& out) { return writeAll(out, text); };
+    const QByteArrayView bytes(text.data(), static_cast<qsizetype>(text.size()));
     for (;;) {
         bw::ReplaceFailure failure = bw::ReplaceFailure::None;
-        if (bw::replaceFile(path, write, options, &failure))
+        if (bw::replaceFile(path, bytes, options, &failure))
             return true;
         // A file we may write in a folder we may not: written in place, which
         // is safe enough because the text stays in memory for another try.
         if (failure == bw::ReplaceFailure::NoTemporary && bw::fileExists(path) &&
-            bw::writeFileInPlace(path, write, static_cast<qint64>(text.size()), true))
+            bw::writeFileInPlace(path, bytes, true))
             return true;
         if (!askRetrySave())
             return false;
     }
 }
 
+TReadFileSave SaveStringToReadFile(const QString& path, TFileStamp& stamp, const std::string& text,
+                                   bool checkContent) {
+    if (stamp.Path.isEmpty()) {
+        if (!SaveStringToFile(path, text))
+            return TReadFileSave::NotSaved;
+        stamp = TakeFileStamp(path);
+        return TReadFileSave::Saved;
+    }
+    const TFileStamp read = stamp;
+    bw::ReplaceOptions options;
+    options.ownerWritable = true;
+    options.unchangedSinceRead = [&read, checkContent](const struct stat& now) {
+        return StampDescribes(read, now, checkContent);
+    };
+    const QByteArrayView bytes(text.data(), static_cast<qsizetype>(text.size()));
+    for (;;) {
+        bw::ReplaceFailure failure = bw::ReplaceFailure::None;
+        bool saved = bw::replaceFile(read.Path, bytes, options, &failure);
+        if (!saved && failure == bw::ReplaceFailure::NoTemporary)
+            saved = bw::writeFileInPlace(read.Path, bytes, true, options.unchangedSinceRead);
+        if (saved) {
+            struct stat now {};
+            stamp = ::lstat(QFile::encodeName(read.Path).constData(), &now) == 0 && S_ISREG(now.st_mode)
+                        ? FileStampOf(now)
+                        : TFileStamp{};
+            stamp.Path = read.Path;
+            return TReadFileSave::Saved;
+        }
+        if (failure == bw::ReplaceFailure::Changed)
+            return TReadFileSave::Changed;
+        if (!askRetrySave())
+            return TReadFileSave::NotSaved;
+    }
+}
+
 bool AppendStringToFile(const QString& path, const std::string& text) {
     for (;;) {
-        if (!path.isEmpty() && appendOnce(path, text))
+        if (bw::appendToFile(path, QByteArrayView(text.data(), static_cast<qsizetype>(text.size()))))
             return true;
         if (!askRetrySave())
             return false;
@@ -208,7 +225,8 @@ void WriteStreamString(const std::string& text, QIODevice& stream) {
     const auto n = static_cast<quint32>(text.size());
     const char count[4] = {static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF),
                            static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 24) & 0xFF)};
-    if (stream.write(count, 4) != 4 || !writeAll(stream, text))
+    const qint64 size = static_cast<qint64>(text.size());
+    if (stream.write(count, 4) != 4 || (size > 0 && stream.write(text.data(), size) != size))
         throw bw::Error(QStringLiteral("The data could not be written: %1").arg(stream.errorString()));
 }
 

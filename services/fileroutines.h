@@ -43,7 +43,8 @@ enum class TLoadOutcome {
 // As LoadFileStamped, in one opening of the file: reads the whole regular
 // file into text when it is at most maxSize bytes long, and stamps it from
 // the open file (a file that changes while it is read gets a stamp that
-// will not match). text is left as it was unless the outcome is Loaded.
+// will not match). The stamp's Path is the file opened, with links resolved
+// as it was opened. text is left as it was unless the outcome is Loaded.
 TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp& stamp,
                              std::uint64_t maxSize);
 
@@ -55,6 +56,25 @@ TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp&
 // counts as saved only when its size then matches. When saving fails the user
 // is asked whether to try again; false once they say No.
 bool SaveStringToFile(const QString& path, const std::string& text);
+
+// How SaveStringToReadFile ended.
+enum class TReadFileSave {
+    Saved,
+    Changed, // the file read is gone, or another file (a link included) took its place, or its content
+             // changed while that was checked: nothing was written there
+    NotSaved // saving failed and the user gave up trying again
+};
+
+// Saves text over the file that was read with stamp, as SaveStringToFile
+// does, but to the file itself (stamp.Path, as resolved when it was read):
+// links that appeared at that path since are not followed, a file that went
+// away is not created again, and right before the new file takes its place
+// that place must still hold the file read (device and inode), unchanged in
+// size and time too when checkContent is set. On success stamp describes the
+// new file. A stamp without a Path (not taken by reading the file) saves to
+// path as SaveStringToFile does.
+TReadFileSave SaveStringToReadFile(const QString& path, TFileStamp& stamp, const std::string& text,
+                                   bool checkContent);
 
 // Adds text at the end of the file, creating the file when missing (also for
 // an empty text). A failed write cuts the file back to its size before the

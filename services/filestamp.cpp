@@ -1,6 +1,8 @@
 #include "services/filestamp.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <cstdlib>
 #include <sys/stat.h>
 
 #include "services/fileroutines.h"
@@ -15,6 +17,15 @@ TFileStamp TakeFileStamp(const QString& path) {
     return FileStampOf(st);
 }
 
+QString ResolvedFilePath(const QString& path) {
+    if (char* real = ::realpath(QFile::encodeName(path).constData(), nullptr)) {
+        const QString resolved = QFile::decodeName(real);
+        std::free(real);
+        return resolved;
+    }
+    return QFileInfo(path).absoluteFilePath();
+}
+
 TFileStamp FileStampOf(const struct stat& st) {
     TFileStamp stamp;
     stamp.Valid = true;
@@ -25,16 +36,17 @@ TFileStamp FileStampOf(const struct stat& st) {
     return stamp;
 }
 
+bool StampDescribes(const TFileStamp& stamp, const struct stat& now, bool content) {
+    const TFileStamp seen = FileStampOf(now);
+    if (seen.Device != stamp.Device || seen.Inode != stamp.Inode)
+        return false;
+    return !content || (stamp.Valid && seen == stamp);
+}
+
 bool FileMatchesStamp(const QString& path, const TFileStamp& stamp) {
     return stamp.Valid && TakeFileStamp(path) == stamp;
 }
 
 bool LoadFileStamped(const QString& path, std::string& text, TFileStamp& stamp) {
-    const TFileStamp before = TakeFileStamp(path);
-    if (!LoadFileToString(path, text))
-        return false;
-    stamp = before;
-    if (TakeFileStamp(path) != before)
-        stamp.Valid = false;
-    return true;
+    return LoadFileChecked(path, text, stamp, UINT64_MAX) == TLoadOutcome::Loaded;
 }

@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <unistd.h>
 
 #include "platform/appdirs.h"
 #include "tests/app/recordingreport.h"
@@ -123,6 +126,30 @@ TEST_F(PluginProcessTest, AFileChangedAfterItWasReadIsNotSaved) {
     EXPECT_FALSE(exists(page + ".txt"));
     EXPECT_EQ(report.lines.size(), 1);
     EXPECT_TRUE(prompt.asked().empty());
+}
+
+// A plug-in's save over the file it read follows no link put in the file's
+// place after the read, even one to a second name of that very file (which
+// every look through the link takes for the file read).
+TEST_F(PluginProcessTest, ALinkSwappedInAfterTheReadIsNotWrittenThrough) {
+    const QString file = writeFile("tree/d.txt", "  mine  \n");
+    const QString outside = path("outside.txt");
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(outside).constData()), 0);
+    struct SwappingReport : test::RecordingReport {
+        QString file, outside, swap;
+        bool AddLine(const QString& line) override {
+            if (lines.isEmpty() && QFile::link(outside, swap))
+                std::rename(QFile::encodeName(swap).constData(), QFile::encodeName(file).constData());
+            return RecordingReport::AddLine(line);
+        }
+    } swapping;
+    swapping.file = file;
+    swapping.outside = outside;
+    swapping.swap = path("tree/swap");
+    EXPECT_FALSE(SimpleChangerProcess(TInfo{file, true, &swapping}, Options(6, {2})));
+    EXPECT_EQ(readFile(outside), "  mine  \n");
+    EXPECT_TRUE(QFileInfo(file).isSymLink());
+    EXPECT_EQ(swapping.lines.last(), file + ": changed by another program since it was read; not saved");
 }
 
 // "Selected" holds the checked indexes ascending, joined by ","; entries that

@@ -196,8 +196,13 @@ protected:
     std::function<bool(const QString&, const std::string&)> save;
     TProcessRun run{{host, host, host, host, engine, window, gauge, report, texts,
                      [this](const QString& p) { return backup(p); },
-                     [this](const QString& p, const std::string& t) {
-                         return save ? save(p, t) : SaveStringToFile(p, t);
+                     [this](const QString& p, TFileStamp& stamp, const std::string& t, bool check) {
+                         if (!save)
+                             return SaveStringToReadFile(p, stamp, t, check);
+                         if (!save(p, t))
+                             return TReadFileSave::NotSaved;
+                         stamp = TakeFileStamp(p);
+                         return TReadFileSave::Saved;
                      }}};
 };
 

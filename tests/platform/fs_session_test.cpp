@@ -19,9 +19,7 @@ protected:
         return p;
     }
     static bool save(const QString& file, const char* text) {
-        return replaceFile(file, [text](QFileDevice& out) {
-            return out.write(text) == qint64(std::strlen(text));
-        });
+        return replaceFile(file, [text](FileWriter& out) { return out.write(text, qint64(std::strlen(text))); });
     }
 };
 

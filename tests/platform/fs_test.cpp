@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 #include <functional>
 #include <new>
 #include <sys/stat.h>
@@ -128,11 +129,11 @@ TEST_F(FsTest, RenameNeverReplacesAndDeleteLeavesFolders) {
 TEST_F(FsTest, ReplaceFileFollowsRelativeLinksAndLeavesNothingOnFailure) {
     const QString target = writeFile("real/target.txt", "old");
     ASSERT_TRUE(QFile::link("real/target.txt", path("link.txt")));
-    EXPECT_TRUE(replaceFile(path("link.txt"), [](QFileDevice& out) { return out.write("new") == 3; }));
+    EXPECT_TRUE(replaceFile(path("link.txt"), [](FileWriter& out) { return out.write("new", 3); }));
     EXPECT_TRUE(QFileInfo(path("link.txt")).isSymLink());
     EXPECT_EQ(readFile(target), "new");
 
-    EXPECT_FALSE(replaceFile(target, [](QFileDevice& out) { return out.write("partial") > 0 && false; }));
+    EXPECT_FALSE(replaceFile(target, [](FileWriter& out) { return out.write("partial", 7) && false; }));
     EXPECT_EQ(readFile(target), "new");
     EXPECT_EQ(filesIn(path("real")), QStringList({"target.txt"}));
 }
@@ -160,7 +161,7 @@ TEST_F(FsTest, NextSaveRemovesItsFilesTemporariesOfKilledSaves) {
         setModified(writeFile(o.name, "left"), o.modified);
     QDir().mkpath(path(".doc.txt.12.tmp/inner")); // a folder of that name is not touched
 
-    ASSERT_TRUE(replaceFile(file, [](QFileDevice& out) { return out.write("new") == 3; }));
+    ASSERT_TRUE(replaceFile(file, [](FileWriter& out) { return out.write("new", 3); }));
     EXPECT_EQ(readFile(file), "new");
     for (const auto& o : others)
         EXPECT_EQ(exists(path(o.name)), !o.removed) << o.name;
@@ -170,11 +171,11 @@ TEST_F(FsTest, NextSaveRemovesItsFilesTemporariesOfKilledSaves) {
 // Whatever way a save ends, its own temporary file is gone.
 TEST_F(FsTest, NoSaveLeavesItsTemporaryFileBehind) {
     const QString file = writeFile("keep/doc.txt", "old");
-    const std::function<bool(QFileDevice&)> writers[] = {
-        [](QFileDevice& out) { return out.write("new") == 3; },
-        [](QFileDevice& out) { return out.write("partial") > 0 && false; },
-        [](QFileDevice& out) -> bool {
-            out.write("partial");
+    const std::function<bool(FileWriter&)> writers[] = {
+        [](FileWriter& out) { return out.write("new", 3); },
+        [](FileWriter& out) { return out.write("partial", 7) && false; },
+        [](FileWriter& out) -> bool {
+            out.write("partial", 7);
             throw std::bad_alloc();
         },
     };
@@ -187,3 +188,53 @@ TEST_F(FsTest, NoSaveLeavesItsTemporaryFileBehind) {
     }
     EXPECT_EQ(readFile(file), "new");
 }
+
+// A file saved back where it was read is looked at once more after everything
+// but the rename: a link or another file that took its place by then, or its
+// going away, fails the save and nothing is written there or anywhere else.
+TEST_F(FsTest, ReplaceFileSavedBackWhereReadChecksAfterEverythingButTheRename) {
+    const struct {
+        const char* what;
+        std::function<void(const QString& file, const QString& outside)> meanwhile;
+        ReplaceFailure failure;
+    } cases[] = {
+        {"nothing", [](const QString&, const QString&) {}, ReplaceFailure::None},
+        {"removed", [](const QString& file, const QString&) { QFile::remove(file); }, ReplaceFailure::Changed},
+        {"link renamed over it",
+         [this](const QString& file, const QString& outside) {
+             ASSERT_TRUE(QFile::link(outside, path("t/swap")));
+             ASSERT_EQ(std::rename(QFile::encodeName(path("t/swap")).constData(), QFile::encodeName(file).constData()),
+                       0);
+         },
+         ReplaceFailure::Changed},
+        {"another file renamed over it",
+         [this](const QString& file, const QString&) {
+             const QString other = writeFile("t/other", "other");
+             ASSERT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(file).constData()), 0);
+         },
+         ReplaceFailure::Changed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(path("t")).removeRecursively();
+        const QString file = writeFile("t/f.txt", "old");
+        const QString outside = writeFile("outside.txt", "outside");
+        struct stat read {};
+        ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &read), 0);
+        ReplaceOptions options;
+        options.beforeReplace = [&] { c.meanwhile(file, outside); };
+        options.unchangedSinceRead = [&read](const struct stat& now) {
+            return now.st_dev == read.st_dev && now.st_ino == read.st_ino;
+        };
+        ReplaceFailure failure = ReplaceFailure::Other;
+        EXPECT_EQ(replaceFile(file, QByteArray("new"), options, &failure), c.failure == ReplaceFailure::None);
+        EXPECT_EQ(failure, c.failure);
+        EXPECT_EQ(readFile(outside), "outside");
+        if (c.failure == ReplaceFailure::None) {
+            EXPECT_EQ(readFile(file), "new");
+        }
+        EXPECT_EQ(exists(file), std::string(c.what) != "removed");
+        EXPECT_TRUE(filesIn(path("t")).filter(".tmp").isEmpty());
+    }
+}
+

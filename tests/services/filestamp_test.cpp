@@ -1,9 +1,14 @@
 #include "services/filestamp.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <unistd.h>
 #include <functional>
 #include <utime.h>
 
+#include "services/fileroutines.h"
 #include "tests/support/testutil.h"
 
 using bw::test::TempDirTest;
@@ -71,6 +76,68 @@ TEST_F(FileStampTest, EveryChangeOfTheFileBreaksTheStamp) {
     EXPECT_FALSE(TakeFileStamp(path("missing")).Valid);
     EXPECT_FALSE(TakeFileStamp(path("")).Valid); // a folder
     EXPECT_FALSE(FileMatchesStamp(path("missing"), TFileStamp{}));
+}
+
+} // namespace
+
+namespace {
+
+// What another program does to a file between the run's read and its save,
+// and what the save must do then: never write where a link swapped in leads,
+// never create a file that went away, and keep to the file read.
+TEST_F(FileStampTest, ASaveOverTheFileReadGoesToThatFileOnly) {
+    const struct {
+        const char* what;
+        std::function<void(const QString& file, const QString& outside)> act;
+        bool checkContent;
+        TReadFileSave result;
+    } cases[] = {
+        {"left alone", [](const QString&, const QString&) {}, true, TReadFileSave::Saved},
+        {"rewritten in place, content not checked",
+         [this](const QString&, const QString&) { writeFile("tree/f.txt", "other program"); }, false,
+         TReadFileSave::Saved},
+        {"rewritten in place, content checked",
+         [this](const QString&, const QString&) { writeFile("tree/f.txt", "other program"); }, true,
+         TReadFileSave::Changed},
+        {"removed", [](const QString& file, const QString&) { QFile::remove(file); }, false, TReadFileSave::Changed},
+        {"a link to a second name of the same file renamed over it",
+         [this](const QString& file, const QString& outside) {
+             QFile::remove(outside);
+             ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(outside).constData()), 0);
+             ASSERT_TRUE(QFile::link(outside, path("tree/swap")));
+             ASSERT_EQ(std::rename(QFile::encodeName(path("tree/swap")).constData(), QFile::encodeName(file).constData()),
+                       0);
+         },
+         false, TReadFileSave::Changed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(path("tree")).removeRecursively();
+        const QString file = writeFile("tree/f.txt", "read");
+        const QString outside = writeFile("outside/secret.txt", "secret");
+        std::string text;
+        TFileStamp stamp;
+        ASSERT_EQ(LoadFileChecked(file, text, stamp, 1000), TLoadOutcome::Loaded);
+        c.act(file, outside);
+        const std::string before = readFile(outside);
+        EXPECT_EQ(SaveStringToReadFile(file, stamp, "saved", c.checkContent), c.result);
+        EXPECT_EQ(readFile(outside), before);
+        if (c.result == TReadFileSave::Saved) {
+            EXPECT_EQ(readFile(file), "saved");
+            EXPECT_EQ(stamp, TakeFileStamp(file));
+        }
+        EXPECT_EQ(exists(file), std::string(c.what) != "removed");
+        EXPECT_TRUE(filesIn(path("tree")).filter(".tmp").isEmpty());
+    }
+    // Read through a link: the link's target is saved and the link stays.
+    const QString target = writeFile("real/f.txt", "read");
+    ASSERT_TRUE(QFile::link(target, path("link.txt")));
+    std::string text;
+    TFileStamp stamp;
+    ASSERT_EQ(LoadFileChecked(path("link.txt"), text, stamp, 1000), TLoadOutcome::Loaded);
+    EXPECT_EQ(SaveStringToReadFile(path("link.txt"), stamp, "saved", true), TReadFileSave::Saved);
+    EXPECT_TRUE(QFileInfo(path("link.txt")).isSymLink());
+    EXPECT_EQ(readFile(target), "saved");
 }
 
 } // namespace

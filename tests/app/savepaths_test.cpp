@@ -1,0 +1,156 @@
+// Every kind of file the program saves, written under a file-size limit that
+// cuts the write short: each save either writes the whole file or leaves the
+// old one byte for byte and says it did not save.
+
+#include <QBuffer>
+#include <QStringList>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/maincommands.h"
+#include "app/project.h"
+#include "app/projectjob.h"
+#include "app/report.h"
+#include "files/filetree.h"
+#include "files/plainfilelist.h"
+#include "platform/fs.h"
+#include "platform/inifile.h"
+#include "rules/rulelistblock.h"
+#include "rules/srheader.h"
+#include "rules/srlist.h"
+#include "rules/textlibrary.h"
+#include "rules/wholerulefile.h"
+#include "services/fileroutines.h"
+#include "services/filestamp.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+constexpr rlim_t kLimit = 16 * 1024;        // what a file may grow to in the child
+const std::string kOld(8 * 1024, 'o');      // the file before the save, under the limit
+constexpr int kLarge = 40 * 1024;           // every new content is larger than the limit
+
+QStringList manyPaths() {
+    QStringList paths;
+    for (int i = 0; paths.join(QString()).size() < kLarge; ++i)
+        paths << QStringLiteral("/data/some folder/file number %1.txt").arg(i);
+    return paths;
+}
+
+// A save of one kind of file over path; false (or an exception) when it says it did not save.
+struct SavePath {
+    const char* name;
+    std::function<bool(const QString& path, const QString& source)> save;
+};
+
+const SavePath kSavePaths[] = {
+    {"settings", [](const QString& p, const QString&) {
+         bw::IniFile ini(p);
+         ini.writeString(QStringLiteral("Options"), QStringLiteral("Big"), QString(kLarge, QLatin1Char('v')));
+         return ini.flush();
+     }},
+    {"plug-in settings", [](const QString& p, const QString&) {
+         return bw::writeIniString(p, QStringLiteral("General"), QStringLiteral("Selected"),
+                                   QString(kLarge, QLatin1Char('1')));
+     }},
+    {"plain file list", [](const QString& p, const QString&) {
+         WritePlainFileList(p, manyPaths());
+         return true;
+     }},
+    {"structured file list", [](const QString& p, const QString&) {
+         TFileVTreeView tree;
+         tree.AddFileList(manyPaths());
+         SaveStructuredFileList(p, tree);
+         return true;
+     }},
+    {"rule list", [](const QString& p, const QString&) {
+         TSRHeader header;
+         header.SetText(std::string(kLarge, 'h'));
+         TSRList list;
+         QByteArray bytes;
+         QBuffer buffer(&bytes);
+         buffer.open(QIODevice::WriteOnly);
+         SaveRuleListBlock(buffer, header, list);
+         return SaveStringToFile(p, bytes.toStdString());
+     }},
+    {"project", [](const QString& p, const QString&) {
+         TProjectJob job;
+         job.Header.SetText(std::string(kLarge, 'h'));
+         SaveProjectFile(p, job.Sections(), {});
+         return true;
+     }},
+    {"library text", [](const QString& p, const QString&) {
+         WriteLibraryText(p, std::string(kLarge, 't'));
+         return true;
+     }},
+    {"favourite", [](const QString& p, const QString&) {
+         SaveWholeRuleFile(p, {std::string(kLarge, 's'), std::string(kLarge, 't')});
+         return true;
+     }},
+    {"report", [](const QString& p, const QString&) {
+         TReport report;
+         for (const QString& line : manyPaths())
+             report.Append(line);
+         SaveReportFile(report, p, {});
+         return true;
+     }},
+    {"backup copy", [](const QString& p, const QString& source) { return bw::copyFile(source, p, true); }},
+    {"rule output", [](const QString& p, const QString&) { return AppendStringToFile(p, std::string(kLarge, 'a')); }},
+    {"run's save", [](const QString& p, const QString&) {
+         std::string text;
+         TFileStamp stamp;
+         return LoadFileChecked(p, text, stamp, UINT64_MAX) == TLoadOutcome::Loaded &&
+                SaveStringToReadFile(p, stamp, std::string(kLarge, 'r'), true) == TReadFileSave::Saved;
+     }},
+};
+
+class SavePathsTest : public bw::test::TempDirTest {
+protected:
+    // Runs save in a child process whose files may grow to limit bytes; true
+    // when it said it saved.
+    static bool saveInChild(const SavePath& save, const QString& file, const QString& source, rlim_t limit) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            bool saved = false;
+            try {
+                const rlimit size{limit, limit};
+                bw::ignoreFileSizeSignal();
+                if (::setrlimit(RLIMIT_FSIZE, &size) != 0)
+                    ::_exit(3);
+                saved = save.save(file, source);
+            } catch (...) {
+                saved = false;
+            }
+            ::_exit(saved ? 1 : 0);
+        }
+        int status = 0;
+        EXPECT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status)) << save.name;
+        EXPECT_NE(WEXITSTATUS(status), 3) << save.name;
+        return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+    }
+};
+
+TEST_F(SavePathsTest, EverySaveCutShortLeavesTheOldFileAndSaysSo) {
+    const QString source = writeFile("source/big.txt", std::string(kLarge, 'b'));
+    for (const SavePath& save : kSavePaths) {
+        const QString file = writeFile(QStringLiteral("cut/%1.dat").arg(QString::fromLatin1(save.name)), kOld);
+        EXPECT_FALSE(saveInChild(save, file, source, kLimit)) << save.name << " said it saved";
+        EXPECT_EQ(readFile(file), kOld) << save.name << " did not leave the old file";
+    }
+    // Nothing of the cut saves is left beside the files.
+    EXPECT_EQ(filesIn(path("cut")).size(), qsizetype(std::size(kSavePaths)));
+
+    // Without the limit every one of them saves (so the rows above test something).
+    for (const SavePath& save : kSavePaths) {
+        const QString file = writeFile(QStringLiteral("whole/%1.dat").arg(QString::fromLatin1(save.name)), kOld);
+        EXPECT_TRUE(saveInChild(save, file, source, RLIM_INFINITY)) << save.name;
+        EXPECT_GT(readFile(file).size(), std::size_t(kLimit)) << save.name;
+    }
+}
+
+} // namespace
