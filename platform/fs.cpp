@@ -1,4 +1,5 @@
 #include "platform/fs.h"
+#include "platform/openfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -584,8 +585,8 @@ bool copyFile(const QString& from, const QString& to, bool overwrite, const std:
         if (src.canonicalFilePath() == dst.canonicalFilePath())
             return false;
     }
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
+    QFile in;
+    if (!openForReading(in, from))
         return false;
     ReplaceOptions opts;
     opts.permissions = src.permissions();

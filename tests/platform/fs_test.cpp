@@ -1,4 +1,5 @@
 #include "platform/fs.h"
+#include "tests/support/specialfiles.h"
 #include "tests/support/testutil.h"
 
 #include <QDir>
@@ -110,6 +111,18 @@ TEST_F(FsTest, CopyReplacesOnlyWhenAskedAndKeepsPermissionsAndTime) {
     EXPECT_FALSE(copyFile(path("missing"), path("x"), true));
     EXPECT_FALSE(copyFile(src, path("src.txt/below"), true)); // a file where a folder should be
     EXPECT_EQ(filesIn(dir_.path()), QStringList({"dst.txt", "src.txt"})); // no temporary files left
+}
+
+// A source that is no regular file is refused at once; the target stays.
+TEST_F(FsTest, CopyRefusesASourceThatIsNoFileAtOnce) {
+    writeFile("dst.txt", "kept");
+    for (const test::Special kind : test::kSpecials) {
+        ASSERT_TRUE(test::makeSpecial(kind, path("src"))) << test::specialName(kind);
+        test::PipeWatch watch(path("src"));
+        EXPECT_FALSE(copyFile(path("src"), path("dst.txt"), true)) << test::specialName(kind);
+        EXPECT_FALSE(watch.blocked()) << test::specialName(kind);
+        EXPECT_EQ(readFile(path("dst.txt")), "kept") << test::specialName(kind);
+    }
 }
 
 TEST_F(FsTest, RenameNeverReplacesAndDeleteLeavesFolders) {
