@@ -165,7 +165,8 @@ TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
         const QString suffix = lang == 0 ? QStringLiteral("en") : QStringLiteral("ru");
         ProcessModes.Clear();
         dialog.PrepareReplace();
-        // Known before the window shows (a size stored for it is checked against it).
+        // The minimum width is right before the window shows, also after a
+        // language change while it was hidden.
         const int hiddenMinimum = dialog.minimumSize().width();
         dialog.resize(dialog.minimumSizeHint());
         ShowAndDo([&] {
