@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -11,11 +12,11 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cstring>
 #include <exception>
+#include <vector>
 
 #include "platform/cp1251.h"
 #include "platform/error.h"
@@ -176,15 +177,14 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
 
     PSR = new QWidget(this);
     PSR->setObjectName(QStringLiteral("PSR"));
-    PSR->setFixedHeight(33);
+    PSR->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* psrLayout = new QHBoxLayout(PSR);
     psrLayout->setContentsMargins(0, 0, 0, 0);
     LAction = boldLabel(tr("Continue ?"), PSR);
     LAction->setObjectName(QStringLiteral("LAction"));
     psrLayout->addWidget(LAction);
-    ATBSR = new QToolBar(PSR);
+    ATBSR = new QWidget(PSR);
     ATBSR->setObjectName(QStringLiteral("ATBSR"));
-    ATBSR->setToolButtonStyle(Qt::ToolButtonTextOnly);
     psrLayout->addWidget(ATBSR, 1);
     layout->addWidget(PSR);
 
@@ -192,21 +192,49 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
     AYes = AddAnswer(QStringLiteral("AYes"), tr("Ye&s"), &C::Yes);
     AYesToFile = AddAnswer(QStringLiteral("AYesToFile"), tr("&Yes to File"), &C::YesToFile);
     AYesToAll = AddAnswer(QStringLiteral("AYesToAll"), tr("Y&es to All"), &C::YesToAll);
-    ATBSR->addSeparator();
     ANo = AddAnswer(QStringLiteral("ANo"), tr("&No"), &C::No);
     ANoToFile = AddAnswer(QStringLiteral("ANoToFile"), tr("N&o to File"), &C::NoToFile);
     ANoToAll = AddAnswer(QStringLiteral("ANoToAll"), tr("No &to All"), &C::NoToAll);
-    ATBSR->addSeparator();
     AEdit = AddAnswer(QStringLiteral("AEdit"), tr("E&dit"), &C::Edit);
-    ATBSR->addSeparator();
     AAbort = new QAction(tr("&Abort"), this);
+    AAbort->setObjectName(QStringLiteral("AAbort"));
     AAbort->setShortcut(QKeySequence::mnemonic(AAbort->text()));
     connect(AAbort, &QAction::triggered, this, [this] { Guarded([this] { controller_->Abort(); }); });
-    ATBSR->addAction(AAbort);
     ACCurPos = AddAnswer(QStringLiteral("ACCurPos"), tr("&Current position"), &C::ContinueCurPos);
     ACNextFile = AddAnswer(QStringLiteral("ACNextFile"), tr("T&he next file"), &C::ContinueNextFile);
     ACBegFile = AddAnswer(QStringLiteral("ACBegFile"), tr("&Begin of the file"), &C::ContinueBegFile);
-    AAbort->setObjectName(QStringLiteral("AAbort"));
+
+    // Two rows of answers, read (and tabbed through) left to right, top to
+    // bottom; a null entry is a separator. Two rows keep the window narrow
+    // enough for a small screen in every language.
+    const std::vector<std::vector<QAction*>> rows = {
+        {AYes, AYesToFile, AYesToAll, nullptr, ANo, ANoToFile, ANoToAll},
+        {AEdit, nullptr, AAbort, ACCurPos, ACNextFile, ACBegFile},
+    };
+    auto* answers = new QVBoxLayout(ATBSR);
+    answers->setContentsMargins(0, 0, 0, 0);
+    answers->setSpacing(2);
+    for (const auto& row : rows) {
+        auto* line = new QHBoxLayout;
+        line->setSpacing(2);
+        for (QAction* a : row) {
+            if (!a) {
+                auto* separator = new QFrame(ATBSR);
+                separator->setFrameShape(QFrame::VLine);
+                separator->setFrameShadow(QFrame::Sunken);
+                line->addWidget(separator);
+                continue;
+            }
+            auto* button = new QToolButton(ATBSR);
+            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            button->setDefaultAction(a);
+            line->addWidget(button);
+            // Also while the window is hidden (a language is chosen).
+            connect(a, &QAction::changed, this, &TFProcess::FitAnswers);
+        }
+        line->addStretch(1);
+        answers->addLayout(line);
+    }
 
     PS = new QWidget(this);
     PS->setObjectName(QStringLiteral("PS"));
@@ -244,7 +272,7 @@ TFProcess::TFProcess(TProcessEngine& engine, QWidget* parent)
 
     // The window sees the keys before its controls do.
     for (QWidget* w : {static_cast<QWidget*>(REProcess), static_cast<QWidget*>(MHint), static_cast<QWidget*>(CBCP),
-                       static_cast<QWidget*>(BOk), static_cast<QWidget*>(BCancel), static_cast<QWidget*>(ATBSR), PSR})
+                       static_cast<QWidget*>(BOk), static_cast<QWidget*>(BCancel), ATBSR, PSR})
         w->installEventFilter(this);
     FitAnswers();
 }
@@ -269,17 +297,23 @@ static int AnswerWidth(const QToolButton& button, const QStringList& captions) {
 // wide as the widest caption it can carry (Edit carries two), the question
 // before the bar as wide as its widest question, and a mode greys what it
 // does not offer instead of hiding it. So no answer moves under the pointer
-// when a mode or a caption changes. The bar is as wide as its buttons, so
-// none folds into its overflow menu.
+// when a mode or a caption changes.
 void TFProcess::FitAnswers() {
+    bool refitted = false;
     for (QAction* a : {AYes, AYesToFile, AYesToAll, ANo, ANoToFile, ANoToAll, AEdit, AAbort, ACCurPos, ACNextFile,
                        ACBegFile}) {
-        auto* button = qobject_cast<QToolButton*>(ATBSR->widgetForAction(a));
+        QToolButton* button = AnswerButton(a);
         if (!button) continue;
         QStringList captions{a->text()};
         if (a == AEdit) captions << controller_->Text(QStringLiteral("szEdit")) << controller_->Text(QStringLiteral("szUnEdit"));
+        const QString fitted = captions.join(u'\n');
+        if (button->property("fittedCaptions").toString() == fitted) continue;
+        button->setProperty("fittedCaptions", fitted);
         const int width = AnswerWidth(*button, captions);
-        if (button->minimumWidth() != width || button->maximumWidth() != width) button->setFixedWidth(width);
+        if (button->minimumWidth() != width || button->maximumWidth() != width) {
+            button->setFixedWidth(width);
+            refitted = true;
+        }
     }
     const QFontMetrics metrics(LAction->font());
     int question = 0;
@@ -287,9 +321,24 @@ void TFProcess::FitAnswers() {
                                 controller_->Text(QStringLiteral("szReplaceQ"))})
         question = std::max(question, metrics.horizontalAdvance(text));
     question += 2 * LAction->margin() + 2 * metrics.averageCharWidth();
-    if (LAction->minimumWidth() != question || LAction->maximumWidth() != question) LAction->setFixedWidth(question);
-    const int width = ATBSR->sizeHint().width();
-    if (ATBSR->minimumWidth() != width) ATBSR->setMinimumWidth(width);
+    if (LAction->minimumWidth() != question || LAction->maximumWidth() != question) {
+        LAction->setFixedWidth(question);
+        refitted = true;
+    }
+    // The window's minimum size follows at once, also while it is hidden
+    // (Qt lays out a hidden window only when it is shown).
+    if (refitted && layout()) {
+        for (QLayout* l : {ATBSR->layout(), PSR->layout(), layout()}) {
+            l->invalidate();
+            l->activate();
+        }
+    }
+}
+
+QToolButton* TFProcess::AnswerButton(const QAction* answer) const {
+    for (QToolButton* button : ATBSR->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly))
+        if (button->defaultAction() == answer) return button;
+    return nullptr;
 }
 
 TFProcess::~TFProcess() {
@@ -301,7 +350,6 @@ QAction* TFProcess::AddAnswer(const QString& name, const QString& text, void (TP
     a->setObjectName(name);
     a->setShortcut(QKeySequence::mnemonic(text));
     connect(a, &QAction::triggered, this, [this, action] { Guarded([this, action] { (controller_.get()->*action)(); }); });
-    ATBSR->addAction(a);
     return a;
 }
 
@@ -416,8 +464,6 @@ void TFProcess::ApplyLayout(const TProcessLayout& l) {
     PSR->setVisible(!l.selectPanel);
     GBRT->setVisible(l.replaceBox);
     FitAnswers();
-    ATBSR->adjustSize();
-    PSR->updateGeometry();
 }
 
 void TFProcess::SetEditCaption(const QString& caption) {

@@ -16,7 +16,7 @@ class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-class QToolBar;
+class QToolButton;
 
 // The processing window: shows the engine's text, asks about each match of a
 // run, and shows a file for the text page (select mode) and the In Files page
@@ -55,7 +55,8 @@ public:
     QPlainTextEdit* MHint = nullptr;
     QWidget* PSR = nullptr;
     QLabel* LAction = nullptr;
-    QToolBar* ATBSR = nullptr;
+    // The answers, in two rows of fixed places: a button per action.
+    QWidget* ATBSR = nullptr;
     QWidget* PS = nullptr;
     QLabel* LCP = nullptr;
     QComboBox* CBCP = nullptr;
@@ -73,6 +74,8 @@ public:
     QAction* ACCurPos = nullptr;
     QAction* ACNextFile = nullptr;
     QAction* ACBegFile = nullptr;
+    // The button of an answer on ATBSR.
+    QToolButton* AnswerButton(const QAction* answer) const;
 
     // TProcessView
     int ShowModal() override;

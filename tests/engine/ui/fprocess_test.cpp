@@ -9,8 +9,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QToolBar>
+#include <QToolButton>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -117,7 +118,7 @@ TEST_F(FProcessTest, EveryAnswerOfAModeShowsOnTheBar) {
                 QApplication::processEvents();
                 if (!longer) bw::test::saveScreen(dialog, QStringLiteral("FProcess_mode%1").arg(m));
                 for (QAction* a : all) {
-                    QWidget* button = dialog.ATBSR->widgetForAction(a);
+                    QWidget* button = dialog.AnswerButton(a);
                     ASSERT_NE(button, nullptr);
                     EXPECT_EQ(button->isVisible(), a->isVisible()) << a->objectName().toStdString();
                     if (a->isVisible()) {
@@ -142,7 +143,7 @@ TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
         QApplication::processEvents();
         std::map<std::string, QRect> at;
         for (QAction* a : all) {
-            QWidget* button = dialog.ATBSR->widgetForAction(a);
+            QWidget* button = dialog.AnswerButton(a);
             if (button && button->isVisible())
                 at[a->objectName().toStdString()] = QRect(button->mapTo(&dialog, QPoint(0, 0)), button->size());
         }
@@ -164,8 +165,23 @@ TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
         const QString suffix = lang == 0 ? QStringLiteral("en") : QStringLiteral("ru");
         ProcessModes.Clear();
         dialog.PrepareReplace();
+        // The minimum width is right before the window shows, also after a
+        // language change while it was hidden.
+        const int hiddenMinimum = dialog.minimumSize().width();
         dialog.resize(dialog.minimumSizeHint());
         ShowAndDo([&] {
+            // The window fits a screen 800 wide, and at its minimum size shows
+            // every answer whole.
+            auto fits = [&](const char* mode) {
+                QApplication::processEvents();
+                dialog.resize(dialog.minimumSize().width(), dialog.height());
+                QApplication::processEvents();
+                EXPECT_LE(dialog.minimumSize().width(), 800) << mode;
+                EXPECT_EQ(dialog.minimumSize().width(), hiddenMinimum) << mode;
+                for (const auto& [name, at] : places())
+                    EXPECT_TRUE(dialog.rect().contains(at)) << mode << ": " << name;
+            };
+            fits("replace");
             const auto replace = places();
             EXPECT_EQ(replace.size(), all.size());
             EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0}));
@@ -175,6 +191,7 @@ TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
             EXPECT_NE(dialog.AEdit->text(), dm.LangManager->GetText(QStringLiteral("szEdit")));
             EXPECT_EQ(places(), replace) << "after Edit";
             EXPECT_EQ(enabled(), (std::vector<bool>{0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 1}));
+            fits("edit");
             bw::test::saveScreen(dialog, QStringLiteral("FProcess_edit_") + suffix);
 
             dialog.AEdit->trigger();
@@ -185,6 +202,7 @@ TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
             dialog.PrepareFind();
             EXPECT_EQ(places(), replace) << "in find mode";
             EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0}));
+            fits("find");
             bw::test::saveScreen(dialog, QStringLiteral("FProcess_find_") + suffix);
 
             dialog.AEdit->trigger();
@@ -192,6 +210,28 @@ TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
             dialog.AEdit->trigger();
         });
     }
+}
+
+// Tab goes through the answers as they read: the first row left to right,
+// then the second.
+TEST_F(FProcessTest, TabGoesThroughTheAnswersInReadingOrder) {
+    dialog.PrepareReplace();
+    ShowAndDo([&] {
+        QApplication::processEvents();
+        std::vector<QToolButton*> chain;
+        for (QWidget* w = dialog.nextInFocusChain(); w != &dialog; w = w->nextInFocusChain())
+            if (auto* b = qobject_cast<QToolButton*>(w); b && b->parentWidget() == dialog.ATBSR) {
+                EXPECT_TRUE(b->focusPolicy() & Qt::TabFocus) << b->text().toStdString();
+                chain.push_back(b);
+            }
+        auto reading = chain;
+        std::stable_sort(reading.begin(), reading.end(), [](QToolButton* a, QToolButton* b) {
+            return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+        });
+        EXPECT_EQ(chain.size(), 11u);
+        EXPECT_EQ(chain, reading);
+        EXPECT_GT(chain.back()->y(), chain.front()->y());
+    });
 }
 
 // A match in a line of megabytes shows like one in a short line: selected,
