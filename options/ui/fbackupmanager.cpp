@@ -179,7 +179,11 @@ void TFBackupManager::ARefreshExecute() {
         ShellTreeView->setRootIndex(proxy_->mapFromSource(model_->index(parentPath)));
         for (int c = 1; c < proxy_->columnCount(); ++c)
             ShellTreeView->hideColumn(c);
+        // A click moves the current item before it selects it: the actions
+        // follow the selection as it stands after either change.
         connect(ShellTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this] { AMBackupUpdate(); });
+        connect(ShellTreeView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this] { AMBackupUpdate(); });
         connect(proxy_, &QAbstractItemModel::rowsRemoved, this, [this] { AMBackupUpdate(); });
         connect(proxy_, &QAbstractItemModel::rowsInserted, this, [this] { AMBackupUpdate(); });
