@@ -286,6 +286,8 @@ void TFBackupManager::changeEvent(QEvent* event) {
 }
 
 void TFBackupManager::closeEvent(QCloseEvent* event) {
-    event->ignore();
-    hide();
+    // Closing hides the window and never deletes it. The close is accepted
+    // (not turned into a hide), so that closing every window at the
+    // program's end still ends the event loop while the browser is open.
+    event->accept();
 }

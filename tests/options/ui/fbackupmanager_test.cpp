@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <functional>
 #include <gtest/gtest.h>
@@ -116,6 +117,25 @@ TEST_F(FBackupManagerTest, ActionsFollowTheMouseTheKeysAndCalls) {
     prompt.push(Answer::Yes);
     QTest::keyClick(view, Qt::Key_Return);
     EXPECT_EQ(readFile(path("work/page.htm")), "old text");
+}
+
+// Exit closes every window: the program must end also while the browser is
+// open, and the browser only hides when closed on its own.
+TEST_F(FBackupManagerTest, ClosingOnlyHidesItAndLetsTheProgramEnd) {
+    QWidget main;
+    main.show();
+    ASSERT_TRUE(showing(copy));
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+    ASSERT_TRUE(showing(copy));
+
+    QTimer::singleShot(0, &main, [&] {
+        main.close();
+        QApplication::closeAllWindows();
+    });
+    QTimer::singleShot(3000, &main, [] { QApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(FBackupManagerTest, RestoreByTheToolbarOrByDragging) {
