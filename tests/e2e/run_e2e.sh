@@ -163,7 +163,7 @@ restore_with_the_mouse() {
   local browser
   browser=$(window_named 'Backup Manager' | head -1)
   # A low window: fewer places to click.
-  xdotool windowsize --sync "$browser" 702 260
+  xdotool windowsize --sync "$browser" 702 360
   xdotool windowfocus --sync "$browser"
   # Unfold every level (each is read as it opens), then select the backup folder.
   xdotool key Home

@@ -2,6 +2,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -175,6 +177,43 @@ TEST_F(BackupBrowserTest, RestoreWhereTheTrashRefusesAsksToReplaceForGood) {
     }
     // Nothing is left beside the files put back.
     EXPECT_EQ(filesIn(path("work")), QStringList({"r0.txt", "r1.txt", "r2.txt", "r3.txt"}));
+}
+
+// A copy that cannot be written whole (a file-size limit in a child process)
+// leaves the file in place as it was: taken back from the trash, or never
+// touched where it was to be replaced for good; nothing is left behind.
+TEST_F(BackupBrowserTest, ARestoreCutShortLeavesTheFileAsItWas) {
+    const std::string big(64 * 1024, 'c');
+    for (const bool trashWorks : {true, false}) {
+        SCOPED_TRACE(trashWorks ? "file in the trash" : "to be replaced for good");
+        const QString copy = copyOf(trashWorks ? "w1.txt" : "w2.txt", 0, big);
+        const QString target = writeFile(trashWorks ? "work/w1.txt" : "work/w2.txt", "current");
+        if (!trashWorks)
+            trash.block();
+        EXPECT_EXIT(
+            {
+                std::signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{};
+                limit.rlim_cur = 4096;
+                limit.rlim_max = RLIM_INFINITY;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                prompt.push(Answer::Yes);
+                prompt.push(Answer::Yes);
+                if (browser.Restore(copy, false))
+                    std::_Exit(2);
+                if (readFile(target) != "current" || readFile(copy) != big)
+                    std::_Exit(3);
+                if (filesIn(QFileInfo(target).absolutePath()).size() != 1)
+                    std::_Exit(4);
+                if (trashWorks && !QDir(trash.infoFolder()).isEmpty())
+                    std::_Exit(5);
+                if (prompt.asked().back().icon != Icon::Error)
+                    std::_Exit(6);
+                std::_Exit(0);
+            },
+            ::testing::ExitedWithCode(0), "");
+        QFile::remove(target);
+    }
 }
 
 // No data folder at all: the trash is made where the desktop expects it.
