@@ -141,7 +141,8 @@ diff -u "$work/before.txt" "$work/after.txt" || fail "the project did not open t
 # "files"): the list is clicked from its bottom up, each click followed by
 # Enter (Restore), until the program asks to replace z.txt; Yes puts the copy
 # back, and the file it replaces goes to the trash (kept in the work folder).
-# Only a click that selects the copy enables Restore.
+# Only a click that selects the copy enables Restore. Exit with the browser
+# still open must end the program.
 restore_with_the_mouse() {
   local file=$work/zz/z.txt
   local copy="$BRINDLEWICK_HOME/Projects/Backup/${file#/}.000"
@@ -162,22 +163,22 @@ restore_with_the_mouse() {
   wait_for "the backup browser" window_named 'Backup Manager'
   local browser
   browser=$(window_named 'Backup Manager' | head -1)
-  # A low window: fewer places to click.
+  # A window of known height, the rows all in sight.
   xdotool windowsize --sync "$browser" 702 360
   xdotool windowfocus --sync "$browser"
-  # Unfold every level (each is read as it opens), then select the backup folder.
+  # Unfold every level (each is read as it opens), then go back to the backup folder.
   xdotool key Home
   for _ in 1 2 3 4 5 6 7 8; do xdotool key KP_Multiply; sleep 0.3; done
   xdotool key Home
   sleep 0.3
 
-  local height y tries asked=
+  local height y asked=
   height=$(xdotool getwindowgeometry --shell "$browser" | sed -n 's/^HEIGHT=//p')
   for ((y = height - 30; y > 40 && !asked; y -= 6)); do
     xdotool mousemove --window "$browser" 150 "$y" click 1
     sleep 0.15
     xdotool key Return
-    for tries in 1 2 3 4 5; do
+    for _ in 1 2 3 4 5; do
       if window_named "$question" >/dev/null 2>&1; then asked=1; break; fi
       sleep 0.1
     done
