@@ -13,6 +13,17 @@ namespace {
 
 QString clean(const QString& path) { return QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(path)).absoluteFilePath()); }
 
+// The path with its links followed; the cleaned path when it does not exist.
+QString canonical(const QString& path) {
+    const QString c = QFileInfo(path).canonicalFilePath();
+    return c.isEmpty() ? clean(path) : c;
+}
+
+// Whether folder is path or one of the folders above it.
+bool holds(const QString& folder, const QString& path) {
+    return bw::withTrailingSeparator(path).startsWith(bw::withTrailingSeparator(folder));
+}
+
 } // namespace
 
 TBackupBrowser::TBackupBrowser(TBackupManager& store, const TLangManager* langs)
@@ -31,8 +42,18 @@ QString TBackupBrowser::Root() const {
 bool TBackupBrowser::IsRoot(const QString& path) const { return !path.isEmpty() && clean(path) == clean(Root()); }
 
 bool TBackupBrowser::CanRestore(const QString& selected) const {
-    return !selected.isEmpty() && !IsRoot(selected) && QFileInfo(selected).isFile() &&
-           !store_.BackupNameToOriginal(clean(selected)).isEmpty();
+    if (selected.isEmpty() || IsRoot(selected))
+        return false;
+    // Only a regular file is a copy, and only one reached without a link
+    // below the backup folder: a link would put another file in place.
+    const QFileInfo item(selected);
+    if (!item.isFile() || item.isSymLink())
+        return false;
+    const QString path = clean(selected);
+    const QString root = clean(Root());
+    if (!holds(root, path) || canonical(path) != canonical(root) + path.mid(root.size()))
+        return false;
+    return !store_.BackupNameToOriginal(path).isEmpty();
 }
 
 bool TBackupBrowser::Restore(const QString& selected, bool deleteCopy) {
@@ -52,10 +73,16 @@ bool TBackupBrowser::Delete(const QString& selected) {
 
 bool TBackupBrowser::Protected(const QString& folder) {
     const QString f = clean(folder);
-    if (f == QDir::rootPath() || f == clean(QDir::homePath()))
+    const QString c = canonical(folder);
+    if (f == QDir::rootPath() || c == QDir::rootPath())
         return true;
-    const QString prefix = bw::withTrailingSeparator(f);
-    return bw::withTrailingSeparator(clean(bw::homeDir())).startsWith(prefix);
+    // The user's home, the program's own folder and its data folder, as named
+    // and with their links followed.
+    for (const QString& own : {QDir::homePath(), bw::appDir(), bw::homeDir()}) {
+        if (holds(f, clean(own)) || holds(c, canonical(own)))
+            return true;
+    }
+    return false;
 }
 
 bool TBackupBrowser::DeleteAll() {

@@ -21,7 +21,8 @@ public:
     QString Root() const;
     bool IsRoot(const QString& path) const;
 
-    // Restore needs a file that is a numbered copy below the backup folder.
+    // Restore needs a regular file (not a link) that is a numbered copy below
+    // the backup folder, reached without a link below it.
     bool CanRestore(const QString& selected) const;
     bool CanDelete(const QString& selected) const { return !selected.isEmpty(); }
 
@@ -30,10 +31,11 @@ public:
     bool Restore(const QString& selected, bool deleteCopy);
     bool Delete(const QString& selected);
     // The whole backup folder; refused for the file system's root, the user's
-    // home folder and any folder holding the program's own folder.
+    // home folder and any folder holding the program's own folder or its data folder.
     bool DeleteAll();
 
-    // Whether deleting the folder would take the user's or the program's home with it.
+    // Whether deleting the folder would take the user's home, the program's
+    // folder or the program's data folder with it.
     static bool Protected(const QString& folder);
 
 private:

@@ -3,10 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <cstdio>
+#include <fcntl.h>
 
 #include "platform/format.h"
 #include "platform/fs.h"
 #include "platform/prompt.h"
+#include "platform/trash.h"
 #include "services/langmanager.h"
 
 const QString TSHFileOp::kRestoreCaption = QStringLiteral("Brindlewick - extracting backup");
@@ -31,73 +35,93 @@ bool removePath(const QString& path) {
     return QFile::remove(path);
 }
 
-// Sends a path to the trash. The platform's trash, when it cannot set up its
-// folder, moves the item into "files" below the current folder and says it
-// succeeded; such a move is taken back and counts as refused.
-bool moveToTrash(const QString& path, QString* where = nullptr) {
-    QString inTrash;
-    if (!QFile::moveToTrash(path, &inTrash))
+bool present(const QString& path) { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); }
+
+// Only a regular file is a copy: a link or a device is never put in place.
+bool regularFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && !info.isSymLink();
+}
+
+// Copies source to a new name beside target, then renames it over target, so
+// that target (a file or a link) is replaced whole or not at all.
+bool copyOver(const QString& source, const QString& target) {
+    const QFileInfo t(target);
+    const QString temporary = t.absolutePath() + QStringLiteral("/.") + t.fileName() + QLatin1Char('.') +
+                              QString::number(QRandomGenerator::global()->generate64(), 16) + QStringLiteral(".tmp");
+    if (!bw::copyFile(source, temporary, false))
         return false;
-    const QFileInfo item(inTrash);
-    const QDir files = item.absoluteDir();
-    QDir trash = files;
-    const bool inATrash = files.dirName() == QLatin1String("files") && trash.cdUp() &&
-                          (trash.dirName() == QLatin1String("Trash") || trash.dirName().startsWith(QLatin1String(".Trash")));
-    if (item.isAbsolute() && inATrash) {
-        if (where)
-            *where = item.absoluteFilePath();
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) == 0)
         return true;
-    }
-    QFile::rename(item.absoluteFilePath(), path);
-    QDir parent = files;
-    parent.cdUp();
-    QFile::remove(parent.filePath(QStringLiteral("info/") + item.fileName() + QStringLiteral(".trashinfo")));
-    parent.rmdir(QStringLiteral("info"));
-    parent.rmdir(QStringLiteral("files"));
+    QFile::remove(temporary);
     return false;
 }
 
+// Puts source at target; replace says whether a file still standing there may
+// be replaced (it goes for good).
+bool putInPlace(const QString& source, const QString& target, bool move, bool replace) {
+    if (move) {
+        const QByteArray from = QFile::encodeName(source);
+        const QByteArray to = QFile::encodeName(target);
+        const bool renamed = replace ? std::rename(from.constData(), to.constData()) == 0
+                                     : ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
+                                                   RENAME_NOREPLACE) == 0;
+        if (renamed)
+            return true;
+    }
+    // Copied when asked to, or when the copy lies on another file system.
+    const bool copied = replace ? copyOver(source, target) : bw::copyFile(source, target, false);
+    if (copied && move)
+        QFile::remove(source);
+    return copied;
+}
+
 } // namespace
+
+QString TSHFileOp::forGoodQuestion(const QString& native, const QString& reason) const {
+    QString question = bw::format(text("szDeleteForGood", "\"%s\" cannot go to the trash. Delete it for good?"), {native});
+    if (!reason.isEmpty())
+        question += QStringLiteral("\n\n") + bw::format(text("szTrashReason", "Reason: %s"), {reason});
+    return question;
+}
 
 bool TSHFileOp::CopyOrMove(const QString& source, const QString& target, bool move) {
     const QString native = QDir::toNativeSeparators(target);
     const QString failed =
         bw::format(text("szRestoreFailed", "The copy \"%s\" could not be put back as \"%s\"."),
                    {QDir::toNativeSeparators(source), native});
-    if (!QFileInfo(source).isFile())
+    if (!regularFile(source))
         return fail(kRestoreCaption, failed);
 
     const QString folder = QFileInfo(target).absolutePath();
     if (!bw::forceDirectories(folder))
         return fail(kRestoreCaption, failed);
 
-    // The file in place goes to the trash first, so that it can always be had back.
-    QString trashed;
-    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
+    // The file in place goes to the trash first, so that it can be had back;
+    // where the trash cannot take it, it is replaced only after a second question.
+    bw::TrashedItem trashed;
+    bool replace = false;
+    if (present(target)) {
         if (!bw::prompt().yesNo(kRestoreCaption,
                                 bw::format(text("szReplaceWithCopy",
                                                 "Replace the file \"%s\" with its copy? The file goes to the trash."),
                                            {native})))
             return false;
-        if (QFileInfo(target).isDir() || !moveToTrash(target, &trashed))
+        if (QFileInfo(target).isDir() && !QFileInfo(target).isSymLink())
             return fail(kRestoreCaption, failed);
+        QString why;
+        if (!bw::moveToTrash(target, &trashed, &why) && present(target)) {
+            if (!bw::prompt().yesNo(kRestoreCaption, forGoodQuestion(native, why), bw::Icon::Warning))
+                return false;
+            replace = true;
+        }
     }
 
-    bool done = false;
-    if (move) {
-        done = QFile::rename(source, target);
-        if (!done && bw::copyFile(source, target, false)) {
-            done = true;
-            QFile::remove(source);
-        }
-    } else {
-        done = bw::copyFile(source, target, false);
-    }
-    if (done)
+    if (putInPlace(source, target, move, replace))
         return true;
     // Whatever went to the trash comes back to its place.
-    if (!trashed.isEmpty())
-        QFile::rename(trashed, target);
+    if (!trashed.inTrash.isEmpty())
+        bw::takeBackFromTrash(trashed);
     return fail(kRestoreCaption, failed);
 }
 
@@ -108,15 +132,12 @@ bool TSHFileOp::Delete(const QString& path, const QString& question) {
                             : question;
     if (!bw::prompt().yesNo(kDeleteCaption, ask))
         return false;
-    if (moveToTrash(path))
+    QString why;
+    if (bw::moveToTrash(path, nullptr, &why))
         return true;
-    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+    if (!present(path))
         return true;
-    if (!bw::prompt().yesNo(kDeleteCaption,
-                            bw::format(text("szDeleteForGood",
-                                            "\"%s\" cannot go to the trash. Delete it for good?"),
-                                       {native}),
-                            bw::Icon::Warning))
+    if (!bw::prompt().yesNo(kDeleteCaption, forGoodQuestion(native, why), bw::Icon::Warning))
         return false;
     if (removePath(path))
         return true;

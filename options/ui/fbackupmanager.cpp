@@ -179,7 +179,11 @@ void TFBackupManager::ARefreshExecute() {
         ShellTreeView->setRootIndex(proxy_->mapFromSource(model_->index(parentPath)));
         for (int c = 1; c < proxy_->columnCount(); ++c)
             ShellTreeView->hideColumn(c);
+        // A click moves the current item before it selects it: the actions
+        // follow the selection as it stands after either change.
         connect(ShellTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this] { AMBackupUpdate(); });
+        connect(ShellTreeView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this] { AMBackupUpdate(); });
         connect(proxy_, &QAbstractItemModel::rowsRemoved, this, [this] { AMBackupUpdate(); });
         connect(proxy_, &QAbstractItemModel::rowsInserted, this, [this] { AMBackupUpdate(); });
@@ -282,6 +286,8 @@ void TFBackupManager::changeEvent(QEvent* event) {
 }
 
 void TFBackupManager::closeEvent(QCloseEvent* event) {
-    event->ignore();
-    hide();
+    // Closing hides the window and never deletes it. The close is accepted
+    // (not turned into a hide), so that closing every window at the
+    // program's end still ends the event loop while the browser is open.
+    event->accept();
 }

@@ -133,4 +133,79 @@ if grep -q $'\r' "$report"; then fail "the report has CR line ends"; fi
 grep -qF "$project" "$settings" || fail "the settings do not name the project"
 "$bin/bw_e2e_tool" dump "$project" >"$work/after.txt" || fail "the saved project does not read"
 diff -u "$work/before.txt" "$work/after.txt" || fail "the project did not open to the same files, rules and scheme"
+
+# ---- restore with the mouse (backup browser) --------------------------------
+# A numbered copy of zz/z.txt lies in the backup folder, beside the copies the
+# run made; a second start of the program opens the backup browser (F5) and
+# unfolds its tree by keys. The copy is the tree's last row ("zz" comes after
+# "files"): the list is clicked from its bottom up, each click followed by
+# Enter (Restore), until the program asks to replace z.txt; Yes puts the copy
+# back, and the file it replaces goes to the trash (kept in the work folder).
+# Only a click that selects the copy enables Restore. Exit with the browser
+# still open must end the program.
+restore_with_the_mouse() {
+  local file=$work/zz/z.txt
+  local copy="$BRINDLEWICK_HOME/Projects/Backup/${file#/}.000"
+  local question='Brindlewick - extracting backup'
+  mkdir -p "$(dirname "$copy")" "$work/zz"
+  printf 'as it was\n' >"$copy"
+  printf 'as it is\n' >"$file"
+  cp "$copy" "$work/expected/z.restored"
+  cp "$file" "$work/expected/z.replaced"
+  export XDG_DATA_HOME=$work/data
+
+  QT_QPA_PLATFORM=xcb "$bin/brindlewick" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  wait_for 'title "Brindlewick - e2e.job" (second start)' window_named 'Brindlewick - e2e\.job'
+  main=$(window_named 'Brindlewick - e2e\.job' | head -1)
+  xdotool windowfocus --sync "$main"
+  xdotool key F5
+  wait_for "the backup browser" window_named 'Backup Manager'
+  local browser
+  browser=$(window_named 'Backup Manager' | head -1)
+  # A window of known height, the rows all in sight.
+  xdotool windowsize --sync "$browser" 702 360
+  xdotool windowfocus --sync "$browser"
+  # Unfold every level (each is read as it opens), then go back to the backup folder.
+  xdotool key Home
+  for _ in 1 2 3 4 5 6 7 8; do xdotool key KP_Multiply; sleep 0.3; done
+  xdotool key Home
+  sleep 0.3
+
+  local height y asked=
+  height=$(xdotool getwindowgeometry --shell "$browser" | sed -n 's/^HEIGHT=//p')
+  for ((y = height - 30; y > 40 && !asked; y -= 6)); do
+    xdotool mousemove --window "$browser" 150 "$y" click 1
+    sleep 0.15
+    xdotool key Return
+    for _ in 1 2 3 4 5; do
+      if window_named "$question" >/dev/null 2>&1; then asked=1; break; fi
+      sleep 0.1
+    done
+  done
+  [ -n "$asked" ] || fail "no click on the backup browser's list selected a copy for Restore"
+  local dialog
+  dialog=$(window_named "$question" | head -1)
+  xdotool windowfocus --sync "$dialog"
+  xdotool key Return
+  wait_for "the copy put back" same_file "$file" "$work/expected/z.restored"
+  [ -e "$copy" ] && fail "the copy was not moved back"
+  same_file "$XDG_DATA_HOME/Trash/files/z.txt" "$work/expected/z.replaced" || fail "the replaced z.txt is not in the trash"
+  grep -qxF "Path=$file" "$XDG_DATA_HOME/Trash/info/z.txt.trashinfo" ||
+    fail "the trash has no record of where z.txt came from"
+  for f in a b c; do
+    cmp -s "$work/files/$f.txt" "$work/expected/$f.txt" || fail "$f.txt changed in the backup browser"
+  done
+
+  xdotool windowfocus --sync "$main"
+  xdotool key alt+F4
+  wait_for "the program's end (second start)" program_gone
+  wait "$app_pid"
+  code=$?
+  app_pid=
+  [ "$code" -eq 0 ] || fail "the program ended with code $code (second start)"
+}
+restore_with_the_mouse
+# ---- end of restore with the mouse ------------------------------------------
+
 echo "PASS"

@@ -2,6 +2,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "options/backupbrowser.h"
 #include "options/shfileop.h"
@@ -40,6 +44,18 @@ protected:
 TEST_F(BackupBrowserTest, RestoreOnlyNumberedCopies) {
     const QString copy = copyOf("a.txt", 0, "old");
     const QString stray = writeFile("home/Backup/stray.txt", "x");
+    // Only regular files are copies: a link named like one (to a file outside
+    // the backup folder), a copy reached through a linked folder and a pipe
+    // are not.
+    const QString outside = writeFile("elsewhere/secret.txt", "secret");
+    writeFile("elsewhere/folder/b.txt.000", "through a link");
+    const QString link = QFileInfo(copy).absolutePath() + "/l.txt.000";
+    QFile::link(outside, link);
+    QFile::link(path("elsewhere/folder"), QFileInfo(copy).absolutePath() + "/linked");
+    const QString viaLink = QFileInfo(copy).absolutePath() + "/linked/b.txt.000";
+    const QString pipe = QFileInfo(copy).absolutePath() + "/p.txt.000";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    writeFile("work/l.txt", "mine");
     struct Case {
         QString path;
         bool restorable;
@@ -49,6 +65,9 @@ TEST_F(BackupBrowserTest, RestoreOnlyNumberedCopies) {
         {stray, false},
         {QFileInfo(copy).absolutePath(), false}, // a folder
         {path("work/a.txt.001"), false},         // outside the backup folder
+        {link, false},
+        {viaLink, false},
+        {pipe, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(browser.CanRestore(c.path), c.restorable) << c.path.toStdString();
@@ -58,6 +77,15 @@ TEST_F(BackupBrowserTest, RestoreOnlyNumberedCopies) {
     }
     EXPECT_TRUE(browser.CanDelete(store.BackupFolder()));
     EXPECT_TRUE(prompt.asked().empty());
+    EXPECT_FALSE(QFileInfo(path("work/l.txt")).isSymLink());
+    EXPECT_EQ(readFile(path("work/l.txt")), "mine");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+
+    // Nor does the file operation itself put a link in place.
+    TSHFileOp op;
+    EXPECT_FALSE(op.CopyOrMove(link, path("work/l2.txt"), true));
+    EXPECT_FALSE(QFileInfo(path("work/l2.txt")).isSymLink());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
 }
 
 // Restoring never loses the file in place: it is replaced only after a
@@ -100,6 +128,104 @@ TEST_F(BackupBrowserTest, RestorePutsTheCopyBack) {
             EXPECT_EQ(readFile(trash.trashed("f.txt")), "current");
         }
     }
+}
+
+// Where the trash cannot take the file in place, Restore says why and asks
+// whether to replace it for good, as Delete does; No keeps everything.
+TEST_F(BackupBrowserTest, RestoreWhereTheTrashRefusesAsksToReplaceForGood) {
+    struct Case {
+        const char* name;
+        bool move;
+        bool targetIsLink;
+        Answer forGood;
+    };
+    const Case cases[] = {
+        {"move, No", true, false, Answer::No},
+        {"move, Yes", true, false, Answer::Yes},
+        {"copy, Yes", false, false, Answer::Yes},
+        {"copy over a link, Yes", false, true, Answer::Yes},
+    };
+    trash.block();
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QStringLiteral("r%1.txt").arg(n++);
+        const QString copy = copyOf(name, 0, "copy");
+        const QString target = path("work/" + name);
+        const QString pointee = writeFile("elsewhere/" + name, "pointee");
+        if (c.targetIsLink)
+            QFile::link(pointee, target);
+        else
+            writeFile("work/" + name, "current");
+        const std::string before = readFile(target);
+        const std::size_t asked = prompt.asked().size();
+        prompt.push(Answer::Yes);
+        prompt.push(c.forGood);
+        const bool replaced = c.forGood == Answer::Yes;
+        EXPECT_EQ(browser.Restore(copy, c.move), replaced);
+        ASSERT_EQ(prompt.asked().size() - asked, 2u);
+        const auto& second = prompt.asked().back();
+        EXPECT_EQ(second.caption, "Brindlewick - extracting backup");
+        EXPECT_EQ(second.icon, Icon::Warning);
+        EXPECT_TRUE(second.text.contains("Delete it for good?"));
+        EXPECT_TRUE(second.text.contains("Reason: " + QDir::toNativeSeparators(path("user/data/Trash"))))
+            << second.text.toStdString();
+        EXPECT_EQ(readFile(target), replaced ? "copy" : before);
+        EXPECT_EQ(QFileInfo(target).isSymLink(), c.targetIsLink && !replaced);
+        EXPECT_EQ(exists(copy), !(replaced && c.move));
+        EXPECT_EQ(readFile(pointee), "pointee");
+    }
+    // Nothing is left beside the files put back.
+    EXPECT_EQ(filesIn(path("work")), QStringList({"r0.txt", "r1.txt", "r2.txt", "r3.txt"}));
+}
+
+// A copy that cannot be written whole (a file-size limit in a child process)
+// leaves the file in place as it was: taken back from the trash, or never
+// touched where it was to be replaced for good; nothing is left behind.
+TEST_F(BackupBrowserTest, ARestoreCutShortLeavesTheFileAsItWas) {
+    const std::string big(64 * 1024, 'c');
+    for (const bool trashWorks : {true, false}) {
+        SCOPED_TRACE(trashWorks ? "file in the trash" : "to be replaced for good");
+        const QString copy = copyOf(trashWorks ? "w1.txt" : "w2.txt", 0, big);
+        const QString target = writeFile(trashWorks ? "work/w1.txt" : "work/w2.txt", "current");
+        if (!trashWorks)
+            trash.block();
+        EXPECT_EXIT(
+            {
+                std::signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{};
+                limit.rlim_cur = 4096;
+                limit.rlim_max = RLIM_INFINITY;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                prompt.push(Answer::Yes);
+                prompt.push(Answer::Yes);
+                if (browser.Restore(copy, false))
+                    std::_Exit(2);
+                if (readFile(target) != "current" || readFile(copy) != big)
+                    std::_Exit(3);
+                if (filesIn(QFileInfo(target).absolutePath()).size() != 1)
+                    std::_Exit(4);
+                if (trashWorks && !QDir(trash.infoFolder()).isEmpty())
+                    std::_Exit(5);
+                if (prompt.asked().back().icon != Icon::Error)
+                    std::_Exit(6);
+                std::_Exit(0);
+            },
+            ::testing::ExitedWithCode(0), "");
+        QFile::remove(target);
+    }
+}
+
+// No data folder at all: the trash is made where the desktop expects it.
+TEST_F(BackupBrowserTest, RestoreMakesAMissingTrash) {
+    const QString copy = copyOf("m.txt", 0, "copy");
+    writeFile("work/m.txt", "current");
+    qunsetenv("XDG_DATA_HOME");
+    prompt.push(Answer::Yes);
+    EXPECT_TRUE(browser.Restore(copy, true));
+    EXPECT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(readFile(path("work/m.txt")), "copy");
+    EXPECT_EQ(readFile(path("user/.local/share/Trash/files/m.txt")), "current");
 }
 
 TEST_F(BackupBrowserTest, RestoreThatCannotWriteKeepsEverything) {
@@ -149,12 +275,56 @@ TEST_F(BackupBrowserTest, WhatTheTrashRefusesGoesOnlyAfterASecondQuestion) {
     EXPECT_FALSE(exists(store.BackupFolder()));
 }
 
+// A trash whose records cannot be written (a read-only record folder) makes
+// Delete, Restore and Delete All take the second question at once; a child
+// that still works after seconds fails.
+TEST_F(BackupBrowserTest, ATrashThatCannotRecordIsPassedAtOnce) {
+    const QString first = copyOf("c1.txt", 0, "one");
+    const QString second = copyOf("c2.txt", 0, "two");
+    writeFile("work/c2.txt", "current");
+    EXPECT_EXIT(
+        {
+            ::alarm(10);
+            trash.lockInfo();
+            if (!test::dropPrivileges())
+                std::_Exit(2);
+            for (int i = 0; i < 6; ++i)
+                prompt.push(Answer::Yes);
+            if (!browser.Delete(first) || exists(first))
+                std::_Exit(3);
+            if (!browser.Restore(second, true) || readFile(path("work/c2.txt")) != "two")
+                std::_Exit(4);
+            if (!browser.DeleteAll() || exists(store.BackupFolder()))
+                std::_Exit(5);
+            if (prompt.asked().size() != 6 || prompt.asked()[1].icon != Icon::Warning ||
+                !prompt.asked()[1].text.contains("info"))
+                std::_Exit(6);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(BackupBrowserTest, DeleteAllRefusesFoldersHoldingMoreThanCopies) {
-    for (const QString& folder : {QDir::rootPath(), QDir::homePath(), dir_.path(), homeDir()}) {
+    // The data folder (the test's folder here) is not the program's folder
+    // (the test's executable folder): both are kept, also by way of a link.
+    ASSERT_NE(QDir::cleanPath(homeDir()), QDir::cleanPath(appDir()));
+    QFile::link(QFileInfo(appDir() + "..").absoluteFilePath(), path("build-link"));
+    const QString programParent = QFileInfo(appDir() + "..").absoluteFilePath();
+    for (const QString& folder : {QDir::rootPath(), QDir::homePath(), dir_.path(), homeDir(), appDir(),
+                                  programParent, path("build-link")}) {
         SCOPED_TRACE(folder.toStdString());
         EXPECT_TRUE(TBackupBrowser::Protected(folder));
     }
     EXPECT_FALSE(TBackupBrowser::Protected(path("home/Backup")));
+    EXPECT_FALSE(TBackupBrowser::Protected(appDir() + "Backup"));
+
+    store.SetBackupFolder(programParent);
+    EXPECT_FALSE(browser.DeleteAll());
+    ASSERT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(prompt.asked()[0].icon, Icon::Error);
+    EXPECT_TRUE(QFileInfo(appDir()).isDir());
+    prompt = ScriptedPrompt();
+
     // The program's home holds the backup folder, not the other way round.
     store.SetBackupFolder(dir_.path());
     EXPECT_FALSE(browser.DeleteAll());

@@ -5,6 +5,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QString>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace bw::test {
 
@@ -39,6 +42,14 @@ public:
         }
         return QString();
     }
+    QString infoFolder() const { return folder_ + "/data/Trash/info"; }
+    // Makes the trash's record folder read-only; it binds root only in a
+    // process that dropped its privileges (dropPrivileges()).
+    void lockInfo() {
+        QDir().mkpath(trashFolder());
+        QDir().mkpath(infoFolder());
+        QFile::setPermissions(infoFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
     // Makes the trash refuse everything: a file stands where its folder would be.
     void block() {
         QDir(folder_ + "/data/Trash").removeRecursively();
@@ -51,5 +62,13 @@ private:
     QByteArray data_;
     QString folder_;
 };
+
+// Drops every capability of the calling process, so that permission bits
+// bind it even when it runs as root. For a child process: it cannot be undone.
+inline bool dropPrivileges() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
 
 } // namespace bw::test

@@ -3,7 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "options/ui/fbackupmanager.h"
@@ -68,6 +72,69 @@ TEST_F(FBackupManagerTest, ActionsFollowTheSelection) {
     test::saveScreen(window, "backupmanager_en");
 
     window.AClose->trigger();
+    EXPECT_FALSE(window.isVisible());
+}
+
+// A click makes its item current before it selects it: the actions and the
+// status bar follow the selection as it stands after each click, key or call.
+TEST_F(FBackupManagerTest, ActionsFollowTheMouseTheKeysAndCalls) {
+    const QString folder = QFileInfo(copy).absolutePath();
+    ASSERT_TRUE(showing(copy));
+    const QPersistentModelIndex copyRow = window.ShellTreeView->currentIndex();
+    ASSERT_TRUE(showing(folder));
+    const QPersistentModelIndex folderRow = window.ShellTreeView->currentIndex();
+    QTreeView* view = window.ShellTreeView;
+    auto click = [view](const QModelIndex& row, Qt::KeyboardModifiers keys = {}) {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, keys, view->visualRect(row).center());
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        QString selected;
+    };
+    const Case cases[] = {
+        {"click the copy", [&] { click(copyRow); }, copy},
+        {"click its folder", [&] { click(folderRow); }, folder},
+        {"Down to the copy", [&] { QTest::keyClick(view, Qt::Key_Down); }, copy},
+        {"Ctrl+click takes the selection away", [&] { click(copyRow, Qt::ControlModifier); }, QString()},
+        {"selected by a call, the current row unmoved",
+         [&] { view->selectionModel()->select(copyRow, QItemSelectionModel::ClearAndSelect); }, copy},
+        {"click the folder again", [&] { click(folderRow); }, folder},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.act();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window.SelectedPath(), c.selected);
+        EXPECT_EQ(window.ARestore->isEnabled(), c.selected == copy);
+        EXPECT_EQ(window.ADelete->isEnabled(), !c.selected.isEmpty());
+        EXPECT_EQ(window.statusBar()->currentMessage(), QDir::toNativeSeparators(c.selected));
+    }
+
+    // Restore right after a click, as a user would.
+    writeFile("work/page.htm", "new text");
+    click(copyRow);
+    prompt.push(Answer::Yes);
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(readFile(path("work/page.htm")), "old text");
+}
+
+// Exit closes every window: the program must end also while the browser is
+// open, and the browser only hides when closed on its own.
+TEST_F(FBackupManagerTest, ClosingOnlyHidesItAndLetsTheProgramEnd) {
+    QWidget main;
+    main.show();
+    ASSERT_TRUE(showing(copy));
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+    ASSERT_TRUE(showing(copy));
+
+    QTimer::singleShot(0, &main, [&] {
+        main.close();
+        QApplication::closeAllWindows();
+    });
+    QTimer::singleShot(3000, &main, [] { QApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(window.isVisible());
 }
 
