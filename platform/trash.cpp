@@ -118,9 +118,7 @@ bool moveToTrash(const QString& path, TrashedItem* trashed, QString* reason) {
         }
         const QByteArray text = infoText(original);
         errno = 0;
-        const bool written = replaceFile(info, [&text](QFileDevice& out) {
-            return out.write(text) == text.size();
-        });
+        const bool written = replaceFile(info, text);
         if (!written) {
             const int error = errno ? errno : EIO;
             ::unlink(infoName.constData());
