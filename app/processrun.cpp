@@ -306,8 +306,13 @@ std::unique_ptr<TReadAhead> TProcessRun::StartReadAhead() {
             for (int j = 0; j < k; ++j)
                 if (FilesToProcess[j] == FilesToProcess[k])
                     skip[std::size_t(j)] = true;
+    TReadAhead::TLimits limits;
+    if (ReadAheadBudget > 0)
+        limits.Budget = ReadAheadBudget;
+    if (ReadAheadFileLimit > 0)
+        limits.FileLimit = ReadAheadFileLimit;
     return std::make_unique<TReadAhead>(FilesToProcess, std::move(probes), std::move(skip),
-                                        ReadAheadWorkers > 0 ? ReadAheadWorkers : TReadAhead::DefaultWorkers());
+                                        ReadAheadWorkers > 0 ? ReadAheadWorkers : TReadAhead::DefaultWorkers(), limits);
 }
 
 void TProcessRun::ReloadCurrentText(const QString& path) {

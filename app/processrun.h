@@ -229,6 +229,10 @@ public:
     // which no rule finds anything. Off: every file goes through the loop.
     bool ReadAhead = true;
     int ReadAheadWorkers = 0; // 0: one per core
+    // The read-ahead's budget for the texts it holds at once and its largest
+    // file; 0: its own.
+    std::int64_t ReadAheadBudget = 0;
+    std::int64_t ReadAheadFileLimit = 0;
 
     // Run-wide state.
     QStringList FilesToProcess;

@@ -1,5 +1,6 @@
 #include "app/processrun_ahead.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -20,16 +21,6 @@ std::unique_ptr<TRERichEdit> MakeEngine(const TReadAhead::TRule& rule) {
     engine->ActionMode.OnFoundActionType = ofatDontChange;
     engine->SetSourceText(rule.Source);
     return engine;
-}
-
-// Worker buffers larger than this are given back after each file.
-constexpr std::size_t kKeptBuffer = std::size_t{1} << 20;
-
-void Trim(std::string& s) {
-    if (s.capacity() > kKeptBuffer)
-        std::string().swap(s);
-    else
-        s.clear();
 }
 
 } // namespace
@@ -67,7 +58,11 @@ int TReadAhead::DefaultWorkers() {
 }
 
 TReadAhead::TReadAhead(QStringList files, std::vector<TRule> rules, std::vector<bool> skip, int workers)
-    : files_(std::move(files)), rules_(std::move(rules)), skip_(std::move(skip)),
+    : TReadAhead(std::move(files), std::move(rules), std::move(skip), workers, TLimits{}) {}
+
+TReadAhead::TReadAhead(QStringList files, std::vector<TRule> rules, std::vector<bool> skip, int workers,
+                       TLimits limits)
+    : files_(std::move(files)), rules_(std::move(rules)), skip_(std::move(skip)), limits_(limits),
       findings_(std::size_t(files_.size())), stamps_(std::size_t(files_.size())), texts_(std::size_t(files_.size())) {
     for (auto& f : findings_)
         f.store(std::uint8_t(TFinding::Pending), std::memory_order_relaxed);
@@ -100,13 +95,44 @@ void TReadAhead::Stop() {
     done_.notify_all();
 }
 
-bool TReadAhead::Reserve(std::int64_t bytes) {
+bool TReadAhead::Reserve(int k, std::int64_t bytes) {
     std::unique_lock lock(mutex_);
-    budget_.wait(lock, [&] { return stop_.load() || held_ == 0 || held_ + bytes <= kBudget; });
+    // No wait here may hang on the loop while the loop waits for k: the file
+    // it waits for goes ahead whatever is held, and texts kept for later
+    // files make way for earlier ones.
+    budget_.wait(lock, [&] {
+        if (stop_.load())
+            return true;
+        const bool front = k <= front_;
+        MakeRoom(k, bytes, front);
+        return front || held_ == 0 || held_ + bytes <= limits_.Budget;
+    });
     if (stop_.load())
         return false;
     held_ += bytes;
     return true;
+}
+
+void TReadAhead::MakeRoom(int k, std::int64_t bytes, bool always) {
+    if (held_ + bytes <= limits_.Budget)
+        return;
+    if (!always) {
+        std::int64_t later = 0;
+        for (auto it = kept_.upper_bound(k); it != kept_.end(); ++it)
+            later += static_cast<std::int64_t>(texts_[std::size_t(*it)].size());
+        if (held_ - later + bytes > limits_.Budget)
+            return; // texts being searched must end first
+    }
+    while (held_ + bytes > limits_.Budget && !kept_.empty() && *kept_.rbegin() > k)
+        Drop(*kept_.rbegin());
+}
+
+void TReadAhead::Drop(int j) {
+    kept_.erase(j);
+    std::string& text = texts_[std::size_t(j)];
+    held_ -= static_cast<std::int64_t>(text.size());
+    std::string().swap(text);
+    stamps_[std::size_t(j)].Valid = false; // the loop reads the file itself
 }
 
 void TReadAhead::Release(std::int64_t bytes) {
@@ -137,8 +163,10 @@ void TReadAhead::Work() {
             } catch (...) {
                 finding = TFinding::Unknown;
             }
-            Trim(text);
-            Trim(converted);
+            // Kept, however large, for the next file: fresh memory would
+            // have to be zeroed again.
+            text.clear();
+            converted.clear();
         }
         {
             std::lock_guard lock(mutex_);
@@ -152,11 +180,11 @@ TReadAhead::TFinding TReadAhead::Look(int k, std::string& text, std::string& con
                                       std::vector<std::unique_ptr<TRERichEdit>>& engines) {
     const QString& path = files_[k];
     const TFileStamp before = TakeFileStamp(path);
-    if (!before.Valid || before.Size > kFileLimit)
+    if (!before.Valid || before.Size > limits_.FileLimit)
         return TFinding::Unknown;
     // Text and converted text; a file that grew since is refused below.
     const std::int64_t reserved = 2 * before.Size;
-    if (!Reserve(reserved))
+    if (!Reserve(k, reserved))
         return TFinding::Unknown;
     struct Give {
         TReadAhead& self;
@@ -167,11 +195,13 @@ TReadAhead::TFinding TReadAhead::Look(int k, std::string& text, std::string& con
     const auto keep = [&](std::string& text, const TFileStamp& stamp) {
         std::lock_guard lock(mutex_);
         const auto size = static_cast<std::int64_t>(text.size());
-        if (held_ - give.bytes + size > kBudget)
+        MakeRoom(k, size - give.bytes, false);
+        if (held_ - give.bytes + size > limits_.Budget)
             return;
         held_ += size;
         stamps_[std::size_t(k)] = stamp;
         texts_[std::size_t(k)].swap(text);
+        kept_.insert(k);
     };
 
     TFileStamp stamp;
@@ -222,6 +252,7 @@ bool TReadAhead::TakeText(int k, std::string& text, TFileStamp& stamp) {
         std::string().swap(kept);
         stamp = stamps_[std::size_t(k)];
         stamps_[std::size_t(k)].Valid = false;
+        kept_.erase(k);
         held_ -= size;
     }
     budget_.notify_all();
@@ -232,6 +263,11 @@ TReadAhead::TFinding TReadAhead::Wait(int k, TFileStamp& stamp, const std::funct
     if (k < 0 || k >= files_.size())
         return TFinding::Unknown;
     auto& finding = findings_[std::size_t(k)];
+    {
+        std::lock_guard lock(mutex_);
+        front_ = std::max(front_, k);
+    }
+    budget_.notify_all();
     for (;;) {
         {
             std::unique_lock lock(mutex_);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -44,18 +45,25 @@ public:
     // those kept for the loop.
     static constexpr std::int64_t kBudget = std::int64_t{64} << 20;
 
+    struct TLimits {
+        std::int64_t FileLimit = kFileLimit;
+        std::int64_t Budget = kBudget;
+    };
+
     // The rules as the workers take them; nullopt-like empty vector and false
     // when a search pattern does not compile (the loop then meets it).
     static bool MakeRules(const std::vector<const TSRInfo*>& rules, std::vector<TRule>& out);
 
     // Starts the workers at once. skip[k] set: file k is left to the loop.
     TReadAhead(QStringList files, std::vector<TRule> rules, std::vector<bool> skip, int workers);
+    TReadAhead(QStringList files, std::vector<TRule> rules, std::vector<bool> skip, int workers, TLimits limits);
     ~TReadAhead();
     TReadAhead(const TReadAhead&) = delete;
     TReadAhead& operator=(const TReadAhead&) = delete;
 
     // Waits for file k, asking keepWaiting every 20 ms whether to go on
     // waiting; Pending when it said no. The stamp is the file's as it was read.
+    // From here on file k is never refused room.
     TFinding Wait(int k, TFileStamp& stamp, const std::function<bool()>& keepWaiting);
     // After Wait gave Finds: the file's text as the worker read it, and its
     // stamp, when the worker could keep it within the read-ahead; false when not.
@@ -68,15 +76,26 @@ public:
 private:
     void Work();
     TFinding Look(int k, std::string& text, std::string& converted, std::vector<std::unique_ptr<class TRERichEdit>>& engines);
-    bool Reserve(std::int64_t bytes);
+    // Room for file k's texts. Never refused to the lowest file the loop has
+    // not had, so that the file the loop waits for can always be read.
+    bool Reserve(int k, std::int64_t bytes);
     void Release(std::int64_t bytes);
+    // With mutex_ held: gives up texts kept for files after k, the last
+    // first, until `bytes` more fit the budget; only when that is enough, or
+    // as far as it goes when `always`.
+    void MakeRoom(int k, std::int64_t bytes, bool always);
+    // With mutex_ held: gives up the text kept for file j.
+    void Drop(int j);
 
     const QStringList files_;
     const std::vector<TRule> rules_;
     const std::vector<bool> skip_;
+    const TLimits limits_;
     std::vector<std::atomic<std::uint8_t>> findings_;
     std::vector<TFileStamp> stamps_; // written before the finding is published
     std::vector<std::string> texts_; // texts of files with finds, kept for the loop
+    std::set<int> kept_;             // the files whose texts are kept
+    int front_ = 0;                  // the lowest file the loop has not had
     std::atomic<int> next_{0};
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
