@@ -290,7 +290,9 @@ std::unique_ptr<TReadAhead> TProcessRun::StartReadAhead() {
     if (!rules.empty() && rules.front()->SearchActionType != ofatDontChange &&
         !rules.front()->Target.tbConfirmReplace)
         unattended_ = true;
-    if (!ReadAhead || !unattended_ || rules.empty() || FilesToProcess.size() < 2)
+    // With too few workers the loop alone is faster: it would mostly wait.
+    const int workers = ReadAheadWorkers > 0 ? ReadAheadWorkers : TReadAhead::DefaultWorkers();
+    if (!ReadAhead || !unattended_ || rules.empty() || FilesToProcess.size() < 2 || workers < TReadAhead::kMinWorkers)
         return nullptr;
     std::vector<TReadAhead::TRule> probes;
     if (!TReadAhead::MakeRules(rules, probes))
@@ -311,8 +313,7 @@ std::unique_ptr<TReadAhead> TProcessRun::StartReadAhead() {
         limits.Budget = ReadAheadBudget;
     if (ReadAheadFileLimit > 0)
         limits.FileLimit = ReadAheadFileLimit;
-    return std::make_unique<TReadAhead>(FilesToProcess, std::move(probes), std::move(skip),
-                                        ReadAheadWorkers > 0 ? ReadAheadWorkers : TReadAhead::DefaultWorkers(), limits);
+    return std::make_unique<TReadAhead>(FilesToProcess, std::move(probes), std::move(skip), workers, limits);
 }
 
 void TProcessRun::ReloadCurrentText(const QString& path) {

@@ -100,6 +100,7 @@ bool TReadAhead::Reserve(int k, std::int64_t bytes) {
     // No wait here may hang on the loop while the loop waits for k: the file
     // it waits for goes ahead whatever is held, and texts kept for later
     // files make way for earlier ones.
+    ++reserving_;
     budget_.wait(lock, [&] {
         if (stop_.load())
             return true;
@@ -107,6 +108,7 @@ bool TReadAhead::Reserve(int k, std::int64_t bytes) {
         MakeRoom(k, bytes, front);
         return front || held_ == 0 || held_ + bytes <= limits_.Budget;
     });
+    --reserving_;
     if (stop_.load())
         return false;
     held_ += bytes;
@@ -263,11 +265,14 @@ TReadAhead::TFinding TReadAhead::Wait(int k, TFileStamp& stamp, const std::funct
     if (k < 0 || k >= files_.size())
         return TFinding::Unknown;
     auto& finding = findings_[std::size_t(k)];
+    bool wake = false;
     {
         std::lock_guard lock(mutex_);
+        wake = k > front_ && reserving_ > 0;
         front_ = std::max(front_, k);
     }
-    budget_.notify_all();
+    if (wake) // a worker waiting for room may be the one with file k
+        budget_.notify_all();
     for (;;) {
         {
             std::unique_lock lock(mutex_);

@@ -39,11 +39,16 @@ public:
         int SampleSize = 0;    // leading bytes examined by detection, 0 = all
     };
 
-    // Files larger than this are left to the loop.
-    static constexpr std::int64_t kFileLimit = std::int64_t{8} << 20;
+    // Files larger than this are left to the loop: its own read and search
+    // of such a file cost no more than waiting for a worker's, and the
+    // workers' copies would only crowd the budget.
+    static constexpr std::int64_t kFileLimit = std::int64_t{1} << 20;
     // The texts the workers hold at once, at most: those being searched and
     // those kept for the loop.
     static constexpr std::int64_t kBudget = std::int64_t{64} << 20;
+
+    // Fewer workers than this cannot beat the loop alone.
+    static constexpr int kMinWorkers = 3;
 
     struct TLimits {
         std::int64_t FileLimit = kFileLimit;
@@ -96,6 +101,7 @@ private:
     std::vector<std::string> texts_; // texts of files with finds, kept for the loop
     std::set<int> kept_;             // the files whose texts are kept
     int front_ = 0;                  // the lowest file the loop has not had
+    int reserving_ = 0;              // workers waiting for room
     std::atomic<int> next_{0};
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
