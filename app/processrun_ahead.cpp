@@ -95,24 +95,36 @@ void TReadAhead::Stop() {
     done_.notify_all();
 }
 
+bool TReadAhead::TryHold(std::int64_t bytes, std::int64_t limit) {
+    std::int64_t held = held_.load();
+    while (held == 0 || held + bytes <= limit)
+        if (held_.compare_exchange_weak(held, held + bytes))
+            return true;
+    return false;
+}
+
 bool TReadAhead::Reserve(int k, std::int64_t bytes) {
+    // Most often there is room: taken without the lock.
+    if (TryHold(bytes, limits_.Budget))
+        return true;
     std::unique_lock lock(mutex_);
     // No wait here may hang on the loop while the loop waits for k: the file
     // it waits for goes ahead whatever is held, and texts kept for later
     // files make way for earlier ones.
+    bool held = false;
     ++reserving_;
     budget_.wait(lock, [&] {
         if (stop_.load())
             return true;
-        const bool front = k <= front_;
+        const bool front = k <= front_.load();
         MakeRoom(k, bytes, front);
-        return front || held_ == 0 || held_ + bytes <= limits_.Budget;
+        if (front)
+            held_.fetch_add(bytes);
+        held = front || TryHold(bytes, limits_.Budget);
+        return held;
     });
     --reserving_;
-    if (stop_.load())
-        return false;
-    held_ += bytes;
-    return true;
+    return held;
 }
 
 void TReadAhead::MakeRoom(int k, std::int64_t bytes, bool always) {
@@ -132,17 +144,18 @@ void TReadAhead::MakeRoom(int k, std::int64_t bytes, bool always) {
 void TReadAhead::Drop(int j) {
     kept_.erase(j);
     std::string& text = texts_[std::size_t(j)];
-    held_ -= static_cast<std::int64_t>(text.size());
+    held_.fetch_sub(static_cast<std::int64_t>(text.size()));
     std::string().swap(text);
     stamps_[std::size_t(j)].Valid = false; // the loop reads the file itself
 }
 
 void TReadAhead::Release(std::int64_t bytes) {
-    {
-        std::lock_guard lock(mutex_);
-        held_ -= bytes;
+    // A worker waiting for room sees what was given back, or is woken here.
+    held_.fetch_sub(bytes);
+    if (reserving_.load() > 0) {
+        { std::lock_guard lock(mutex_); }
+        budget_.notify_all();
     }
-    budget_.notify_all();
 }
 
 void TReadAhead::Work() {
@@ -170,11 +183,13 @@ void TReadAhead::Work() {
             text.clear();
             converted.clear();
         }
-        {
-            std::lock_guard lock(mutex_);
-            findings_[std::size_t(k)].store(std::uint8_t(finding));
+        // The loop is woken only when it waits for this very file; it says
+        // so before it looks at the finding, so one of the two sees the other.
+        findings_[std::size_t(k)].store(std::uint8_t(finding));
+        if (awaited_.load() == k) {
+            { std::lock_guard lock(mutex_); }
+            done_.notify_all();
         }
-        done_.notify_all();
     }
 }
 
@@ -198,9 +213,11 @@ TReadAhead::TFinding TReadAhead::Look(int k, std::string& text, std::string& con
         std::lock_guard lock(mutex_);
         const auto size = static_cast<std::int64_t>(text.size());
         MakeRoom(k, size - give.bytes, false);
-        if (held_ - give.bytes + size > limits_.Budget)
-            return;
-        held_ += size;
+        std::int64_t held = held_.load();
+        do {
+            if (held - give.bytes + size > limits_.Budget)
+                return;
+        } while (!held_.compare_exchange_weak(held, held + size));
         stamps_[std::size_t(k)] = stamp;
         texts_[std::size_t(k)].swap(text);
         kept_.insert(k);
@@ -242,6 +259,7 @@ bool TReadAhead::TakeText(int k, std::string& text, TFileStamp& stamp) {
     if (k < 0 || k >= files_.size() || findings_[std::size_t(k)].load() != std::uint8_t(TFinding::Finds))
         return false;
     std::int64_t size = 0;
+    bool wake = false;
     {
         std::lock_guard lock(mutex_);
         std::string& kept = texts_[std::size_t(k)];
@@ -255,9 +273,11 @@ bool TReadAhead::TakeText(int k, std::string& text, TFileStamp& stamp) {
         stamp = stamps_[std::size_t(k)];
         stamps_[std::size_t(k)].Valid = false;
         kept_.erase(k);
-        held_ -= size;
+        held_.fetch_sub(size);
+        wake = reserving_.load() > 0;
     }
-    budget_.notify_all();
+    if (wake)
+        budget_.notify_all();
     return true;
 }
 
@@ -265,20 +285,22 @@ TReadAhead::TFinding TReadAhead::Wait(int k, TFileStamp& stamp, const std::funct
     if (k < 0 || k >= files_.size())
         return TFinding::Unknown;
     auto& finding = findings_[std::size_t(k)];
-    bool wake = false;
-    {
-        std::lock_guard lock(mutex_);
-        wake = k > front_ && reserving_ > 0;
-        front_ = std::max(front_, k);
+    // A worker waiting for room sees the new front, or is woken here.
+    if (k > front_.load()) {
+        front_.store(k);
+        if (reserving_.load() > 0) {
+            { std::lock_guard lock(mutex_); }
+            budget_.notify_all();
+        }
     }
-    if (wake) // a worker waiting for room may be the one with file k
-        budget_.notify_all();
     for (;;) {
-        {
+        if (finding.load() == std::uint8_t(TFinding::Pending)) {
             std::unique_lock lock(mutex_);
+            awaited_.store(k);
             done_.wait_for(lock, std::chrono::milliseconds(20), [&] {
                 return finding.load() != std::uint8_t(TFinding::Pending) || stop_.load();
             });
+            awaited_.store(-1);
         }
         const auto f = TFinding(finding.load());
         if (f != TFinding::Pending) {

@@ -84,6 +84,8 @@ private:
     // Room for file k's texts. Never refused to the lowest file the loop has
     // not had, so that the file the loop waits for can always be read.
     bool Reserve(int k, std::int64_t bytes);
+    // Takes `bytes` more when they fit under limit, or when nothing is held.
+    bool TryHold(std::int64_t bytes, std::int64_t limit);
     void Release(std::int64_t bytes);
     // With mutex_ held: gives up texts kept for files after k, the last
     // first, until `bytes` more fit the budget; only when that is enough, or
@@ -100,13 +102,14 @@ private:
     std::vector<TFileStamp> stamps_; // written before the finding is published
     std::vector<std::string> texts_; // texts of files with finds, kept for the loop
     std::set<int> kept_;             // the files whose texts are kept
-    int front_ = 0;                  // the lowest file the loop has not had
-    int reserving_ = 0;              // workers waiting for room
+    std::atomic<int> front_{0};      // the lowest file the loop has not had
+    std::atomic<int> reserving_{0};  // workers waiting for room (changed under mutex_)
+    std::atomic<int> awaited_{-1};   // the file the loop sleeps on, -1 none (set under mutex_)
     std::atomic<int> next_{0};
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::condition_variable done_;   // a finding was published
     std::condition_variable budget_; // read-ahead was given back
-    std::int64_t held_ = 0;
+    std::atomic<std::int64_t> held_{0}; // bytes reserved and kept; dropped texts under mutex_
     std::vector<std::thread> workers_;
 };

@@ -1,7 +1,8 @@
 // The processing run against its peers, each a whole process on an identical
 // copy of a generated tree, timed in pairs: sed -i and perl -0777 -pi over the
 // files grep -rl lists for the replace rules; grep -c -r (one core) and
-// ripgrep (every core) for a report-only rule. Each figure is the median of
+// ripgrep (every core) for a report-only rule, and the run with its
+// read-ahead against the run with the loop alone. Each figure is the median of
 // the ratios of the pairs over the rounds; the run's peak memory is taken
 // from the kernel's account of the child process.
 //
@@ -280,6 +281,13 @@ int main(int argc, char** argv) {
                     [&] { return Shell(c.peer, a); });
             Print(shape.name, c.what, c.peerName, p);
         }
+        // The read-ahead against the loop alone: it must never be the slower.
+        Pair p;
+        for (int r = 0; r < rounds; ++r)
+            Round(
+                p, r, [&] { return Spawn({self, "ours", a.toStdString(), "report", "0"}); },
+                [&] { return Spawn({self, "ours", a.toStdString(), "report", "1"}); });
+        Print(shape.name, "report-only, read-ahead", "loop alone", p);
     }
     Shell("rm -rf " + Q(work + "/a") + " " + Q(work + "/b"));
     return 0;
