@@ -293,7 +293,9 @@ std::unique_ptr<TReadAhead> TProcessRun::StartReadAhead() {
     if (!rules.empty() && rules.front()->SearchActionType != ofatDontChange &&
         !rules.front()->Target.tbConfirmReplace)
         unattended_ = true;
-    if (!ReadAhead || !unattended_ || rules.empty() || FilesToProcess.size() < 2)
+    // With too few workers the loop alone is faster: it would mostly wait.
+    const int workers = ReadAheadWorkers > 0 ? ReadAheadWorkers : TReadAhead::DefaultWorkers();
+    if (!ReadAhead || !unattended_ || rules.empty() || FilesToProcess.size() < 2 || workers < TReadAhead::kMinWorkers)
         return nullptr;
     std::vector<TReadAhead::TRule> probes;
     if (!TReadAhead::MakeRules(rules, probes))
@@ -309,8 +311,12 @@ std::unique_ptr<TReadAhead> TProcessRun::StartReadAhead() {
             for (int j = 0; j < k; ++j)
                 if (FilesToProcess[j] == FilesToProcess[k])
                     skip[std::size_t(j)] = true;
-    return std::make_unique<TReadAhead>(FilesToProcess, std::move(probes), std::move(skip),
-                                        ReadAheadWorkers > 0 ? ReadAheadWorkers : TReadAhead::DefaultWorkers());
+    TReadAhead::TLimits limits;
+    if (ReadAheadBudget > 0)
+        limits.Budget = ReadAheadBudget;
+    if (ReadAheadFileLimit > 0)
+        limits.FileLimit = ReadAheadFileLimit;
+    return std::make_unique<TReadAhead>(FilesToProcess, std::move(probes), std::move(skip), workers, limits);
 }
 
 void TProcessRun::ReloadCurrentText(const QString& path) {

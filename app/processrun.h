@@ -232,7 +232,11 @@ public:
     // of the loop and search them, so that the loop passes over the files in
     // which no rule finds anything. Off: every file goes through the loop.
     bool ReadAhead = true;
-    int ReadAheadWorkers = 0; // 0: one per core
+    int ReadAheadWorkers = 0; // 0: one per core; fewer than TReadAhead::kMinWorkers: the loop alone
+    // The read-ahead's budget for the texts it holds at once and its largest
+    // file; 0: its own.
+    std::int64_t ReadAheadBudget = 0;
+    std::int64_t ReadAheadFileLimit = 0;
 
     // Run-wide state.
     QStringList FilesToProcess;

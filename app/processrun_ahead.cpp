@@ -1,5 +1,6 @@
 #include "app/processrun_ahead.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -20,16 +21,6 @@ std::unique_ptr<TRERichEdit> MakeEngine(const TReadAhead::TRule& rule) {
     engine->ActionMode.OnFoundActionType = ofatDontChange;
     engine->SetSourceText(rule.Source);
     return engine;
-}
-
-// Worker buffers larger than this are given back after each file.
-constexpr std::size_t kKeptBuffer = std::size_t{1} << 20;
-
-void Trim(std::string& s) {
-    if (s.capacity() > kKeptBuffer)
-        std::string().swap(s);
-    else
-        s.clear();
 }
 
 } // namespace
@@ -67,7 +58,11 @@ int TReadAhead::DefaultWorkers() {
 }
 
 TReadAhead::TReadAhead(QStringList files, std::vector<TRule> rules, std::vector<bool> skip, int workers)
-    : files_(std::move(files)), rules_(std::move(rules)), skip_(std::move(skip)),
+    : TReadAhead(std::move(files), std::move(rules), std::move(skip), workers, TLimits{}) {}
+
+TReadAhead::TReadAhead(QStringList files, std::vector<TRule> rules, std::vector<bool> skip, int workers,
+                       TLimits limits)
+    : files_(std::move(files)), rules_(std::move(rules)), skip_(std::move(skip)), limits_(limits),
       findings_(std::size_t(files_.size())), stamps_(std::size_t(files_.size())), texts_(std::size_t(files_.size())) {
     for (auto& f : findings_)
         f.store(std::uint8_t(TFinding::Pending), std::memory_order_relaxed);
@@ -100,21 +95,67 @@ void TReadAhead::Stop() {
     done_.notify_all();
 }
 
-bool TReadAhead::Reserve(std::int64_t bytes) {
+bool TReadAhead::TryHold(std::int64_t bytes, std::int64_t limit) {
+    std::int64_t held = held_.load();
+    while (held == 0 || held + bytes <= limit)
+        if (held_.compare_exchange_weak(held, held + bytes))
+            return true;
+    return false;
+}
+
+bool TReadAhead::Reserve(int k, std::int64_t bytes) {
+    // Most often there is room: taken without the lock.
+    if (TryHold(bytes, limits_.Budget))
+        return true;
     std::unique_lock lock(mutex_);
-    budget_.wait(lock, [&] { return stop_.load() || held_ == 0 || held_ + bytes <= kBudget; });
-    if (stop_.load())
-        return false;
-    held_ += bytes;
-    return true;
+    // No wait here may hang on the loop while the loop waits for k: the file
+    // it waits for goes ahead whatever is held, and texts kept for later
+    // files make way for earlier ones.
+    bool held = false;
+    ++reserving_;
+    budget_.wait(lock, [&] {
+        if (stop_.load())
+            return true;
+        const bool front = k <= front_.load();
+        MakeRoom(k, bytes, front);
+        if (front)
+            held_.fetch_add(bytes);
+        held = front || TryHold(bytes, limits_.Budget);
+        return held;
+    });
+    --reserving_;
+    return held;
+}
+
+void TReadAhead::MakeRoom(int k, std::int64_t bytes, bool always) {
+    if (held_ + bytes <= limits_.Budget)
+        return;
+    if (!always) {
+        std::int64_t later = 0;
+        for (auto it = kept_.upper_bound(k); it != kept_.end(); ++it)
+            later += static_cast<std::int64_t>(texts_[std::size_t(*it)].size());
+        if (held_ - later + bytes > limits_.Budget)
+            return; // texts being searched must end first
+    }
+    while (held_ + bytes > limits_.Budget && !kept_.empty() && *kept_.rbegin() > k)
+        Drop(*kept_.rbegin());
+}
+
+void TReadAhead::Drop(int j) {
+    kept_.erase(j);
+    std::string& text = texts_[std::size_t(j)];
+    held_.fetch_sub(static_cast<std::int64_t>(text.size()));
+    std::string().swap(text);
+    stamps_[std::size_t(j)].Valid = false; // the loop reads the file itself
 }
 
 void TReadAhead::Release(std::int64_t bytes) {
-    {
-        std::lock_guard lock(mutex_);
-        held_ -= bytes;
+    // A worker waiting for room sees what was given back, or is woken here.
+    held_.fetch_sub(bytes);
+    if (reserving_.load() > 0) {
+        { std::lock_guard lock(mutex_); }
+        budget_.notify_all();
     }
-    budget_.notify_all();
 }
 
 void TReadAhead::Work() {
@@ -137,14 +178,18 @@ void TReadAhead::Work() {
             } catch (...) {
                 finding = TFinding::Unknown;
             }
-            Trim(text);
-            Trim(converted);
+            // Kept, however large, for the next file: fresh memory would
+            // have to be zeroed again.
+            text.clear();
+            converted.clear();
         }
-        {
-            std::lock_guard lock(mutex_);
-            findings_[std::size_t(k)].store(std::uint8_t(finding));
+        // The loop is woken only when it waits for this very file; it says
+        // so before it looks at the finding, so one of the two sees the other.
+        findings_[std::size_t(k)].store(std::uint8_t(finding));
+        if (awaited_.load() == k) {
+            { std::lock_guard lock(mutex_); }
+            done_.notify_all();
         }
-        done_.notify_all();
     }
 }
 
@@ -152,11 +197,11 @@ TReadAhead::TFinding TReadAhead::Look(int k, std::string& text, std::string& con
                                       std::vector<std::unique_ptr<TRERichEdit>>& engines) {
     const QString& path = files_[k];
     const TFileStamp before = TakeFileStamp(path);
-    if (!before.Valid || before.Size > kFileLimit)
+    if (!before.Valid || before.Size > limits_.FileLimit)
         return TFinding::Unknown;
     // Text and converted text; a file that grew since is refused below.
     const std::int64_t reserved = 2 * before.Size;
-    if (!Reserve(reserved))
+    if (!Reserve(k, reserved))
         return TFinding::Unknown;
     struct Give {
         TReadAhead& self;
@@ -167,11 +212,15 @@ TReadAhead::TFinding TReadAhead::Look(int k, std::string& text, std::string& con
     const auto keep = [&](std::string& text, const TFileStamp& stamp) {
         std::lock_guard lock(mutex_);
         const auto size = static_cast<std::int64_t>(text.size());
-        if (held_ - give.bytes + size > kBudget)
-            return;
-        held_ += size;
+        MakeRoom(k, size - give.bytes, false);
+        std::int64_t held = held_.load();
+        do {
+            if (held - give.bytes + size > limits_.Budget)
+                return;
+        } while (!held_.compare_exchange_weak(held, held + size));
         stamps_[std::size_t(k)] = stamp;
         texts_[std::size_t(k)].swap(text);
+        kept_.insert(k);
     };
 
     TFileStamp stamp;
@@ -210,6 +259,7 @@ bool TReadAhead::TakeText(int k, std::string& text, TFileStamp& stamp) {
     if (k < 0 || k >= files_.size() || findings_[std::size_t(k)].load() != std::uint8_t(TFinding::Finds))
         return false;
     std::int64_t size = 0;
+    bool wake = false;
     {
         std::lock_guard lock(mutex_);
         std::string& kept = texts_[std::size_t(k)];
@@ -222,9 +272,12 @@ bool TReadAhead::TakeText(int k, std::string& text, TFileStamp& stamp) {
         std::string().swap(kept);
         stamp = stamps_[std::size_t(k)];
         stamps_[std::size_t(k)].Valid = false;
-        held_ -= size;
+        kept_.erase(k);
+        held_.fetch_sub(size);
+        wake = reserving_.load() > 0;
     }
-    budget_.notify_all();
+    if (wake)
+        budget_.notify_all();
     return true;
 }
 
@@ -232,12 +285,22 @@ TReadAhead::TFinding TReadAhead::Wait(int k, TFileStamp& stamp, const std::funct
     if (k < 0 || k >= files_.size())
         return TFinding::Unknown;
     auto& finding = findings_[std::size_t(k)];
+    // A worker waiting for room sees the new front, or is woken here.
+    if (k > front_.load()) {
+        front_.store(k);
+        if (reserving_.load() > 0) {
+            { std::lock_guard lock(mutex_); }
+            budget_.notify_all();
+        }
+    }
     for (;;) {
-        {
+        if (finding.load() == std::uint8_t(TFinding::Pending)) {
             std::unique_lock lock(mutex_);
+            awaited_.store(k);
             done_.wait_for(lock, std::chrono::milliseconds(20), [&] {
                 return finding.load() != std::uint8_t(TFinding::Pending) || stop_.load();
             });
+            awaited_.store(-1);
         }
         const auto f = TFinding(finding.load());
         if (f != TFinding::Pending) {

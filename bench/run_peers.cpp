@@ -1,7 +1,8 @@
 // The processing run against its peers, each a whole process on an identical
 // copy of a generated tree, timed in pairs: sed -i and perl -0777 -pi over the
 // files grep -rl lists for the replace rules; grep -c -r (one core) and
-// ripgrep (every core) for a report-only rule. Each figure is the median of
+// ripgrep (every core) for a report-only rule, and the run with its
+// read-ahead against the run with the loop alone. Each figure is the median of
 // the ratios of the pairs over the rounds; the run's peak memory is taken
 // from the kernel's account of the child process.
 //
@@ -10,11 +11,12 @@
 // Trees (Windows-1251 Russian and English text, CR LF and LF, a match in half
 // the files): small 20,000 x 5 KiB, medium 5,000 x 20 KiB, large 50 x 4 MiB,
 // huge one 256 MiB file; half-small (10,000 x 5 KiB) and half-large
-// (50 x 2 MiB) give the growth per doubling. "gen <folder> <tree>" only
+// (50 x 2 MiB) give the growth per doubling; mib is 100 files of 3 to 7.5 MiB,
+// each under the read-ahead's file limit and together far over its budget. "gen <folder> <tree>" only
 // writes a tree.
 //
 // The run goes through this program started again as
-//   bench_run_peers ours <tree folder> <literal|pattern|report> <workers: 0 all, 1 one>
+//   bench_run_peers ours <tree folder> <literal|pattern|report> <workers: 0 all, 1 one, n that many reading ahead>
 
 #include "app/processrun.h"
 #include "bench/headless.h"
@@ -55,17 +57,20 @@ std::string TreeText(std::mt19937& rng, std::size_t size, bool matches, bool crl
 struct TreeShape {
     const char* name;
     int files;
-    std::size_t bytes; // per file
+    std::size_t bytes;        // per file
+    std::size_t maxBytes = 0; // when set, each file's size is drawn from bytes to this
 };
 const TreeShape kTrees[] = {
     {"small", 20000, 5 << 10},   {"medium", 5000, 20 << 10},   {"large", 50, 4 << 20},
     {"huge", 1, 256u << 20},     {"half-small", 10000, 5 << 10}, {"half-large", 50, 2 << 20},
+    {"mib", 100, 3 << 20, 15 << 19},
 };
 
 void Generate(const QString& root, const TreeShape& shape) {
     std::mt19937 rng(20261208);
     for (int i = 0; i < shape.files; ++i) {
-        const std::string text = TreeText(rng, shape.bytes, shape.files == 1 || i % 2 == 0, i % 4 < 2);
+        const std::size_t bytes = shape.maxBytes ? shape.bytes + rng() % (shape.maxBytes - shape.bytes + 1) : shape.bytes;
+        const std::string text = TreeText(rng, bytes, shape.files == 1 || i % 2 == 0, i % 4 < 2);
         WriteBytes(root + QStringLiteral("/d%1/e%2/f%3.txt").arg(i % 10).arg(i % 7).arg(i), text);
     }
 }
@@ -93,6 +98,8 @@ int RunOurs(const QString& root, const QString& kind, int workers) {
     }
     HeadlessRun headless(root, r);
     headless.run.ReadAhead = workers != 1;
+    if (workers > 1)
+        headless.run.ReadAheadWorkers = workers;
     headless.run.AStartExecute();
     return headless.report.Count() > 0 ? 0 : 1;
 }
@@ -216,7 +223,11 @@ int main(int argc, char** argv) {
         if (!QFileInfo::exists(pristine + "/d0"))
             Generate(pristine, shape);
         const QString a = work + "/a", b = work + "/b";
-        std::printf("\n%s: %d files of %zu KiB\n", shape.name, shape.files, shape.bytes >> 10);
+        if (shape.maxBytes)
+            std::printf("\n%s: %d files of %zu to %zu KiB\n", shape.name, shape.files, shape.bytes >> 10,
+                        shape.maxBytes >> 10);
+        else
+            std::printf("\n%s: %d files of %zu KiB\n", shape.name, shape.files, shape.bytes >> 10);
 
         struct Replace {
             const char* what;
@@ -270,6 +281,13 @@ int main(int argc, char** argv) {
                     [&] { return Shell(c.peer, a); });
             Print(shape.name, c.what, c.peerName, p);
         }
+        // The read-ahead against the loop alone: it must never be the slower.
+        Pair p;
+        for (int r = 0; r < rounds; ++r)
+            Round(
+                p, r, [&] { return Spawn({self, "ours", a.toStdString(), "report", "0"}); },
+                [&] { return Spawn({self, "ours", a.toStdString(), "report", "1"}); });
+        Print(shape.name, "report-only, read-ahead", "loop alone", p);
     }
     Shell("rm -rf " + Q(work + "/a") + " " + Q(work + "/b"));
     return 0;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <random>
@@ -104,19 +105,30 @@ std::map<QString, std::string> Snapshot(const QString& root) {
     return out;
 }
 
+// A run that has not ended by then is taken as hung: it is stopped, and fails.
+constexpr qint64 kHungAfterMs = 60000;
+
 class RunAheadTest : public TempDirTest {
 protected:
     struct Outcome {
         QStringList report;
         std::map<QString, std::string> tree, outputs;
         int steps = 0;
+        bool hung = false;
+    };
+    // How the read-ahead runs; off: every file goes through the loop.
+    struct Ahead {
+        bool on = false;
+        std::int64_t budget = 0, fileLimit = 0; // 0: its own
+        // Called at every pump with the copy's folder and the files done.
+        std::function<void(const QString& root, int done)> onPump;
     };
 
     // One run over a copy of the tree in `name`; the report with the copy's
     // folder written as "<root>".
     Outcome Run(const QString& name, const std::map<QString, std::string>& tree, const QStringList& order,
                 std::vector<TSRInfo> rules, const std::vector<bool>& checked, const TRunOptions& options,
-                const QVector<int>& scheme, bool ahead) {
+                const QVector<int>& scheme, const Ahead& ahead) {
         const QString root = path(name + "/tree");
         const QString out = path(name + "/out");
         writeFile(name + "/in/names.txt", "one\r\ntwo\r\nthree\r\n");
@@ -139,12 +151,26 @@ protected:
         TMyGauge gauge(host, {});
         TReport report;
         TProcessRun run({host, host, host, host, engine, window, gauge, report, FakeTexts(), {}, {}});
-        run.ReadAhead = ahead;
+        run.ReadAhead = ahead.on;
         run.ReadAheadWorkers = 3;
+        run.ReadAheadBudget = ahead.budget;
+        run.ReadAheadFileLimit = ahead.fileLimit;
+        Outcome o;
+        // The loop pumps while it waits for the read-ahead: a run that
+        // waits for ever is stopped here and fails rather than blocks.
+        QElapsedTimer clock;
+        clock.start();
+        host.onPump = [&] {
+            if (clock.elapsed() > kHungAfterMs && !o.hung) {
+                o.hung = true;
+                run.RequestStop();
+            }
+            if (ahead.onPump)
+                ahead.onPump(root, host.stepsShown);
+        };
         ProcessModes.Clear();
         ProcessAnswers.Clear();
         run.AStartExecute();
-        Outcome o;
         o.report = report.Lines();
         o.report.replaceInStrings(root, "<root>").replaceInStrings(out, "<out>");
         o.tree = Snapshot(root);
@@ -186,9 +212,9 @@ TEST_F(RunAheadTest, RandomRunsGiveWhatTheLoopAloneGives) {
             scheme << FindConversion(cpAutomatic, rng() % 2 ? cpWin1251 : cpUTF8);
 
         const Outcome loop = Run(QStringLiteral("s%1/loop").arg(seed), tree, order, rules, checked, options, scheme,
-                                 false);
+                                 {});
         const Outcome ahead = Run(QStringLiteral("s%1/ahead").arg(seed), tree, order, rules, checked, options, scheme,
-                                  true);
+                                  {true, 0, 0, {}});
         EXPECT_EQ(ahead.report, loop.report);
         EXPECT_TRUE(ahead.tree == loop.tree);
         EXPECT_TRUE(ahead.outputs == loop.outputs);
@@ -197,6 +223,73 @@ TEST_F(RunAheadTest, RandomRunsGiveWhatTheLoopAloneGives) {
                                         [&](const auto& f) { return tree.count(f.first) && tree.at(f.first) == f.second; }));
     }
     EXPECT_GT(passedOver, 0); // some files were left as they were
+}
+
+// Files as large as the read-ahead's budget and its file limit, in random
+// order, with finds in every file, in none or in some: every run ends, and
+// gives what the loop alone gives, also when files grow after the workers
+// read them.
+TEST_F(RunAheadTest, RunsOverFilesAroundTheBudgetEndAndGiveWhatTheLoopAloneGives) {
+    constexpr std::int64_t kBudget = 48 << 10, kLimit = 80 << 10;
+    static const std::int64_t sizes[] = {kBudget / 2 - 1, kBudget / 2, kBudget / 2 + 1, kBudget - 1, kBudget,
+                                         kBudget + 1,     kLimit - 1,  kLimit,          kLimit + 1};
+    static const int pages[] = {cpWin1251, cpKOI8R, cp866, cpUTF8};
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 rng(seed * 7919);
+        const int finds = int(seed % 3); // 0: in no file, 1: in every file, 2: in some
+        std::map<QString, std::string> tree;
+        QStringList order;
+        const int files = 8 + int(rng() % 17);
+        for (int i = 0; i < files; ++i) {
+            const QString rel = QStringLiteral("d%1/f%2.txt").arg(i % 3).arg(i);
+            const bool withMatches = finds == 1 || (finds == 2 && rng() % 2);
+            // Near the budget's quarters, its half and whole, and the file limit.
+            const std::int64_t size = rng() % 3 ? std::int64_t(kBudget / 8 + rng() % (kLimit + kBudget / 4))
+                                                : sizes[rng() % std::size(sizes)];
+            std::string bytes;
+            while (std::int64_t(bytes.size()) < size)
+                bytes += Encode(RandomText(rng, withMatches), pages[rng() % 4]) + " ";
+            bytes.resize(std::size_t(size), ' ');
+            tree[rel] = bytes;
+            order << rel;
+        }
+        std::shuffle(order.begin(), order.end(), rng);
+        std::vector<TSRInfo> rules;
+        std::vector<bool> checked;
+        for (int n = 1 + int(rng() % 2); n > 0; --n) {
+            TSRInfo r = RandomRule(rng, rules.empty());
+            // Actions that write beside the tree or rename are the other test's.
+            if (r.SearchActionType == ofatWriteToFile || r.SearchActionType == ofatRenameFile)
+                r.SearchActionType = ofatReplace;
+            r.Target.tbRepeat = false;
+            rules.push_back(r);
+            checked.push_back(true);
+        }
+        // Once the loop is past the first file, the odd files after the one
+        // it is at grow, some beyond the file limit and with a find.
+        bool grown = seed % 4 != 0;
+        const auto onPump = [&](const QString& root, int done) {
+            if (grown || done < 1)
+                return;
+            grown = true;
+            for (int k = done + 1; k < order.size(); k += 2) {
+                QFile f(root + "/" + order[k]);
+                ASSERT_TRUE(f.open(QIODevice::Append));
+                f.write(" ab id=5 ");
+                f.write(QByteArray(k * 7919 % (kLimit / 2), 'z'));
+            }
+        };
+        const Outcome loop = Run(QStringLiteral("b%1/loop").arg(seed), tree, order, rules, checked, {}, {},
+                                 {false, 0, 0, onPump});
+        grown = seed % 4 != 0;
+        const Outcome ahead = Run(QStringLiteral("b%1/ahead").arg(seed), tree, order, rules, checked, {}, {},
+                                  {true, kBudget, kLimit, onPump});
+        ASSERT_FALSE(ahead.hung);
+        EXPECT_EQ(ahead.report, loop.report);
+        EXPECT_TRUE(ahead.tree == loop.tree);
+        EXPECT_EQ(ahead.steps, loop.steps);
+    }
 }
 
 // The workers: a file in which no rule finds anything in any of its code
@@ -238,6 +331,37 @@ TEST_F(RunAheadTest, WorkersTellFilesWithoutFindsApart) {
     TSRInfo broken = ReplaceRule("[D", "x");
     broken.Source.sbAS = true;
     EXPECT_FALSE(TReadAhead::MakeRules({&cyr, &broken}, rules));
+}
+
+// Texts kept for files the loop has had never hold the budget against a
+// later one, not even one larger than the whole budget; and what is handed
+// over is what the files hold.
+TEST_F(RunAheadTest, FilesHandedOverNeverHoldTheBudgetAgainstTheNext) {
+    TSRInfo rule = ReplaceRule("id=5", "x");
+    std::vector<TReadAhead::TRule> rules;
+    ASSERT_TRUE(TReadAhead::MakeRules({&rule}, rules));
+    constexpr std::int64_t kBudget = 64 << 10;
+    QStringList files;
+    std::vector<std::string> bytes;
+    for (std::int64_t size : {10 << 10, 10 << 10, 10 << 10, 10 << 10, 10 << 10, 10 << 10, 100 << 10, 40 << 10}) {
+        bytes.push_back("id=5 " + std::string(std::size_t(size - 5), char('a' + bytes.size())));
+        files << writeFile(QStringLiteral("f%1.txt").arg(bytes.size()), bytes.back());
+    }
+    TReadAhead ahead(files, rules, std::vector<bool>(bytes.size(), false), 3, {1 << 20, kBudget});
+    QElapsedTimer clock;
+    clock.start();
+    // The loop has each file without taking its text: the next must still come.
+    for (int k = 0; k < files.size(); ++k) {
+        TFileStamp stamp;
+        EXPECT_EQ(ahead.Wait(k, stamp, [&] { return clock.elapsed() < 10000; }), TReadAhead::TFinding::Finds) << k;
+    }
+    for (int k = 0; k < files.size(); ++k) {
+        std::string text;
+        TFileStamp stamp;
+        if (ahead.TakeText(k, text, stamp)) {
+            EXPECT_EQ(text, bytes[std::size_t(k)]) << k;
+        }
+    }
 }
 
 } // namespace
