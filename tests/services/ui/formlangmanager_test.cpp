@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -97,5 +99,34 @@ TEST_F(FormLangManagerTest, DestroyedComponentsAreSkipped) {
     EXPECT_EQ(form->windowTitle(), "Настройки");
     form.reset();
     lm.SetCurrentLang(0);
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+// Qt's own texts (here a standard button's) follow the chosen language
+// through Qt's translation, and go back to English with it.
+TEST_F(FormLangManagerTest, QtsOwnTextsFollowTheLanguage) {
+    auto yes = [] {
+        QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::No);
+        return box.button(QDialogButtonBox::Yes)->text();
+    };
+    ASSERT_TRUE(QFileInfo::exists(lm.QtTranslationsDir + "/qtbase_ru.qm")) << "qt6-translations-l10n";
+    ASSERT_TRUE(lm.LoadLanguages());
+    EXPECT_EQ(yes(), "&Yes");
+    lm.SetCurrentLang(1);
+    EXPECT_TRUE(lm.QtTranslated());
+    EXPECT_EQ(yes(), "&Да");
+    lm.SetCurrentLang(0);
+    EXPECT_FALSE(lm.QtTranslated());
+    EXPECT_EQ(yes(), "&Yes");
+}
+
+TEST_F(FormLangManagerTest, WithoutQtsTranslationQtsTextsStayEnglishWithoutAWord) {
+    lm.QtTranslationsDir = path("none");
+    ASSERT_TRUE(lm.LoadLanguages());
+    lm.SetCurrentLang(1);
+    EXPECT_FALSE(lm.QtTranslated());
+    QDialogButtonBox box(QDialogButtonBox::Yes);
+    EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text(), "&Yes");
+    EXPECT_EQ(lm.GetText("szA"), "а");
     EXPECT_TRUE(prompt.asked().empty());
 }
