@@ -268,21 +268,47 @@ TEST_F(RunFromTheWindow, ClosingTheWindowMidRunStopsTheRun) {
     const QString b = AddFile("b.txt", "cat\n");
     rules.rules.emplace_back(true, MakeRule("cat", "dog", true));
     prompt.push(Answer::Yes); // stop the operation
+    bool stillWaiting = false;
     Every([&] {
         if (!Process().isVisible())
             return;
-        if (prompt.asked().empty())
-            main->close(); // by the title bar: asks like Stop
+        if (prompt.asked().empty()) {
+            main->close(); // by the title bar, while the processing window waits: asks like Stop
+            return;
+        }
+        // Yes ends the wait as Abort does; a wait that goes on is answered to end the test.
+        stillWaiting = true;
         Process().AYes->trigger();
     });
     main->AStart->trigger();
     QApplication::processEvents();
-    EXPECT_EQ(readFile(a), "dog\n"); // the file under way is finished
+    EXPECT_FALSE(stillWaiting);
+    EXPECT_EQ(readFile(a), "cat\n"); // the file under way is left as it was
     EXPECT_EQ(readFile(b), "cat\n");
     EXPECT_FALSE(main->Run().Running());
     EXPECT_FALSE(main->isVisible());
     ASSERT_EQ(prompt.asked().size(), 1u);
     EXPECT_EQ(prompt.asked().front().buttons, Buttons::YesNo);
+}
+
+TEST_F(RunFromTheWindow, NoToTheCloseQuestionLeavesTheWaitAsItWas) {
+    Start();
+    const QString a = AddFile("a.txt", "cat\n");
+    rules.rules.emplace_back(true, MakeRule("cat", "dog", true));
+    prompt.push(Answer::No); // go on with the run
+    Every([&] {
+        if (!Process().isVisible())
+            return;
+        if (prompt.asked().empty())
+            main->close();
+        else
+            Process().AYes->trigger();
+    });
+    main->AStart->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(readFile(a), "dog\n");
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(prompt.asked().size(), 1u);
 }
 
 TEST_F(RunFromTheWindow, NothingReentersTheRunAtItsPumps) {
