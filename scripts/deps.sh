@@ -11,8 +11,9 @@ packages+=(qt6-translations-l10n)
 # The peers the plug-in benchmarks (bench_plugins, bench_pluginhost) are timed against.
 packages+=(dos2unix python3)
 # The virtual X server and the key sender of the end-to-end test; the window
-# manager that frames its windows, and the tools that read their places.
-packages+=(xvfb xdotool openbox x11-utils)
+# manager that frames its windows, the tools that read their places, and the
+# one that gives the display a Russian keyboard.
+packages+=(xvfb xdotool openbox x11-utils x11-xkb-utils)
 # The peers the run benchmark (bench_run_peers) is timed against.
 packages+=(grep ripgrep)
 if [ "${1:-}" = "--fuzz" ]; then

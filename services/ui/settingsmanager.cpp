@@ -378,10 +378,14 @@ void TSettingsManager::loadKeys(const QString& section, const QString& path, QOb
                            bound("Height", now.height()));
         const qint64 state = ini.readInteger(section, QStringLiteral("WindowState"), 0);
         w->setWindowState(Qt::WindowNoState);
-        if (ini.valueExists(section, QStringLiteral("Left")) || ini.valueExists(section, QStringLiteral("Top")))
+        if (ini.valueExists(section, QStringLiteral("Left")) || ini.valueExists(section, QStringLiteral("Top"))) {
             w->setProperty(kPlacedProperty, true);
-        w->setGeometry(stored);
-        keepOnScreen(w);
+            w->setGeometry(stored);
+            keepOnScreen(w);
+        } else {
+            // No place stored: the window manager (or the dialog's owner) places it.
+            w->resize(stored.size());
+        }
         if (state == 2)
             w->setWindowState(Qt::WindowMaximized);
         else if (state == 1)
