@@ -13,6 +13,8 @@ TFormLangManager::TFormLangManager(QObject* parent)
     : TLangManager(parent), QtTranslationsDir(QLibraryInfo::path(QLibraryInfo::TranslationsPath)) {}
 
 TFormLangManager::~TFormLangManager() {
+    if (rowsTranslator_)
+        QCoreApplication::removeTranslator(rowsTranslator_.get());
     if (qtTranslator_)
         QCoreApplication::removeTranslator(qtTranslator_.get());
 }
@@ -20,6 +22,23 @@ TFormLangManager::~TFormLangManager() {
 bool TFormLangManager::QtTranslated() const { return qtTranslator_ != nullptr; }
 
 namespace {
+
+// Interface texts by value: a first-language row's text gives the row's text
+// in the current language.
+class TRowsTranslator : public QTranslator {
+public:
+    explicit TRowsTranslator(const TLangManager& langs) : langs_(langs) {}
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override {
+        if (!context || !sourceText || qstrcmp(context, kLangRowsContext) != 0 || langs_.CurrentLang() <= 0)
+            return {};
+        const int row = langs_.FindRow(0, QString::fromUtf8(sourceText));
+        return row < 0 ? QString() : langs_.RowText(langs_.CurrentLang(), row);
+    }
+
+private:
+    const TLangManager& langs_;
+};
 
 // The language a language file's name stands for ("Russian"); C when none.
 QLocale::Language languageNamed(const QString& name) {
@@ -34,6 +53,11 @@ QLocale::Language languageNamed(const QString& name) {
 } // namespace
 
 void TFormLangManager::loadQtTranslation() {
+    if (rowsTranslator_)
+        QCoreApplication::removeTranslator(rowsTranslator_.get());
+    else
+        rowsTranslator_ = std::make_unique<TRowsTranslator>(*this);
+    QCoreApplication::installTranslator(rowsTranslator_.get());
     const int current = CurrentLang();
     const QString name = current >= 0 && current < LanguageCount() ? LanguageNames().at(current) : QString();
     if (name == qtTranslationLang_)

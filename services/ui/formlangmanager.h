@@ -53,5 +53,8 @@ private:
 
     std::vector<PairList> forms_;
     std::unique_ptr<QTranslator> qtTranslator_;
+    // Gives LangText its texts; put in place anew at every change of language,
+    // so that windows hear of the change.
+    std::unique_ptr<QTranslator> rowsTranslator_;
     QString qtTranslationLang_;
 };

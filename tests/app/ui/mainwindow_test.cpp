@@ -3,7 +3,9 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +19,7 @@
 #include "files/ui/fpfilemanager.h"
 #include "platform/ui/chooser.h"
 #include "rules/ui/feditsrinfo.h"
+#include "rules/ui/foptionframes.h"
 #include "rules/ui/fpsrmanager.h"
 #include "app/ui/foreport.h"
 #include "app/ui/gaugeview.h"
@@ -400,6 +403,16 @@ TEST_F(RunFromTheWindow, PagesInBothLanguages) {
             QApplication::processEvents();
             saveScreen(*main, QStringLiteral("FMain_%1_%2").arg(main->PCOperation->currentWidget()->objectName()).arg(lang));
         }
+        // "Automatic" shows in the language in every code-page list; the rule
+        // dialog's list keeps the page's own name for what it stores.
+        const QString automatic = lang ? "Автоматически" : "Automatic";
+        QListWidget& sources = *main->FConvert1->LBCP1;
+        EXPECT_EQ(sources.item(sources.count() - 1)->text(), automatic);
+        TCheckListBox& pages = *program->FEditSRInfo->FOFind->CLBCP;
+        const int row = pages.IndexOf("Automatic");
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(pages.item(row)->text(), automatic);
+        EXPECT_GE(Process().CBCP->findText(automatic), 0);
     }
     EXPECT_TRUE(prompt.asked().empty());
 }
