@@ -102,6 +102,8 @@ QList<QRect> availableAreas() {
 
 // Puts a window whose title bar is off every screen back on the nearest one.
 void keepOnScreen(QWidget* w) {
+    if (!w->isWindow()) // a page docked into another window
+        return;
     const QRect now = w->geometry();
     const QRect placed = TSettingsManager::PlaceOnScreen(now, frameMargins(w), availableAreas());
     if (placed != now)
