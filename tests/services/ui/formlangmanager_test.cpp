@@ -9,7 +9,9 @@
 #include <memory>
 
 #include "services/ui/components.h"
+#include "services/ui/datamodule.h"
 #include "services/ui/formlangmanager.h"
+#include "tests/support/languages.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
@@ -129,4 +131,23 @@ TEST_F(FormLangManagerTest, WithoutQtsTranslationQtsTextsStayEnglishWithoutAWord
     EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text(), "&Yes");
     EXPECT_EQ(lm.GetText("szA"), "а");
     EXPECT_TRUE(prompt.asked().empty());
+}
+
+// Texts shown by code without windows of its own (code-page names, the file
+// dialogs' filters) follow the language through LangText.
+TEST(LangTextTest, TextsOutsideWindowsFollowTheLanguage) {
+    TFormLangManager lm;
+    ASSERT_TRUE(test::useShippedLanguages(lm, 1));
+    TOpenDialogSettings od;
+    od.Filter = "All Files|*.*";
+    const struct {
+        QString text, russian;
+    } rows[] = {{"Automatic", "Автоматически"}, {"All files (*)", "Все файлы (*)"}, {"Win-1251", "Win-1251"}};
+    for (const auto& row : rows)
+        EXPECT_EQ(LangText(row.text), row.russian) << row.text.toStdString();
+    EXPECT_EQ(od.NameFilters(), QStringList{"Все файлы (*)"});
+    lm.SetCurrentLang(0);
+    for (const auto& row : rows)
+        EXPECT_EQ(LangText(row.text), row.text);
+    EXPECT_EQ(od.NameFilters(), QStringList{"All Files (*)"});
 }
