@@ -5,6 +5,9 @@ set -euo pipefail
 # With --fuzz, also clang and its sanitizer and libFuzzer runtimes, which only
 # the fuzz build (scripts/fuzz.sh) needs.
 packages=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev perl sed)
+# X11's client library: the program reads the window manager's close
+# requests with it (Qt's X11 support already needs it at run time).
+packages+=(libxcb1-dev)
 # Qt's own texts (standard buttons, file dialogs, context menus) in the
 # interface's other languages: qtbase_ru.qm and the rest.
 packages+=(qt6-translations-l10n)
