@@ -1,13 +1,15 @@
 #include "app/pluginfile.h"
 
 #include "services/fileroutines.h"
+#include "services/langmanager.h"
 
 bool SavePluginResult(const QString& source, const TFileStamp& stamp, const QString& target, const std::string& text,
                       IReport* report) {
-    // Like the plug-ins' other lines, not translated.
+    // In the interface's language, like the plug-ins' other lines.
     const auto changed = [&] {
         if (report)
-            report->AddLine(source + QStringLiteral(": changed by another program since it was read; not saved"));
+            report->AddLine(source + QStringLiteral(": ") +
+                            LangText(QStringLiteral("changed by another program since it was read; not saved")));
         return false;
     };
     if (!FileMatchesStamp(source, stamp))

@@ -1,5 +1,7 @@
 #include "app/pluginoptions.h"
 
+#include "services/langmanager.h"
+
 #include <QStringList>
 
 #include "platform/appdirs.h"
@@ -41,4 +43,13 @@ TPluginSelection PluginIniFile::FromText(const QString& text, int optionCount) {
             selection[std::size_t(index)] = true;
     }
     return selection;
+}
+
+QString OptionReportLine(const QString& path, const TPluginOption& option) {
+    const QString suffix = QString::fromLatin1(option.Suffix);
+    // The suffix's words have a row of their own, without the leading spaces.
+    qsizetype words = 0;
+    while (words < suffix.size() && suffix[words] == QLatin1Char(' '))
+        ++words;
+    return path + suffix.left(words) + LangText(suffix.mid(words));
 }

@@ -9,6 +9,10 @@ struct TPluginOption {
     const char* Suffix; // added to the file's path for the report line; may be empty
 };
 
+// The report line of an option applied to a file: the path, then the
+// option's suffix in the interface's language.
+QString OptionReportLine(const QString& path, const TPluginOption& option);
+
 // Which options of a plug-in are checked, by option index.
 using TPluginSelection = std::vector<bool>;
 

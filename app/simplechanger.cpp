@@ -42,7 +42,7 @@ bool SimpleChangerProcess(const TInfo& info, const TPluginSelection& selection) 
             continue;
         text = ApplySimpleChangerOption(i, std::move(text));
         if (info.Report)
-            info.Report->AddLine(info.FileName + QString::fromLatin1(SimpleChangerOperations[i].Suffix));
+            info.Report->AddLine(OptionReportLine(info.FileName, SimpleChangerOperations[i]));
     }
     return SavePluginResult(info.FileName, stamp, info.FileName, text, info.Report);
 }

@@ -1,5 +1,7 @@
 #include "engine/processengine.h"
 
+#include "services/langmanager.h"
+
 static_assert(TProcessCodePages::NoConversion == kNoConversion);
 
 void ConnectProcessWindow(TRERichEdit& engine, TProcessController& window) {
@@ -11,7 +13,7 @@ void ConnectProcessWindow(TRERichEdit& engine, TProcessController& window) {
 std::vector<TProcessCodePages::Item> TConversionCodePages::Items() const {
     std::vector<Item> items;
     for (const TSearchCodePage& page : SearchCodePages())
-        items.push_back({page.Name, page.Row});
+        items.push_back({LangText(page.Name), page.Row}); // "Automatic" in the interface's language
     return items;
 }
 

@@ -197,3 +197,9 @@ QString TLangManager::RowText(int language, int row) const {
     const QStringList& table = tables_[static_cast<std::size_t>(language)];
     return row >= 0 && row < table.size() ? table[row] : QString();
 }
+
+QString LangText(const QString& text) {
+    const QByteArray source = text.toUtf8();
+    const QString translated = QCoreApplication::translate(kLangRowsContext, source.constData());
+    return translated.isEmpty() ? text : translated;
+}

@@ -18,6 +18,15 @@
 //
 // This class holds the files and messages; translating windows belongs to
 // TFormLangManager, which re-applies texts through RetranslateForms.
+
+// Context of Qt's translation in which an interface text (a row's text in the
+// first language) gives its row's text in the current language.
+inline constexpr char kLangRowsContext[] = "Langs";
+
+// An interface text in the current language: code without windows of its own
+// (plug-in panels and report lines, code-page names) shows texts through it.
+// The text as it stands while the first language is in force or it has no row.
+QString LangText(const QString& text);
 class TLangManager : public QObject {
     Q_OBJECT
 public:

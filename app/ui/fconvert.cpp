@@ -1,5 +1,7 @@
 #include "app/ui/fconvert.h"
 
+#include "services/langmanager.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -122,14 +124,31 @@ bool TFConvert::eventFilter(QObject* watched, QEvent* event) {
     return TFrame::eventFilter(watched, event);
 }
 
+namespace {
+
+// A code page's name as the interface shows it ("Automatic" is a word).
+QString codePageCaption(int id) {
+    const std::string_view name = CodePageNames[std::size_t(id)];
+    return LangText(QString::fromLatin1(name.data(), qsizetype(name.size())));
+}
+
+} // namespace
+
+void TFConvert::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        for (int i = 0; i < LBCP1->count(); ++i)
+            LBCP1->item(i)->setText(codePageCaption(LBCP1->item(i)->data(Qt::UserRole).toInt()));
+        ShowScheme();
+    }
+    TFrame::changeEvent(event);
+}
+
 void TFConvert::FrameEnter() {
     if (LBCP1->count() > 0)
         return;
     const QSignalBlocker block(LBCP1);
     for (int id = 0; id < int(CodePageNames.size()); ++id) {
-        auto* item = new QListWidgetItem(QString::fromLatin1(CodePageNames[std::size_t(id)].data(),
-                                                             qsizetype(CodePageNames[std::size_t(id)].size())),
-                                         LBCP1);
+        auto* item = new QListWidgetItem(codePageCaption(id), LBCP1);
         item->setData(Qt::UserRole, id);
     }
     LBCP1->setCurrentRow(0);
@@ -206,7 +225,10 @@ void TFConvert::ShowScheme() {
     const QSignalBlocker block(LBScheme);
     LBScheme->clear();
     for (int i = 0; i < scheme_.Count(); ++i) {
-        auto* item = new QListWidgetItem(scheme_.Caption(i), LBScheme);
+        const RCTable& step = Conversions[std::size_t(scheme_.Steps()[i])];
+        auto* item = new QListWidgetItem(codePageCaption(step.Source) + QStringLiteral(" -> ") +
+                                             codePageCaption(step.Target),
+                                         LBScheme);
         item->setData(Qt::UserRole, scheme_.Steps()[i]);
     }
     LBScheme->setCurrentRow(scheme_.Selected());

@@ -62,6 +62,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The code pages' names follow the interface's language.
+    void changeEvent(QEvent* event) override;
 
 private:
 

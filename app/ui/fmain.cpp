@@ -28,6 +28,7 @@
 #include "app/ui/gaugeview.h"
 #include "app/ui/mainpages.h"
 #include "app/ui/pluginspage.h"
+#include "engine/rerichedit.h"
 #include "engine/ui/fprocess.h"
 #include "files/ui/ffilefilter.h"
 #include "files/ui/fofiles.h"
@@ -38,6 +39,7 @@
 #include "platform/guarded.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
+#include "platform/ui/blockedclose.h"
 #include "services/ui/components.h"
 #include "services/ui/datamodule.h"
 #include "services/ui/pagecontrolex.h"
@@ -456,6 +458,22 @@ void TFMain::Bind(const TServices& services) {
     MakeRun();
     if (services_.Options)
         services_.Options->SetHost(this);
+    // The processing window is modal: a close from the title bar while it
+    // waits for an answer reaches the window only this way, and asks like
+    // any close during a run.
+    bw::watchBlockedClose(this, [this] {
+        if (Busy() && services_.Process && QApplication::activeModalWidget() == services_.Process)
+            close();
+    });
+}
+
+void TFMain::AbortWaitingAnswer() {
+    TFProcess* process = services_.Process;
+    if (!process || !process->IsShown())
+        return;
+    if (services_.Engine)
+        services_.Engine->ActionMode.amAbort = true;
+    process->CloseModal(mrAbort);
 }
 
 void TFMain::SetPages(TMainFilesPage* files, TMainRulesPage* rules) {

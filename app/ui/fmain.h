@@ -77,6 +77,9 @@ public:
     // Handlers.
     void AStartExecute();
     void AStopExecute();
+    // While the processing window waits for an answer: ends the wait as its
+    // Abort does (the file under way is left as it was).
+    void AbortWaitingAnswer();
     void ANewProjectExecute();
     void AUpdateProjectNameExecute();
     void PCOperationChange();

@@ -305,8 +305,10 @@ bool TMainCommands::eventFilter(QObject* watched, QEvent* event) {
             return true;
         if (RunWithStop()) {
             main_.AStopExecute();
-            if (main_.Run().StopRequested())
+            if (main_.Run().StopRequested()) {
                 closeAfterRun_ = true;
+                main_.AbortWaitingAnswer();
+            }
         } else {
             closeAfterRun_ = true;
         }

@@ -1,6 +1,7 @@
 #include "app/ui/programentry.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QProxyStyle>
 
 #include "app/mainunit.h"
@@ -32,6 +33,24 @@ public:
             return 5000;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
+};
+
+// Lists the processing window's code pages anew when the interface's
+// language changes, as their names follow it.
+class TCodePagesRefill : public QObject {
+public:
+    TCodePagesRefill(TFProcess* process, TProcessCodePages* pages) : QObject(process), process_(process), pages_(pages) {
+        process->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == process_ && event->type() == QEvent::LanguageChange)
+            process_->FillCodePages(pages_);
+        return false;
+    }
+
+private:
+    TFProcess* process_;
+    TProcessCodePages* pages_;
 };
 
 } // namespace
@@ -67,6 +86,7 @@ TProgram::TProgram() {
     FProcess->Controller().GetText = [dm = DMDataModule](const QString& key) { return dm->LangManager->GetText(key); };
     codePages_ = std::make_unique<TConversionCodePages>();
     FProcess->FillCodePages(codePages_.get());
+    new TCodePagesRefill(FProcess, codePages_.get());
     FPFileManager->SetProcessWindow(FProcess, engine_.get());
     signs_ = std::make_unique<TFSigns>();
     FSigns = signs_.get();

@@ -28,6 +28,7 @@
 #include "platform/format.h"
 #include "platform/guarded.h"
 #include "platform/prompt.h"
+#include "services/langmanager.h"
 #include "services/fileroutines.h"
 #include "services/ui/components.h"
 #include "services/ui/datamodule.h"
@@ -361,7 +362,9 @@ void TFPFileManager::ApplyViewMode() {
 // ---- adding, lists and removing ----------------------------------------------
 
 void TFPFileManager::AAddFilesExecute() {
-    const QStringList files = bw::chooser().openFiles(FilesOD, true);
+    bw::FileRequest request = FilesOD;
+    request.filter = LangText(request.filter); // in the interface's language
+    const QStringList files = bw::chooser().openFiles(request, true);
     if (files.isEmpty())
         return;
     Tree().AddFileList(files);

@@ -53,8 +53,12 @@ QLineEdit* linkEdit(const QString& text, const char* name, QWidget* parent) {
 }
 
 void translate(QWidget* form) {
-    if (DMDataModule)
-        DMDataModule->LangManager->TranslateForm(form, 0);
+    if (!DMDataModule)
+        return;
+    TFormLangManager& langs = *DMDataModule->LangManager;
+    langs.TranslateForm(form, 0);
+    // These windows are never registered, so their titles are set here.
+    form->setWindowTitle(LangText(form->windowTitle()));
 }
 
 } // namespace

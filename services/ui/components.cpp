@@ -1,11 +1,14 @@
 #include "services/ui/components.h"
 
+#include "services/langmanager.h"
+
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -235,8 +238,21 @@ void TRadioGroup::SetItemIndex(int index) {
 
 // --- TCheckListBox -----------------------------------------------------------
 
+namespace {
+
+// The item's own text, apart from the text it shows.
+constexpr int kItemTextRole = Qt::UserRole + 100;
+
+QString itemText(const QListWidgetItem* item) {
+    const QVariant own = item->data(kItemTextRole);
+    return own.isValid() ? own.toString() : item->text();
+}
+
+} // namespace
+
 int TCheckListBox::AddItem(const QString& text) {
-    auto* item = new QListWidgetItem(text, this);
+    auto* item = new QListWidgetItem(LangText(text), this);
+    item->setData(kItemTextRole, text);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
     // A sorted list puts the item in its place, not last.
@@ -252,13 +268,13 @@ void TCheckListBox::SetItems(const QStringList& items) {
 QStringList TCheckListBox::Items() const {
     QStringList out;
     for (int i = 0; i < count(); ++i)
-        out << item(i)->text();
+        out << itemText(item(i));
     return out;
 }
 
 QString TCheckListBox::ItemText(int index) const {
     const QListWidgetItem* it = item(index);
-    return it ? it->text() : QString();
+    return it ? itemText(it) : QString();
 }
 
 bool TCheckListBox::Checked(int index) const {
@@ -273,7 +289,14 @@ void TCheckListBox::SetChecked(int index, bool checked) {
 
 int TCheckListBox::IndexOf(const QString& text) const {
     for (int i = 0; i < count(); ++i)
-        if (item(i)->text().compare(text, Qt::CaseInsensitive) == 0)
+        if (itemText(item(i)).compare(text, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
+}
+
+void TCheckListBox::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange)
+        for (int i = 0; i < count(); ++i)
+            item(i)->setText(LangText(itemText(item(i))));
+    QListWidget::changeEvent(event);
 }

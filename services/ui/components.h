@@ -101,4 +101,9 @@ public:
     void SetChecked(int index, bool checked);
     // Index of the first item with this text, compared without regard to case; -1 when none.
     int IndexOf(const QString& text) const;
+
+protected:
+    // An item shows its text in the current language (LangText) while the
+    // text itself, which Items, ItemText and IndexOf give, stays as added.
+    void changeEvent(QEvent* event) override;
 };

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QStyle>
 
+#include "services/langmanager.h"
+
 TDMDataModule* DMDataModule = nullptr;
 
 QStringList TOpenDialogSettings::NameFilters() const {
@@ -13,7 +15,7 @@ QStringList TOpenDialogSettings::NameFilters() const {
         for (QString& p : patterns)
             if (p.trimmed() == QLatin1String("*.*"))
                 p = QStringLiteral("*");
-        out << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        out << LangText(parts[i]) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return out;
 }

@@ -1,14 +1,81 @@
 #include "services/ui/formlangmanager.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QWidget>
 
 #include "platform/prompt.h"
 #include "services/ui/components.h"
 
-TFormLangManager::TFormLangManager(QObject* parent) : TLangManager(parent) {}
+TFormLangManager::TFormLangManager(QObject* parent)
+    : TLangManager(parent), QtTranslationsDir(QLibraryInfo::path(QLibraryInfo::TranslationsPath)) {}
 
-TFormLangManager::~TFormLangManager() = default;
+TFormLangManager::~TFormLangManager() {
+    if (rowsTranslator_)
+        QCoreApplication::removeTranslator(rowsTranslator_.get());
+    if (qtTranslator_)
+        QCoreApplication::removeTranslator(qtTranslator_.get());
+}
+
+bool TFormLangManager::QtTranslated() const { return qtTranslator_ != nullptr; }
+
+namespace {
+
+// Interface texts by value: a first-language row's text gives the row's text
+// in the current language.
+class TRowsTranslator : public QTranslator {
+public:
+    explicit TRowsTranslator(const TLangManager& langs) : langs_(langs) {}
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override {
+        if (!context || !sourceText || qstrcmp(context, kLangRowsContext) != 0 || langs_.CurrentLang() <= 0)
+            return {};
+        const int row = langs_.FindRow(0, QString::fromUtf8(sourceText));
+        return row < 0 ? QString() : langs_.RowText(langs_.CurrentLang(), row);
+    }
+
+private:
+    const TLangManager& langs_;
+};
+
+// The language a language file's name stands for ("Russian"); C when none.
+QLocale::Language languageNamed(const QString& name) {
+    for (int l = QLocale::AnyLanguage + 1; l <= QLocale::LastLanguage; ++l) {
+        const auto language = static_cast<QLocale::Language>(l);
+        if (QLocale::languageToString(language).compare(name, Qt::CaseInsensitive) == 0)
+            return language;
+    }
+    return QLocale::C;
+}
+
+} // namespace
+
+void TFormLangManager::loadQtTranslation() {
+    if (rowsTranslator_)
+        QCoreApplication::removeTranslator(rowsTranslator_.get());
+    else
+        rowsTranslator_ = std::make_unique<TRowsTranslator>(*this);
+    QCoreApplication::installTranslator(rowsTranslator_.get());
+    const int current = CurrentLang();
+    const QString name = current >= 0 && current < LanguageCount() ? LanguageNames().at(current) : QString();
+    if (name == qtTranslationLang_)
+        return;
+    qtTranslationLang_ = name;
+    if (qtTranslator_) {
+        QCoreApplication::removeTranslator(qtTranslator_.get());
+        qtTranslator_.reset();
+    }
+    // English is what Qt speaks already.
+    const QLocale::Language language = languageNamed(name);
+    if (language == QLocale::C || language == QLocale::English)
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"), QtTranslationsDir) &&
+        QCoreApplication::installTranslator(translator.get()))
+        qtTranslator_ = std::move(translator);
+}
 
 void TFormLangManager::TranslateAllForms() {
     if (!Loaded())
@@ -71,6 +138,7 @@ void TFormLangManager::TranslateForm(QWidget* form, int sourceLang) {
 void TFormLangManager::RetranslateForms() {
     if (!Loaded())
         return;
+    loadQtTranslation();
     for (const PairList& pairs : forms_) {
         for (const TTranslatePair& pair : pairs) {
             QObject* c = pair.Component.data();

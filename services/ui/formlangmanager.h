@@ -6,6 +6,7 @@
 
 #include "services/langmanager.h"
 
+class QTranslator;
 class QWidget;
 
 // One translatable component of a registered window and its row in the text
@@ -35,9 +36,25 @@ public:
     void TranslateForm(QWidget* form, int sourceLang);
     void RetranslateForms() override;
 
+    // Folder of Qt's own translations ("qtbase_<language>.qm"): Qt's
+    // translations folder after construction.
+    QString QtTranslationsDir;
+    // True while Qt's own texts (standard buttons, file dialogs, context
+    // menus) follow a translation into the current language.
+    bool QtTranslated() const;
+
     using PairList = std::vector<TTranslatePair>;
     const std::vector<PairList>& RegisteredForms() const { return forms_; }
 
 private:
+    // Puts Qt's own translation for the current language in place of the
+    // previous one; without one Qt's texts stay English, without a word.
+    void loadQtTranslation();
+
     std::vector<PairList> forms_;
+    std::unique_ptr<QTranslator> qtTranslator_;
+    // Gives LangText its texts; put in place anew at every change of language,
+    // so that windows hear of the change.
+    std::unique_ptr<QTranslator> rowsTranslator_;
+    QString qtTranslationLang_;
 };

@@ -2,17 +2,21 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QDateTimeEdit>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeView>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -67,6 +71,45 @@ void setActionChecked(QAction* a, bool checked) {
     group->setExclusionPolicy(policy);
 }
 
+// Marks a window that was shown at least once, and one whose place came from the file.
+const char* const kShownProperty = "settingsShown";
+const char* const kPlacedProperty = "settingsPlaced";
+
+// The frame the window manager put around a window, from its own frame when
+// known, else from another shown window's; none without frames.
+QMargins frameMargins(const QWidget* w) {
+    auto of = [](const QWidget* x) {
+        const QRect f = x->frameGeometry();
+        const QRect g = x->geometry();
+        return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+    };
+    if (w->isVisible() && !of(w).isNull())
+        return of(w);
+    for (const QWidget* other : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = other->windowType();
+        if (other != w && other->isVisible() && (type == Qt::Window || type == Qt::Dialog) && !of(other).isNull())
+            return of(other);
+    }
+    return {};
+}
+
+QList<QRect> availableAreas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    return areas;
+}
+
+// Puts a window whose title bar is off every screen back on the nearest one.
+void keepOnScreen(QWidget* w) {
+    if (!w->isWindow()) // a page docked into another window
+        return;
+    const QRect now = w->geometry();
+    const QRect placed = TSettingsManager::PlaceOnScreen(now, frameMargins(w), availableAreas());
+    if (placed != now)
+        w->setGeometry(placed);
+}
+
 int toInt(qint64 v) {
     if (v < std::numeric_limits<int>::min())
         return std::numeric_limits<int>::min();
@@ -103,13 +146,69 @@ void TSettingsManager::ReleaseOptionsFile() {
 }
 
 void TSettingsManager::SaveForm(QWidget* form) {
+    if (form)
+        watchShowing(form);
     if (file_ && form)
         SaveComponent(form->objectName(), QString(), true, form, form);
 }
 
 void TSettingsManager::LoadForm(QWidget* form) {
+    if (form)
+        watchShowing(form);
     if (file_ && form)
         LoadComponent(form->objectName(), QString(), true, form, form);
+}
+
+void TSettingsManager::watchShowing(QWidget* form) {
+    if (form->property(kShownProperty).isValid())
+        return;
+    form->setProperty(kShownProperty, form->isVisible());
+    form->installEventFilter(this);
+}
+
+bool TSettingsManager::WasShown(const QWidget* form) {
+    return form->isVisible() || form->property(kShownProperty).toBool();
+}
+
+bool TSettingsManager::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w->isWindow()) {
+            w->setProperty(kShownProperty, true);
+            // Placed from the file while hidden: now other windows tell how
+            // tall a title bar is.
+            if (w->property(kPlacedProperty).toBool() && !(w->windowState() & Qt::WindowMaximized))
+                keepOnScreen(w);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QRect TSettingsManager::PlaceOnScreen(const QRect& stored, const QMargins& frame, const QList<QRect>& available) {
+    if (available.isEmpty())
+        return stored;
+    const QRect outer = stored.marginsAdded(frame);
+    // The title bar (with no frame, the client area's top row) must lie
+    // within an area, wide enough to be taken with the mouse.
+    const QRect titleBar(outer.left(), outer.top(), outer.width(), std::max(frame.top(), 1));
+    const int grip = std::min(titleBar.width(), 40);
+    for (const QRect& area : available)
+        if (titleBar.top() >= area.top() && titleBar.bottom() <= area.bottom() &&
+            area.intersected(titleBar).width() >= grip)
+            return stored;
+    // The nearest area: least distance from the window's centre.
+    const QPoint centre = outer.center();
+    auto distance = [&](const QRect& a) {
+        const int dx = std::max({a.left() - centre.x(), 0, centre.x() - a.right()});
+        const int dy = std::max({a.top() - centre.y(), 0, centre.y() - a.bottom()});
+        return qint64(dx) * dx + qint64(dy) * dy;
+    };
+    const QRect area = *std::min_element(available.begin(), available.end(),
+                                         [&](const QRect& a, const QRect& b) { return distance(a) < distance(b); });
+    auto fit = [](int pos, int size, int lo, int span) { return size >= span ? lo : std::clamp(pos, lo, lo + span - size); };
+    const QPoint at(fit(outer.left(), outer.width(), area.left(), area.width()),
+                    fit(outer.top(), outer.height(), area.top(), area.height()));
+    return QRect(at + QPoint(frame.left(), frame.top()), stored.size());
 }
 
 namespace {
@@ -181,10 +280,14 @@ void TSettingsManager::saveKeys(const QString& section, const QString& path, QOb
         const int stateValue = state & Qt::WindowMaximized ? 2 : state & Qt::WindowMinimized ? 1 : 0;
         ini.writeInteger(section, QStringLiteral("WindowState"), stateValue);
         if (stateValue != 2) {
-            ini.writeInteger(section, QStringLiteral("Left"), w->x());
-            ini.writeInteger(section, QStringLiteral("Top"), w->y());
-            ini.writeInteger(section, QStringLiteral("Width"), w->width());
-            ini.writeInteger(section, QStringLiteral("Height"), w->height());
+            const QRect client = w->geometry();
+            // A window never shown has no place of its own yet: the stored one stays.
+            if (WasShown(w)) {
+                ini.writeInteger(section, QStringLiteral("Left"), client.x());
+                ini.writeInteger(section, QStringLiteral("Top"), client.y());
+            }
+            ini.writeInteger(section, QStringLiteral("Width"), client.width());
+            ini.writeInteger(section, QStringLiteral("Height"), client.height());
         }
         break;
     }
@@ -270,14 +373,21 @@ void TSettingsManager::loadKeys(const QString& section, const QString& path, QOb
             qint64 v = 0;
             return bw::IniFile::parseInteger(ini.readString(section, QLatin1String(name)), v) ? toInt(v) : current;
         };
-        const int left = bound("Left", w->x());
-        const int top = bound("Top", w->y());
-        const int width = bound("Width", w->width());
-        const int height = bound("Height", w->height());
+        // The client rectangle, as saved: geometry() and setGeometry() leave
+        // the frame out alike.
+        const QRect now = w->geometry();
+        const QRect stored(bound("Left", now.x()), bound("Top", now.y()), bound("Width", now.width()),
+                           bound("Height", now.height()));
         const qint64 state = ini.readInteger(section, QStringLiteral("WindowState"), 0);
         w->setWindowState(Qt::WindowNoState);
-        w->move(left, top);
-        w->resize(width, height);
+        if (ini.valueExists(section, QStringLiteral("Left")) || ini.valueExists(section, QStringLiteral("Top"))) {
+            w->setProperty(kPlacedProperty, true);
+            w->setGeometry(stored);
+            keepOnScreen(w);
+        } else {
+            // No place stored: the window manager (or the dialog's owner) places it.
+            w->resize(stored.size());
+        }
         if (state == 2)
             w->setWindowState(Qt::WindowMaximized);
         else if (state == 1)

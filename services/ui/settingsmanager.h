@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
+#include <QMargins>
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -19,6 +22,9 @@ inline constexpr int kFixedItemsTag = 2;
 // and check lists its tag) decides what is stored. One section per window,
 // named after the window; keys are "." paths through frames plus a suffix per
 // kind. Components without a name have no key of their own and are skipped.
+// A window's bounds are its client rectangle ("Left", "Top", "Width",
+// "Height"), stored and restored as the same geometry so that a window comes
+// back where it was, whatever frame the window manager puts around it.
 class TSettingsManager : public QObject {
     Q_OBJECT
 public:
@@ -57,7 +63,21 @@ public:
     // a check list tagged kFixedItemsTag keeps its items and ignores such a text.
     static void CommaTextToCheckedItems(const QStringList& list, TCheckListBox* box);
 
+    // Where a window with the client rectangle stored goes: the same
+    // rectangle while its title bar (margins: the frame around the client
+    // area) lies on one of the available screen areas, else moved onto the
+    // nearest of them. No areas leave it where it is.
+    static QRect PlaceOnScreen(const QRect& stored, const QMargins& frame, const QList<QRect>& available);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Watches the window's first showing: a window never shown has no
+    // position of its own to store.
+    void watchShowing(QWidget* form);
+    static bool WasShown(const QWidget* form);
+
     void walk(const QString& section, const QString& prefix, bool isRoot, QObject* component, QObject* owner,
               bool saving);
     void saveKeys(const QString& section, const QString& path, QObject* component, int kind);

@@ -9,8 +9,10 @@
 #include "platform/appdirs.h"
 #include "platform/inifile.h"
 #include "services/ui/components.h"
+#include "services/ui/formlangmanager.h"
 #include "tests/app/recordingreport.h"
 #include "tests/app/ui/listclicks.h"
+#include "tests/support/languages.h"
 #include "tests/support/screens.h"
 #include "tests/support/testutil.h"
 
@@ -152,4 +154,44 @@ TEST_F(BuiltInPluginsTest, ParentDestroyedFirst) {
     EXPECT_TRUE(plugin.HideConfig());
     EXPECT_FALSE(plugin.ShowConfig(nullptr));
     EXPECT_EQ(Stored("HTML to text.ini"), "1");
+}
+
+// In Russian the panels show their options and the report lines their words
+// in Russian; what is stored and compared stays the options' own texts. The
+// panels follow a change of language while shown.
+TEST_F(BuiltInPluginsTest, PanelsAndReportLinesFollowTheLanguage) {
+    TFormLangManager langs;
+    ASSERT_TRUE(test::useShippedLanguages(langs, 1));
+    TSimpleChanger changer;
+    THTMLToText html;
+    const struct {
+        TCheckListPlugin* plugin;
+        const TPluginOption* options;
+        int count;
+    } kinds[] = {{&changer, SimpleChangerOperations, SimpleChangerOptionCount},
+                 {&html, HtmlToTextOptions, HtmlToTextOptionCount}};
+    for (const auto& kind : kinds) {
+        kind.plugin->ShowConfig(&parent);
+        TCheckListBox& panel = *kind.plugin->Panel();
+        for (int i = 0; i < kind.count; ++i) {
+            const QString own = QString::fromLatin1(kind.options[i].Text);
+            EXPECT_EQ(panel.ItemText(i), own);
+            EXPECT_NE(panel.item(i)->text(), own) << kind.options[i].Text;
+        }
+    }
+    EXPECT_TRUE(changer.Panel()->item(1)->text().endsWith("(#13#10 -> #10)"));
+
+    test::RecordingReport report;
+    const QString file = writeFile("a.txt", "  a  \n");
+    for (int i : {0, 2, 3, 4})
+        changer.Panel()->SetChecked(i, true);
+    EXPECT_TRUE(changer.Process(TInfo{file, true, &report}));
+    EXPECT_EQ(report.lines, QStringList({file + " #10 -> #13#10", file + " пробелы в начале строк удалены",
+                                         file + " пробелы в конце строк удалены",
+                                         file + " несколько пустых строк заменены одной"}));
+
+    langs.SetCurrentLang(0);
+    QApplication::processEvents(); // windows hear of the change from the event loop
+    EXPECT_EQ(changer.Panel()->item(2)->text(), "Trim left");
+    EXPECT_EQ(html.Panel()->item(0)->text(), "Preserve line breaks");
 }

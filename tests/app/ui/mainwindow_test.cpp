@@ -3,7 +3,9 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +19,7 @@
 #include "files/ui/fpfilemanager.h"
 #include "platform/ui/chooser.h"
 #include "rules/ui/feditsrinfo.h"
+#include "rules/ui/foptionframes.h"
 #include "rules/ui/fpsrmanager.h"
 #include "app/ui/foreport.h"
 #include "app/ui/gaugeview.h"
@@ -268,21 +271,47 @@ TEST_F(RunFromTheWindow, ClosingTheWindowMidRunStopsTheRun) {
     const QString b = AddFile("b.txt", "cat\n");
     rules.rules.emplace_back(true, MakeRule("cat", "dog", true));
     prompt.push(Answer::Yes); // stop the operation
+    bool stillWaiting = false;
     Every([&] {
         if (!Process().isVisible())
             return;
-        if (prompt.asked().empty())
-            main->close(); // by the title bar: asks like Stop
+        if (prompt.asked().empty()) {
+            main->close(); // by the title bar, while the processing window waits: asks like Stop
+            return;
+        }
+        // Yes ends the wait as Abort does; a wait that goes on is answered to end the test.
+        stillWaiting = true;
         Process().AYes->trigger();
     });
     main->AStart->trigger();
     QApplication::processEvents();
-    EXPECT_EQ(readFile(a), "dog\n"); // the file under way is finished
+    EXPECT_FALSE(stillWaiting);
+    EXPECT_EQ(readFile(a), "cat\n"); // the file under way is left as it was
     EXPECT_EQ(readFile(b), "cat\n");
     EXPECT_FALSE(main->Run().Running());
     EXPECT_FALSE(main->isVisible());
     ASSERT_EQ(prompt.asked().size(), 1u);
     EXPECT_EQ(prompt.asked().front().buttons, Buttons::YesNo);
+}
+
+TEST_F(RunFromTheWindow, NoToTheCloseQuestionLeavesTheWaitAsItWas) {
+    Start();
+    const QString a = AddFile("a.txt", "cat\n");
+    rules.rules.emplace_back(true, MakeRule("cat", "dog", true));
+    prompt.push(Answer::No); // go on with the run
+    Every([&] {
+        if (!Process().isVisible())
+            return;
+        if (prompt.asked().empty())
+            main->close();
+        else
+            Process().AYes->trigger();
+    });
+    main->AStart->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(readFile(a), "dog\n");
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(prompt.asked().size(), 1u);
 }
 
 TEST_F(RunFromTheWindow, NothingReentersTheRunAtItsPumps) {
@@ -374,6 +403,16 @@ TEST_F(RunFromTheWindow, PagesInBothLanguages) {
             QApplication::processEvents();
             saveScreen(*main, QStringLiteral("FMain_%1_%2").arg(main->PCOperation->currentWidget()->objectName()).arg(lang));
         }
+        // "Automatic" shows in the language in every code-page list; the rule
+        // dialog's list keeps the page's own name for what it stores.
+        const QString automatic = lang ? "Автоматически" : "Automatic";
+        QListWidget& sources = *main->FConvert1->LBCP1;
+        EXPECT_EQ(sources.item(sources.count() - 1)->text(), automatic);
+        TCheckListBox& pages = *program->FEditSRInfo->FOFind->CLBCP;
+        const int row = pages.IndexOf("Automatic");
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(pages.item(row)->text(), automatic);
+        EXPECT_GE(Process().CBCP->findText(automatic), 0);
     }
     EXPECT_TRUE(prompt.asked().empty());
 }

@@ -76,6 +76,9 @@ TEST_F(FAboutTest, Pictures) {
         donate.show();
         EXPECT_FALSE(test::saveScreen(about, QStringLiteral("about_%1").arg(lang)).isEmpty());
         EXPECT_FALSE(test::saveScreen(donate, QStringLiteral("donate_%1").arg(lang)).isEmpty());
+        // Their titles too, although the windows are never registered.
+        EXPECT_EQ(about.windowTitle(), language ? "О программе" : "About");
+        EXPECT_EQ(donate.windowTitle(), language ? "Поддержать Brindlewick" : "Support Brindlewick");
     }
 }
 

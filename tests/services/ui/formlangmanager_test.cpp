@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -7,7 +9,9 @@
 #include <memory>
 
 #include "services/ui/components.h"
+#include "services/ui/datamodule.h"
 #include "services/ui/formlangmanager.h"
+#include "tests/support/languages.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
@@ -98,4 +102,52 @@ TEST_F(FormLangManagerTest, DestroyedComponentsAreSkipped) {
     form.reset();
     lm.SetCurrentLang(0);
     EXPECT_TRUE(prompt.asked().empty());
+}
+
+// Qt's own texts (here a standard button's) follow the chosen language
+// through Qt's translation, and go back to English with it.
+TEST_F(FormLangManagerTest, QtsOwnTextsFollowTheLanguage) {
+    auto yes = [] {
+        QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::No);
+        return box.button(QDialogButtonBox::Yes)->text();
+    };
+    ASSERT_TRUE(QFileInfo::exists(lm.QtTranslationsDir + "/qtbase_ru.qm")) << "qt6-translations-l10n";
+    ASSERT_TRUE(lm.LoadLanguages());
+    EXPECT_EQ(yes(), "&Yes");
+    lm.SetCurrentLang(1);
+    EXPECT_TRUE(lm.QtTranslated());
+    EXPECT_EQ(yes(), "&Да");
+    lm.SetCurrentLang(0);
+    EXPECT_FALSE(lm.QtTranslated());
+    EXPECT_EQ(yes(), "&Yes");
+}
+
+TEST_F(FormLangManagerTest, WithoutQtsTranslationQtsTextsStayEnglishWithoutAWord) {
+    lm.QtTranslationsDir = path("none");
+    ASSERT_TRUE(lm.LoadLanguages());
+    lm.SetCurrentLang(1);
+    EXPECT_FALSE(lm.QtTranslated());
+    QDialogButtonBox box(QDialogButtonBox::Yes);
+    EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text(), "&Yes");
+    EXPECT_EQ(lm.GetText("szA"), "а");
+    EXPECT_TRUE(prompt.asked().empty());
+}
+
+// Texts shown by code without windows of its own (code-page names, the file
+// dialogs' filters) follow the language through LangText.
+TEST(LangTextTest, TextsOutsideWindowsFollowTheLanguage) {
+    TFormLangManager lm;
+    ASSERT_TRUE(test::useShippedLanguages(lm, 1));
+    TOpenDialogSettings od;
+    od.Filter = "All Files|*.*";
+    const struct {
+        QString text, russian;
+    } rows[] = {{"Automatic", "Автоматически"}, {"All files (*)", "Все файлы (*)"}, {"Win-1251", "Win-1251"}};
+    for (const auto& row : rows)
+        EXPECT_EQ(LangText(row.text), row.russian) << row.text.toStdString();
+    EXPECT_EQ(od.NameFilters(), QStringList{"Все файлы (*)"});
+    lm.SetCurrentLang(0);
+    for (const auto& row : rows)
+        EXPECT_EQ(LangText(row.text), row.text);
+    EXPECT_EQ(od.NameFilters(), QStringList{"All Files (*)"});
 }

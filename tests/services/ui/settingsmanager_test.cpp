@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QApplication>
+#include <QScreen>
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QDateEdit>
@@ -107,6 +109,7 @@ protected:
 TEST_F(SettingsManagerTest, KeysByKindAndPathThroughFramesRoundTrip) {
     Window w;
     w.form.setGeometry(10, 20, 300, 200);
+    w.form.show(); // a window stores its place once it has been shown
     w.cb->setChecked(true);
     w.rb2->setChecked(true);
     w.rg->SetItemIndex(2);
@@ -176,6 +179,7 @@ TEST_F(SettingsManagerTest, KeysByKindAndPathThroughFramesRoundTrip) {
     other.SetFileName(path("Brindlewick.ini"));
     Window back;
     other.LoadForm(&back.form);
+    back.form.show();
     other.OptionsFile()->eraseSection("FTest");
     other.SaveForm(&back.form);
     EXPECT_EQ(section(*other.OptionsFile(), "FTest"), saved);
@@ -299,6 +303,85 @@ TEST_F(SettingsManagerTest, FileNameChangesFlushAndReleaseWritesNothing) {
     sm.ReleaseOptionsFile();
     sm.SetFileName(path("c.ini"));
     EXPECT_FALSE(exists(path("b.ini")));
+}
+
+// Each start restores the window hidden, shows it, and saves it at the end:
+// the place stored is the place restored, however wide the frame is.
+TEST_F(SettingsManagerTest, TenStartsLeaveTheStoredPlaceAsItWas) {
+    ini().setText("[FTest]\nWindowState=0\nLeft=211\nTop=191\nWidth=320\nHeight=240\n");
+    for (int start = 0; start < 10; ++start) {
+        Window w;
+        sm.LoadForm(&w.form);
+        w.form.show();
+        QApplication::processEvents();
+        EXPECT_EQ(w.form.geometry(), QRect(211, 191, 320, 240)) << "start " << start;
+        sm.SaveForm(&w.form);
+        EXPECT_EQ(value("Left") + "," + value("Top") + "," + value("Width") + "," + value("Height"),
+                  "211,191,320,240")
+            << "start " << start;
+    }
+}
+
+TEST_F(SettingsManagerTest, AWindowNeverShownKeepsTheStoredPlace) {
+    ini().setText("[FTest]\nWindowState=0\nLeft=300\nTop=200\nWidth=420\nHeight=250\n");
+    {
+        Window w; // made and saved, never shown
+        w.form.setGeometry(0, 0, 100, 100);
+        sm.SaveForm(&w.form);
+    }
+    EXPECT_EQ(value("Left"), "300");
+    EXPECT_EQ(value("Top"), "200");
+    EXPECT_EQ(value("Width"), "100"); // its size is its own
+    EXPECT_EQ(value("WindowState"), "0");
+    {
+        Window w; // restored, shown, hidden again: its place is its own now
+        sm.LoadForm(&w.form);
+        w.form.show();
+        QApplication::processEvents();
+        w.form.move(w.form.pos() + QPoint(10, 5));
+        w.form.hide();
+        sm.SaveForm(&w.form);
+    }
+    EXPECT_EQ(value("Left"), "310");
+    EXPECT_EQ(value("Top"), "205");
+}
+
+// Stored places whose title bar lies off the offscreen screen (800 x 800)
+// come back onto it; the others stay.
+TEST_F(SettingsManagerTest, AStoredPlaceOffEveryScreenComesBackOntoTheNearest) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Row {
+        QRect stored;
+        QRect expected;
+    } rows[] = {
+        {{100, 50, 300, 200}, {100, 50, 300, 200}},
+        {{0, -500, 300, 200}, {0, area.top(), 300, 200}},
+        {{5000, 100, 300, 200}, {area.right() + 1 - 300, 100, 300, 200}},
+        {{-2000, -2000, 300, 200}, {area.left(), area.top(), 300, 200}},
+        {{100, 10000, 300, 200}, {100, area.bottom() + 1 - 200, 300, 200}},
+        {{-280, 100, 300, 200}, {area.left(), 100, 300, 200}}, // 20 pixels of title bar are too few to take
+    };
+    for (const Row& row : rows) {
+        const QRect& r = row.stored;
+        ini().setText(QStringLiteral("[FTest]\nLeft=%1\nTop=%2\nWidth=%3\nHeight=%4\n")
+                          .arg(r.x())
+                          .arg(r.y())
+                          .arg(r.width())
+                          .arg(r.height()));
+        Window w;
+        sm.LoadForm(&w.form);
+        EXPECT_EQ(w.form.geometry(), row.expected) << r.x() << "," << r.y();
+    }
+
+    // With a frame: the title bar above the client area counts, and the
+    // nearest of two screens takes the window.
+    const QList<QRect> screens{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1024, 768)};
+    const QMargins frame(1, 20, 1, 1);
+    EXPECT_EQ(TSettingsManager::PlaceOnScreen(QRect(100, 0, 300, 200), frame, screens), QRect(100, 20, 300, 200));
+    EXPECT_EQ(TSettingsManager::PlaceOnScreen(QRect(100, 20, 300, 200), frame, screens), QRect(100, 20, 300, 200));
+    EXPECT_EQ(TSettingsManager::PlaceOnScreen(QRect(2000, 900, 300, 200), frame, screens),
+              QRect(2000, 768 - 201, 300, 200));
+    EXPECT_EQ(TSettingsManager::PlaceOnScreen(QRect(5, 5, 300, 200), frame, {}), QRect(5, 5, 300, 200));
 }
 
 TEST(CheckedItemsTest, CommaTextBothWays) {
