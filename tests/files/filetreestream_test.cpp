@@ -102,11 +102,12 @@ TEST(FileTreeStream, RoundTripsNamesSettingsMarksAndExpansion) {
     EXPECT_EQ(save(back), bytes);
 
     // Marks other than include and exclude read as none; a data text without settings field reads.
-    EXPECT_EQ(load(back, block(record("a\t0\t7\t\t") + record("b\t1\t2"), 2)), QString());
-    EXPECT_EQ(back.Top(0)->Data.StateIndex, -1);
-    EXPECT_EQ(back.Top(1)->Data.StateIndex, 2);
-    EXPECT_TRUE(back.IsFolder(back.Top(1)));
-    EXPECT_TRUE(back.Top(1)->Data.Settings.isEmpty());
+    EXPECT_EQ(load(back, block(record("/\t1\t-1\t\t", {record("a\t0\t7\t\t"), record("b\t1\t2")}), 1)),
+              QString());
+    EXPECT_EQ(back.Top(0)->Child(0)->Data.StateIndex, -1);
+    EXPECT_EQ(back.Top(0)->Child(1)->Data.StateIndex, 2);
+    EXPECT_TRUE(back.IsFolder(back.Top(0)->Child(1)));
+    EXPECT_TRUE(back.Top(0)->Child(1)->Data.Settings.isEmpty());
 }
 
 class FileTreeStreamDisk : public test::TempDirTest {};
@@ -229,5 +230,37 @@ TEST(FileTreeStream, DamagedBlocksNeverCrash) {
             b[rng() % b.size()] = char(rng());
         TFileVTreeView t;
         load(t, b);
+    }
+}
+
+// Paths in the tree are absolute: every top-level node is the root "/", so a
+// block whose top node is anything else (a relative path) is refused whole.
+TEST(FileTreeStream, BlocksWhoseTopNodeIsNotTheRootAreRefused) {
+    const QString wrong = "Unable to load tree structure, the format is wrong.";
+    const QByteArray root = record("/\t1\t-1\t\t", {record("a\t0\t1\t\t")});
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        QString message;
+    } cases[] = {
+        {"root", block(root, 1), QString()},
+        {"relative folder", block(record("rel\t1\t-1\t\t", {record("a\t0\t1\t\t")}), 1), wrong},
+        {"relative added folder", block(record("rel\t1\t1\tRecursive=-1\t"), 1), wrong},
+        {"relative file", block(record("x.txt\t0\t1\t\t"), 1), wrong},
+        {"root, then a relative one", block(root + record("rel\t1\t-1\t\t", {record("b\t0\t1\t\t")}), 2), wrong},
+        {"root that is a file", block(record("/\t0\t1\t\t"), 1), wrong},
+    };
+    for (const Case& c : cases) {
+        TFileVTreeView tree;
+        tree.AddPath("/keep/me", 0, QString(), 1);
+        const QStringList before = dumpTree(tree);
+        EXPECT_EQ(load(tree, c.bytes), c.message) << c.what;
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(dumpTree(tree), before) << c.what;
+        }
+        QStringList files;
+        tree.GetFileList(files);
+        for (const QString& f : files)
+            EXPECT_TRUE(f.startsWith('/')) << c.what << ": " << f.toStdString();
     }
 }
