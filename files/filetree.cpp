@@ -321,9 +321,13 @@ void TFileVTreeView::AddFolder(const QString& path) {
         return;
     node->Data.StateIndex = IncludeStateIndex;
     if (viewMode_ == ftvmFull) {
+        // The folder is scanned anew, and with it every added, include-marked
+        // folder below it, as a switch to Full view would: one that its new
+        // settings no longer reach keeps its scanned files all the same.
         Busy busy(*this);
         RemoveUnmarked(node, -1);
-        ScanFolder(node, GetNodePath(node));
+        filters_.clear();
+        showFullBelow(node);
     }
 }
 
@@ -411,6 +415,10 @@ void TFileVTreeView::scan(TFileNode* start, const QString& folderPath, std::vect
 void TFileVTreeView::ShowFull() {
     Batch batch(*this);
     filters_.clear();
+    showFullBelow(nullptr);
+}
+
+void TFileVTreeView::showFullBelow(TFileNode* top) {
     std::unordered_set<const TFileNode*> done;
     std::vector<TFileNode*> scanned;
     struct Item {
@@ -418,9 +426,13 @@ void TFileVTreeView::ShowFull() {
         QString path; // folder path with a trailing '/'
     };
     std::vector<Item> stack;
-    for (auto it = root_.children_.rbegin(); it != root_.children_.rend(); ++it) {
-        const QString& name = (*it)->Data.Name;
-        stack.push_back({it->get(), name == QLatin1String("/") ? name : name + QLatin1Char('/')});
+    if (top) {
+        stack.push_back({top, GetNodePath(top)});
+    } else {
+        for (auto it = root_.children_.rbegin(); it != root_.children_.rend(); ++it) {
+            const QString& name = (*it)->Data.Name;
+            stack.push_back({it->get(), name == QLatin1String("/") ? name : name + QLatin1Char('/')});
+        }
     }
     while (!stack.empty()) {
         Item item = std::move(stack.back());

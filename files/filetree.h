@@ -110,7 +110,8 @@ public:
     // Adds the files of a plain list; throws bw::Error when it cannot be read.
     void LoadPlainList(const QString& fileName);
     // Adds (or updates) a folder with the working filter's text as its
-    // settings, marked include; in Full view it is scanned at once.
+    // settings, marked include; in Full view it is scanned at once, and so
+    // are the added, include-marked folders below it.
     void AddFolder(const QString& path);
     // Adds what the filter in force lets through below the folder at
     // folderPath: the filter of the nearest folder at or above node that has
@@ -187,6 +188,9 @@ private:
     const TFileFilter& filterFor(const QString& settings);
     void walkFiles(QStringList& list) const;
     void showFullBusy();
+    // Scans every added, include-marked folder at or below top (the whole
+    // tree for none) with its own settings.
+    void showFullBelow(TFileNode* top);
     void copyNodesFrom(const TFileVTreeView& other);
     void takeNodesFrom(TFileVTreeView& other);
     bool inSubtree(const TFileNode* node, const TFileNode* top) const;

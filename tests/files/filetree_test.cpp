@@ -301,6 +301,63 @@ TEST_F(FileTreeTest, FailuresOfScansAndChecks) {
     EXPECT_EQ(tree.GetNodePath(tree.Selected()), path("f/a.txt"));
 }
 
+// The list of files to process is the same whatever the view: re-adding a
+// folder (which is how its settings are edited) keeps the added folders
+// below it with their marks, settings and scanned files.
+TEST_F(FileTreeTest, ReAddingAFolderGivesTheSameFilesInEveryView) {
+    for (const char* f : {"A/y.htm", "A/x.txt", "A/C/u.htm", "A/C/s.txt", "A/B/w.htm", "A/B/v.txt", "A/B/D/t.htm",
+                          "A/E/r.htm"})
+        writeFile(f, "x");
+    struct Edit {
+        const char* what;
+        QStringList masks;
+        bool recursive;
+        QString suffix; // added to the folder's path
+        QStringList files;
+    };
+    const Edit edits[] = {
+        {"no longer recursive", {"*.htm"}, false, "", {"/A/B/D/t.htm", "/A/B/w.htm", "/A/E/r.htm", "/A/y.htm"}},
+        {"no longer recursive, path with a slash", {"*.htm"}, false, "/",
+         {"/A/B/D/t.htm", "/A/B/w.htm", "/A/E/r.htm", "/A/y.htm"}},
+        {"other masks", {"*.txt"}, true, "", {"/A/B/D/t.htm", "/A/B/w.htm", "/A/C/s.txt", "/A/E/r.htm", "/A/x.txt"}},
+        {"the same settings", {"*.htm"}, true, "", {"/A/B/D/t.htm", "/A/B/w.htm", "/A/E/r.htm", "/A/y.htm"}},
+        {"masks off, not recursive", {}, false, "",
+         {"/A/B/D/t.htm", "/A/B/w.htm", "/A/E/r.htm", "/A/x.txt", "/A/y.htm"}},
+    };
+    for (const Edit& e : edits) {
+        QStringList byView[2];
+        for (const TFTViewMode view : {ftvmBrief, ftvmFull}) {
+            SCOPED_TRACE(std::string(e.what) + (view == ftvmFull ? ", Full" : ", Brief"));
+            tree.Clear();
+            tree.SetViewMode(ftvmBrief);
+            useFilter({"*.htm"}, true);
+            tree.AddFolder(path("A"));
+            tree.AddFolder(path("A/B"));
+            // An added folder below a plain one, and a scanned file marked exclude.
+            tree.AddFolder(path("A/E"));
+            tree.SetViewMode(ftvmFull);
+            tree.SetNodeState(node("A/C/u.htm"), tree.ExcludeStateIndex);
+            tree.SetViewMode(view);
+            const QString bSettings = node("A/B")->Data.Settings;
+
+            useFilter(e.masks, e.recursive);
+            tree.AddFolder(path("A") + e.suffix);
+            byView[view] = fileList();
+            QStringList sorted = byView[view];
+            sorted.sort();
+            EXPECT_EQ(sorted, e.files);
+            ASSERT_NE(node("A/B"), nullptr);
+            EXPECT_EQ(node("A/B")->Data.StateIndex, tree.IncludeStateIndex);
+            EXPECT_EQ(node("A/B")->Data.Settings, bSettings);
+            EXPECT_EQ(node("A/E")->Data.StateIndex, tree.IncludeStateIndex);
+            // Switching views changes nothing either.
+            tree.SetViewMode(view == ftvmFull ? ftvmBrief : ftvmFull);
+            EXPECT_EQ(fileList(), byView[view]);
+        }
+        EXPECT_EQ(byView[ftvmFull], byView[ftvmBrief]) << e.what;
+    }
+}
+
 TEST(FileTreeDepth, DeepTreesNeedNoRecursion) {
     TFileVTreeView tree;
     QString deep;
