@@ -94,6 +94,20 @@ TEST(FileTreePaths, MarksAreKeptUnlessANewOneIsGiven) {
     EXPECT_EQ(tree.NodeCount(), 3u);
 }
 
+TEST(FileTreePaths, FileListsNeverTurnAFolderIntoAFile) {
+    TFileVTreeView tree;
+    tree.FileFilter.Recursive = true;
+    tree.AddFolder("/w/site");
+    const QString settings = tree.FileFilter.Text();
+    // The second line goes the quick way (same folder as the line before).
+    tree.AddFileList({"/w/site", "/w/a.txt", "/w/site", "/w/site/x.txt"});
+    TFileNode* site = tree.FindChild(tree.FindChild(tree.Top(0), "w"), "site");
+    ASSERT_NE(site, nullptr);
+    EXPECT_TRUE(tree.IsFolder(site));
+    EXPECT_EQ(site->Data.Settings, settings);
+    EXPECT_EQ(dumpTree(tree), QStringList({"/", "  w", "    site+*", "      x.txt+", "    a.txt+"}));
+}
+
 class FileTreeTest : public test::TempDirTest {
 protected:
     QString root() const { return dir_.path() + '/'; }
