@@ -264,3 +264,26 @@ TEST(FileTreeStream, BlocksWhoseTopNodeIsNotTheRootAreRefused) {
             EXPECT_TRUE(f.startsWith('/')) << c.what << ": " << f.toStdString();
     }
 }
+
+// A folder whose filter was given a mask holding a TAB: its settings text goes
+// through the stored block and back whole, and the folder still scans.
+TEST_F(FileTreeStreamDisk, FolderSettingsAlwaysComeBackFromTheBlock) {
+    writeFile("d/a.htm", "x");
+    writeFile("d/b.txt", "x");
+    TFileVTreeView tree;
+    tree.FileFilter.SetIMasks({"*.htm", "a\tb.htm", "c\x01"});
+    tree.FileFilter.IUseMasks = true;
+    tree.AddFolder(path("d"));
+    const QString settings = tree.FileFilter.Text();
+    TFileVTreeView back;
+    EXPECT_EQ(load(back, save(tree)), QString());
+    EXPECT_EQ(dumpTree(back), dumpTree(tree));
+    TFileNode* d = back.Top(0);
+    for (const QString& part : path("d").split('/', Qt::SkipEmptyParts))
+        d = d ? back.FindChild(d, part) : nullptr;
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->Data.Settings, settings);
+    QStringList files;
+    EXPECT_EQ(errorOf([&] { back.GetFileList(files); }), QString());
+    EXPECT_EQ(files, QStringList({path("d/a.htm")}));
+}
