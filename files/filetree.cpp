@@ -326,17 +326,35 @@ void TFileVTreeView::LoadPlainList(const QString& fileName) {
     // folder does; the runs of file lines between such lines go as one list.
     Batch batch(*this);
     bw::FolderProbe probe;
+    // The node of a line's folder serves the lines after it in the same
+    // folder, while the tree stays as it is (file lines wait in `files`).
+    QStringView lastFolderPath;
+    TFileNode* lastFolder = nullptr;
+    bool folderKnown = false;
+    auto lookUp = [&](const QString& p) -> TFileNode* {
+        const qsizetype slash = p.lastIndexOf(QLatin1Char('/'));
+        if (slash <= 0)
+            return findPath(p);
+        const QStringView folderPath = QStringView(p).first(slash);
+        if (!folderKnown || folderPath != lastFolderPath) {
+            lastFolder = findPath(folderPath.toString());
+            lastFolderPath = folderPath;
+            folderKnown = true;
+        }
+        return lastFolder ? findChild(lastFolder, QStringView(p).sliced(slash + 1)) : nullptr;
+    };
     std::vector<TFileNode*> folders;
     QString workingSettings;
     QStringList files;
     for (const QString& p : list.paths) {
-        TFileNode* known = findPath(p);
+        TFileNode* known = lookUp(p);
         if (!IsFolder(known) && !probe.isDirectory(p)) {
             files << p;
             continue;
         }
         AddFileList(files);
         files.clear();
+        folderKnown = false;
         // A folder the user added keeps its settings.
         QString settings = known ? known->Data.Settings : QString();
         if (settings.isEmpty()) {

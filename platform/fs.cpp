@@ -279,25 +279,30 @@ bool directoryExists(const QString& path) {
 
 namespace {
 
-// The encoded names of the folder's subfolders (links followed), sorted.
-std::vector<std::string> subfolderNames(const QString& parent) {
+// The encoded names of the folder's subfolders (links followed), sorted;
+// nothing when the folder is there but cannot be listed.
+std::optional<std::vector<std::string>> subfolderNames(const QString& parent) {
     std::vector<std::string> names;
-    if (DIR* dir = ::opendir(QFile::encodeName(parent).constData())) {
-        const int dirFd = ::dirfd(dir);
-        while (const dirent* de = ::readdir(dir)) {
-            const char* raw = de->d_name;
-            if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-                continue;
-            bool folder = de->d_type == DT_DIR;
-            if (de->d_type == DT_LNK || de->d_type == DT_UNKNOWN) {
-                struct stat st {};
-                folder = ::fstatat(dirFd, raw, &st, 0) == 0 && S_ISDIR(st.st_mode);
-            }
-            if (folder)
-                names.emplace_back(raw);
-        }
-        ::closedir(dir);
+    DIR* dir = ::opendir(QFile::encodeName(parent).constData());
+    if (!dir) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return names; // no folder, so no subfolders
+        return std::nullopt;
     }
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* de = ::readdir(dir)) {
+        const char* raw = de->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        bool folder = de->d_type == DT_DIR;
+        if (de->d_type == DT_LNK || de->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            folder = ::fstatat(dirFd, raw, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (folder)
+            names.emplace_back(raw);
+    }
+    ::closedir(dir);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -317,10 +322,12 @@ bool FolderProbe::isDirectory(const QString& path) {
         lastParent_ = &it->first;
         lastNames_ = &it->second;
     }
-    if (lastNames_->empty())
+    if (!*lastNames_)
+        return directoryExists(path); // a folder that cannot be listed may still be passed through
+    if ((*lastNames_)->empty())
         return false;
     const QByteArray name = QFile::encodeName(path.sliced(slash + 1));
-    return std::binary_search(lastNames_->begin(), lastNames_->end(),
+    return std::binary_search((*lastNames_)->begin(), (*lastNames_)->end(),
                               std::string_view(name.constData(), std::size_t(name.size())),
                               [](std::string_view a, std::string_view b) { return a < b; });
 }

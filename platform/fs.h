@@ -85,11 +85,12 @@ public:
     bool isDirectory(const QString& path);
 
 private:
-    // Folder -> the encoded names of its subfolders, sorted.
-    std::map<QString, std::vector<std::string>> subfolders_;
+    // Folder -> the encoded names of its subfolders, sorted; nothing for a
+    // folder that cannot be listed (each path is then asked about).
+    std::map<QString, std::optional<std::vector<std::string>>> subfolders_;
     // The entry of the folder asked about last.
     const QString* lastParent_ = nullptr;
-    const std::vector<std::string>* lastNames_ = nullptr;
+    const std::optional<std::vector<std::string>>* lastNames_ = nullptr;
 };
 
 // The read-only attribute: true when the path exists and its owner may not write it.
