@@ -195,12 +195,23 @@ bool parseFilterDate(const QString& text, double& day) {
 
 TFileFilter::TFileFilter() = default;
 
+bool TFileFilter::StorableMask(QStringView mask) {
+    for (QChar c : mask)
+        if (c.category() == QChar::Other_Control)
+            return false;
+    return true;
+}
+
 TFileFilter::MaskList TFileFilter::compile(const QStringList& masks) {
     MaskList list;
-    list.masks = masks;
+    list.masks.reserve(masks.size());
     list.compiled.reserve(std::size_t(masks.size()));
-    for (const QString& m : masks)
+    for (const QString& m : masks) {
+        if (!StorableMask(m))
+            continue;
         list.compiled.emplace_back(m);
+        list.masks << m;
+    }
     return list;
 }
 

@@ -73,11 +73,16 @@ public:
     const QStringList& IMasks() const { return include_.masks; }
     const QStringList& EMasks() const { return exclude_.masks; }
     // Take a copy of the list and compile it. A list with a mask that does not
-    // compile is not taken (the filter keeps its list) and the mask error is thrown.
+    // compile is not taken (the filter keeps its list) and the mask error is
+    // thrown. Masks that are not StorableMask are left out of the copy.
     void SetIMasks(const QStringList& masks);
     void SetEMasks(const QStringList& masks);
     // Compiles both lists again (they are always compiled when set).
     void CompileMasks();
+    // Whether a filter keeps the mask: one holding a control character never
+    // is, so no settings text (nor the stored tree, whose node data is
+    // TAB-separated) ever carries one.
+    static bool StorableMask(QStringView mask);
 
     QChar MaskDelimiter() const { return maskDelimiter_; }
     // Also the delimiter of both mask lists in the settings text.

@@ -281,6 +281,21 @@ TFileNode* TFileVTreeView::AddPath(const QString& path, std::int32_t imageIndex,
     return AddNode(node, parts.back().toString(), imageIndex, stateIndex, settings);
 }
 
+TFileNode* TFileVTreeView::findPath(const QString& path) const {
+    if (!path.startsWith(QLatin1Char('/')))
+        return nullptr;
+    TFileNode* node = FindChild(nullptr, QStringLiteral("/"));
+    const QStringView whole(path);
+    for (qsizetype i = 1; node && i < whole.size();) {
+        const qsizetype slash = whole.indexOf(QLatin1Char('/'), i);
+        const qsizetype end = slash < 0 ? whole.size() : slash;
+        if (end > i)
+            node = findChild(node, whole.sliced(i, end - i));
+        i = end + 1;
+    }
+    return node;
+}
+
 void TFileVTreeView::AddFileList(const QStringList& paths) {
     Batch batch(*this);
     // Lists hold the files of one folder together: the folder found for one
@@ -292,10 +307,12 @@ void TFileVTreeView::AddFileList(const QStringList& paths) {
         const qsizetype slash = p.lastIndexOf(QLatin1Char('/'));
         const QStringView name = QStringView(p).sliced(slash + 1);
         if (folder && slash > 0 && QStringView(p).first(slash) == lastFolder && StorableName(name)) {
-            AddNode(folder, name.toString(), 0, IncludeStateIndex, QString());
+            // A folder already in the tree never becomes a file.
+            if (!IsFolder(findChild(folder, name)))
+                AddNode(folder, name.toString(), 0, IncludeStateIndex, QString());
             continue;
         }
-        TFileNode* node = AddPath(p, 0, QString(), IncludeStateIndex);
+        TFileNode* node = IsFolder(findPath(p)) ? nullptr : AddPath(p, 0, QString(), IncludeStateIndex);
         folder = node && slash > 0 && !name.isEmpty() ? node->parent_ : nullptr;
         lastFolder = QStringView(p).first(std::max<qsizetype>(slash, 0));
     }
@@ -305,7 +322,54 @@ void TFileVTreeView::LoadPlainList(const QString& fileName) {
     const PlainFileList list = ReadPlainFileList(fileName);
     for (int i = 0; i < list.unreadable; ++i)
         noteSkipped(list.firstUnreadable);
-    AddFileList(list.paths);
+    // A line naming a folder (one in the tree, or one on disk) adds it as Add
+    // folder does; the runs of file lines between such lines go as one list.
+    Batch batch(*this);
+    bw::FolderProbe probe;
+    // The node of a line's folder serves the lines after it in the same
+    // folder, while the tree stays as it is (file lines wait in `files`).
+    QStringView lastFolderPath;
+    TFileNode* lastFolder = nullptr;
+    bool folderKnown = false;
+    auto lookUp = [&](const QString& p) -> TFileNode* {
+        const qsizetype slash = p.lastIndexOf(QLatin1Char('/'));
+        if (slash <= 0)
+            return findPath(p);
+        const QStringView folderPath = QStringView(p).first(slash);
+        if (!folderKnown || folderPath != lastFolderPath) {
+            lastFolder = findPath(folderPath.toString());
+            lastFolderPath = folderPath;
+            folderKnown = true;
+        }
+        return lastFolder ? findChild(lastFolder, QStringView(p).sliced(slash + 1)) : nullptr;
+    };
+    std::vector<TFileNode*> folders;
+    QString workingSettings;
+    QStringList files;
+    for (const QString& p : list.paths) {
+        TFileNode* known = lookUp(p);
+        if (!IsFolder(known) && !probe.isDirectory(p)) {
+            files << p;
+            continue;
+        }
+        AddFileList(files);
+        files.clear();
+        folderKnown = false;
+        // A folder the user added keeps its settings.
+        QString settings = known ? known->Data.Settings : QString();
+        if (settings.isEmpty()) {
+            if (workingSettings.isEmpty())
+                workingSettings = FileFilter.Text();
+            settings = workingSettings;
+        }
+        if (TFileNode* node = AddPath(p, CFolderImageIndex, settings, IncludeStateIndex)) {
+            node->Data.StateIndex = IncludeStateIndex;
+            folders.push_back(node);
+        }
+    }
+    AddFileList(files);
+    if (viewMode_ == ftvmFull && !folders.empty())
+        rescanAdded(folders);
 }
 
 void TFileVTreeView::AddFolder(const QString& path) {
@@ -320,11 +384,24 @@ void TFileVTreeView::AddFolder(const QString& path) {
     if (!node)
         return;
     node->Data.StateIndex = IncludeStateIndex;
-    if (viewMode_ == ftvmFull) {
-        Busy busy(*this);
+    if (viewMode_ == ftvmFull)
+        rescanAdded({node});
+}
+
+void TFileVTreeView::rescanAdded(const std::vector<TFileNode*>& folders) {
+    // Each folder is scanned anew, and with it every added, include-marked
+    // folder below it, as a switch to Full view would: one that its new
+    // settings no longer reach keeps its scanned files all the same. Marked
+    // nodes survive RemoveUnmarked, so the pointers stay good.
+    Busy busy(*this);
+    Batch batch(*this);
+    for (TFileNode* node : folders)
         RemoveUnmarked(node, -1);
-        ScanFolder(node, GetNodePath(node));
-    }
+    filters_.clear();
+    std::unordered_set<const TFileNode*> done;
+    for (TFileNode* node : folders)
+        if (!done.count(node))
+            showFullBelow(node, done);
 }
 
 // ---- scanning ----------------------------------------------------------------
@@ -412,15 +489,23 @@ void TFileVTreeView::ShowFull() {
     Batch batch(*this);
     filters_.clear();
     std::unordered_set<const TFileNode*> done;
+    showFullBelow(nullptr, done);
+}
+
+void TFileVTreeView::showFullBelow(TFileNode* top, std::unordered_set<const TFileNode*>& done) {
     std::vector<TFileNode*> scanned;
     struct Item {
         TFileNode* node;
         QString path; // folder path with a trailing '/'
     };
     std::vector<Item> stack;
-    for (auto it = root_.children_.rbegin(); it != root_.children_.rend(); ++it) {
-        const QString& name = (*it)->Data.Name;
-        stack.push_back({it->get(), name == QLatin1String("/") ? name : name + QLatin1Char('/')});
+    if (top) {
+        stack.push_back({top, GetNodePath(top)});
+    } else {
+        for (auto it = root_.children_.rbegin(); it != root_.children_.rend(); ++it) {
+            const QString& name = (*it)->Data.Name;
+            stack.push_back({it->get(), name == QLatin1String("/") ? name : name + QLatin1Char('/')});
+        }
     }
     while (!stack.empty()) {
         Item item = std::move(stack.back());

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 class QIODevice;
@@ -105,12 +106,16 @@ public:
     // holds no name.
     TFileNode* AddPath(const QString& path, std::int32_t imageIndex, const QString& settings,
                        std::int32_t stateIndex);
-    // Every path as a file marked include, in one update.
+    // Every path as a file marked include, in one update; a path naming a
+    // folder node is left alone.
     void AddFileList(const QStringList& paths);
-    // Adds the files of a plain list; throws bw::Error when it cannot be read.
+    // Adds the files of a plain list; a line naming a folder (in the tree or on
+    // disk) adds it as AddFolder does, keeping the settings it has. Throws
+    // bw::Error when the list cannot be read.
     void LoadPlainList(const QString& fileName);
     // Adds (or updates) a folder with the working filter's text as its
-    // settings, marked include; in Full view it is scanned at once.
+    // settings, marked include; in Full view it is scanned at once, and so
+    // are the added, include-marked folders below it.
     void AddFolder(const QString& path);
     // Adds what the filter in force lets through below the folder at
     // folderPath: the filter of the nearest folder at or above node that has
@@ -187,6 +192,15 @@ private:
     const TFileFilter& filterFor(const QString& settings);
     void walkFiles(QStringList& list) const;
     void showFullBusy();
+    // Scans every added, include-marked folder at or below top (the whole
+    // tree for none) with its own settings; done holds the folders scanned
+    // already, and gains those scanned here.
+    void showFullBelow(TFileNode* top, std::unordered_set<const TFileNode*>& done);
+    // Full view after folders were added or updated: each is cleared of its
+    // unmarked content and scanned again with the added folders below it.
+    void rescanAdded(const std::vector<TFileNode*>& folders);
+    // The node of an absolute path when the tree holds it; never adds.
+    TFileNode* findPath(const QString& path) const;
     void copyNodesFrom(const TFileVTreeView& other);
     void takeNodesFrom(TFileVTreeView& other);
     bool inSubtree(const TFileNode* node, const TFileNode* top) const;

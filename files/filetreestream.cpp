@@ -378,7 +378,8 @@ void TFileVTreeView::LoadFromStream(QIODevice& device) {
             fail("Stream data corrupt. A node's data chunk is missing.");
         const QString& name = f.node->Data.Name;
         const bool top = stack.size() == 1;
-        if (!(StorableName(name) || (top && name == QLatin1String("/"))))
+        // Paths are absolute: the only top-level node is the root folder "/".
+        if (top ? (name != QLatin1String("/") || !fresh.IsFolder(f.node)) : !StorableName(name))
             wrongFormat();
         QSet<QString>& siblings = top ? topNames : stack[stack.size() - 2].childNames;
         if (siblings.contains(name))

@@ -51,23 +51,37 @@ void SetFilterSide(TFileFilter& filter, bool include, const TFilterSide& side) {
     }
 }
 
-QString CheckNewMask(const QStringList& items, const QString& answer, QString& error) {
+bool UsableMask(const QString& mask, QString& error) {
     error.clear();
-    const QString mask = answer.trimmed();
-    if (mask.isEmpty())
-        return {};
     for (qsizetype i = 0; i < mask.size(); ++i) {
-        if (mask.at(i).category() == QChar::Other_Control) {
+        if (!TFileFilter::StorableMask(QStringView(mask).sliced(i, 1))) {
             error = bw::format(QStringLiteral("'%s' is an invalid mask at (%d)"), {mask, static_cast<int>(i + 1)});
-            return {};
+            return false;
         }
     }
     try {
         TFileMask compiled(mask);
     } catch (const bw::Error& e) {
         error = e.message();
-        return {};
+        return false;
     }
+    return true;
+}
+
+QStringList UsableMasks(const QStringList& masks) {
+    QStringList out;
+    QString error;
+    for (const QString& m : masks)
+        if (UsableMask(m, error))
+            out << m;
+    return out;
+}
+
+QString CheckNewMask(const QStringList& items, const QString& answer, QString& error) {
+    error.clear();
+    const QString mask = answer.trimmed();
+    if (mask.isEmpty() || !UsableMask(mask, error))
+        return {};
     for (const QString& item : items)
         if (item.compare(mask, Qt::CaseInsensitive) == 0)
             return {};

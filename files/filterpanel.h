@@ -43,6 +43,13 @@ TFilterSide FilterSide(const TFileFilter& filter, bool include);
 // raises the filter's mask error with the filter unchanged.
 void SetFilterSide(TFileFilter& filter, bool include, const TFilterSide& side);
 
+// Whether a mask may stand in a panel's list, as the + button checks it: it
+// holds no control character and it compiles. error tells why not.
+bool UsableMask(const QString& mask, QString& error);
+// The usable masks of the list, in order: how masks read from the settings
+// file are checked.
+QStringList UsableMasks(const QStringList& masks);
+
 // A mask typed to be added to a panel's list: the answer without surrounding
 // blanks, or the empty text when it adds nothing (empty, or already listed,
 // letter case aside). A mask holding a control character or one that does not

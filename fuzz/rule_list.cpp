@@ -1,10 +1,11 @@
 // Rule-list blocks: ".lsr" files and the rule-list section of projects.
 //
 // Input: any bytes, read as a rule-list file and as a stream. Checked: a file
-// is either refused with bw::StreamReadError or read whole, and then saved
-// again it reads back to the same header, check marks and rules; the stream
-// load raises nothing but bw::StreamReadError, agrees with the file read on
-// whatever the file read accepted, and leaves the rules read before damage.
+// is refused with bw::StreamReadError only when its header does not read (the
+// stream is then damaged before touching the list), else it gives the rules
+// read before any damage, the same as the stream load, which raises nothing
+// but bw::StreamReadError; saved again, those rules read back whole to the
+// same header, check marks and rules.
 
 #include "fuzz/fuzzsupport.h"
 #include "rules/rulelistblock.h"
@@ -34,11 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     TSRHeader header;
     TSRList list;
-    bool whole = true;
+    bool refused = false;
+    bool fileDamaged = false;
     try {
-        ApplyRuleListBlock(ParseRuleListFile(input), header, list);
+        TRuleListBlock block = ParseRuleListFile(input);
+        fileDamaged = block.Damaged;
+        ApplyRuleListBlock(std::move(block), header, list);
     } catch (const bw::StreamReadError&) {
-        whole = false;
+        refused = true;
     }
 
     // The project's way: straight into a list that holds a rule already.
@@ -55,13 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         damaged = true;
     }
 
-    if (!whole) {
-        // Refused whole: the stream either met the same damage or read a block
-        // that bytes follow.
-        BW_FUZZ_CHECK(damaged || in.pos() < in.size(), "a file refused whole was read whole as a stream");
+    if (refused) {
+        BW_FUZZ_CHECK(damaged && streamList.Count() == 1, "a header the file refused was read as a stream");
         return 0;
     }
-    BW_FUZZ_CHECK(!damaged, "a file read whole was damaged as a stream");
+    // A damaged file: the stream met the same damage or read a block that bytes follow.
+    BW_FUZZ_CHECK(!damaged || fileDamaged, "a file read whole was damaged as a stream");
+    BW_FUZZ_CHECK(!fileDamaged || damaged || in.pos() < in.size(), "a damaged file was read whole as a stream");
     BW_FUZZ_CHECK(streamHeader.GetText() == header.GetText(), "the stream read another header");
     BW_FUZZ_CHECK(sameRules(streamList, list), "the stream read other rules");
 
@@ -70,7 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SaveRuleListBlock(out, header, list);
     TSRHeader again;
     TSRList againList;
-    ApplyRuleListBlock(ParseRuleListFile(out.data().toStdString()), again, againList);
+    TRuleListBlock saved = ParseRuleListFile(out.data().toStdString());
+    BW_FUZZ_CHECK(!saved.Damaged, "a saved list reads back damaged");
+    ApplyRuleListBlock(std::move(saved), again, againList);
     BW_FUZZ_CHECK(again.GetText() == header.GetText(), "a saved header reads back otherwise");
     BW_FUZZ_CHECK(sameRules(againList, list), "saved rules read back otherwise");
     return 0;

@@ -283,6 +283,61 @@ bool directoryExists(const QString& path) {
     return !path.isEmpty() && fi.isDir();
 }
 
+namespace {
+
+// The encoded names of the folder's subfolders (links followed), sorted;
+// nothing when the folder is there but cannot be listed.
+std::optional<std::vector<std::string>> subfolderNames(const QString& parent) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(QFile::encodeName(parent).constData());
+    if (!dir) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return names; // no folder, so no subfolders
+        return std::nullopt;
+    }
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* de = ::readdir(dir)) {
+        const char* raw = de->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        bool folder = de->d_type == DT_DIR;
+        if (de->d_type == DT_LNK || de->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            folder = ::fstatat(dirFd, raw, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (folder)
+            names.emplace_back(raw);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+bool FolderProbe::isDirectory(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0 || slash + 1 == path.size())
+        return directoryExists(path);
+    const QStringView parentView = slash == 0 ? QStringView(u"/") : QStringView(path).first(slash);
+    if (!lastParent_ || parentView != *lastParent_) {
+        const QString parent = parentView.toString();
+        auto it = subfolders_.find(parent);
+        if (it == subfolders_.end())
+            it = subfolders_.emplace(parent, subfolderNames(parent)).first;
+        lastParent_ = &it->first;
+        lastNames_ = &it->second;
+    }
+    if (!*lastNames_)
+        return directoryExists(path); // a folder that cannot be listed may still be passed through
+    if ((*lastNames_)->empty())
+        return false;
+    const QByteArray name = QFile::encodeName(path.sliced(slash + 1));
+    return std::binary_search((*lastNames_)->begin(), (*lastNames_)->end(),
+                              std::string_view(name.constData(), std::size_t(name.size())),
+                              [](std::string_view a, std::string_view b) { return a < b; });
+}
+
 bool isReadOnly(const QString& path) {
     const QFileInfo fi(path);
     return !path.isEmpty() && fi.exists() && !fi.permission(QFileDevice::WriteOwner);

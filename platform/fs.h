@@ -78,6 +78,22 @@ bool fileExists(const QString& path);
 // An existing folder (links followed).
 bool directoryExists(const QString& path);
 
+// directoryExists for many absolute paths in a row, links followed: each
+// folder that the paths sit in is listed once and its subfolders kept, so
+// the paths of one folder cost no call to the file system each.
+class FolderProbe {
+public:
+    bool isDirectory(const QString& path);
+
+private:
+    // Folder -> the encoded names of its subfolders, sorted; nothing for a
+    // folder that cannot be listed (each path is then asked about).
+    std::map<QString, std::optional<std::vector<std::string>>> subfolders_;
+    // The entry of the folder asked about last.
+    const QString* lastParent_ = nullptr;
+    const std::optional<std::vector<std::string>>* lastNames_ = nullptr;
+};
+
 // The read-only attribute: true when the path exists and its owner may not write it.
 bool isReadOnly(const QString& path);
 // Gives the owner write permission back; the other permissions stay. True when

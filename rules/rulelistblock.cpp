@@ -10,29 +10,15 @@
 
 namespace {
 
-// Each rule takes at least its enabled byte and the length of its text.
-constexpr qint64 kSmallestRule = 5;
-
-qint64 bytesLeft(const QIODevice& stream) {
-    return stream.isSequential() ? -1 : stream.size() - stream.pos();
-}
-
 std::int32_t readCount(QIODevice& stream) {
     const qint64 at = stream.pos();
     unsigned char b[4];
     if (stream.read(reinterpret_cast<char*>(b), 4) != 4)
         throw bw::StreamReadError(
             QStringLiteral("The data is damaged: it ends at byte %1 where the number of rules was expected.").arg(at));
-    const auto count = static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-                                                 (static_cast<std::uint32_t>(b[2]) << 16) |
-                                                 (static_cast<std::uint32_t>(b[3]) << 24));
-    const qint64 left = bytesLeft(stream);
-    if (count > 0 && left >= 0 && count > left / kSmallestRule)
-        throw bw::StreamReadError(
-            QStringLiteral("The data is damaged: the list at byte %1 claims %2 rules, more than the data holds.")
-                .arg(at)
-                .arg(count));
-    return count;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+                                     (static_cast<std::uint32_t>(b[2]) << 16) |
+                                     (static_cast<std::uint32_t>(b[3]) << 24));
 }
 
 bool readEnabled(QIODevice& stream) {
@@ -82,9 +68,20 @@ void SaveRuleListBlock(QIODevice& stream, const TSRHeader& header, const TSRList
 
 TRuleListBlock ReadRuleListBlock(QIODevice& stream) {
     TRuleListBlock block;
-    readBlock(
-        stream, [&](std::string&& header) { block.Header = std::move(header); },
-        [&](bool enabled, std::string&& text) { block.Rules.push_back({enabled, std::move(text)}); });
+    bool headerRead = false;
+    try {
+        readBlock(
+            stream,
+            [&](std::string&& header) {
+                block.Header = std::move(header);
+                headerRead = true;
+            },
+            [&](bool enabled, std::string&& text) { block.Rules.push_back({enabled, std::move(text)}); });
+    } catch (const bw::StreamReadError&) {
+        if (!headerRead)
+            throw;
+        block.Damaged = true;
+    }
     return block;
 }
 
@@ -112,7 +109,6 @@ TRuleListBlock ParseRuleListFile(const std::string& bytes) {
     buffer.open(QIODevice::ReadOnly);
     TRuleListBlock block = ReadRuleListBlock(buffer);
     if (buffer.pos() != buffer.size())
-        throw bw::StreamReadError(
-            QStringLiteral("The data is not a rule list: %1 bytes follow the last rule.").arg(buffer.size() - buffer.pos()));
+        block.Damaged = true;
     return block;
 }

@@ -23,6 +23,9 @@ struct TRuleListEntry {
 struct TRuleListBlock {
     std::string Header;
     std::vector<TRuleListEntry> Rules;
+    // The data broke off before the count of rules was read whole (or, in a
+    // file, bytes follow the last rule): Rules holds the rules read before.
+    bool Damaged = false;
 };
 
 // Writes the header and the list as one block at the stream's position.
@@ -30,9 +33,11 @@ struct TRuleListBlock {
 void SaveRuleListBlock(QIODevice& stream, const TSRHeader& header, const TSRList& list);
 
 // Reads one block at the stream's position into memory; an enabled byte other
-// than 0 is checked and a count of 0 or below is an empty list. A count larger
-// than the bytes left could hold, a string longer than what is left, or the end
-// of the data inside the block raises bw::StreamReadError.
+// than 0 is checked and a count of 0 or below is an empty list. Rules are read
+// one by one: the first that does not fit the data (a string longer than what
+// is left, the end of the data) ends the list, and the block comes back
+// Damaged with the rules before it. A header that does not read raises
+// bw::StreamReadError.
 TRuleListBlock ReadRuleListBlock(QIODevice& stream);
 
 // Makes the block the list: header set, every row deleted, one checked or
@@ -45,6 +50,7 @@ void ApplyRuleListBlock(TRuleListBlock&& block, TSRHeader& header, TSRList& list
 // leaves the rules read so far and raises bw::StreamReadError.
 void LoadRuleListBlock(QIODevice& stream, TSRHeader& header, TSRList& list);
 
-// A ".lsr" file's bytes as a block, read whole: nothing may follow the block.
-// Raises bw::StreamReadError when the bytes are not one whole block.
+// A ".lsr" file's bytes as a block, read whole: a block that breaks off, or
+// one that bytes follow, comes back Damaged with the rules read before the
+// damage. Raises bw::StreamReadError when not even the header reads.
 TRuleListBlock ParseRuleListFile(const std::string& bytes);

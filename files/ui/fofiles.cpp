@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "files/filefilter.h"
+#include "files/filterpanel.h"
 #include "files/ui/ffilefilter.h"
 
 TFOFiles::TFOFiles(QWidget* parent) : TFrame(parent) {
@@ -32,7 +33,18 @@ void TFOFiles::CheckInterface() {
     FExclude->CheckInterface();
 }
 
+void TFOFiles::DropUnusableMasks() {
+    for (TFFileFilter* panel : {FInclude, FExclude}) {
+        TCheckListBox* list = panel->CLBMasks;
+        QString error;
+        for (int i = list->count() - 1; i >= 0; --i)
+            if (!UsableMask(list->ItemText(i), error))
+                delete list->takeItem(i);
+    }
+}
+
 void TFOFiles::InterfaceToFilter(TFileFilter& filter) {
+    DropUnusableMasks();
     CheckInterface();
     // Taken into a copy first, so a mask that does not compile leaves the filter as it was.
     TFileFilter result;

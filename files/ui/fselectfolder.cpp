@@ -171,6 +171,7 @@ void TFSelectFolder::FormShow() {
         ShellComboBoxChange();
         SelectTreePath(QDir::cleanPath(last));
     }
+    FOFiles1->DropUnusableMasks();
     FOFiles1->CheckInterface();
     // The panels' captions depend on the language: they are never clipped.
     POFiles->setMinimumWidth(std::max(404, FOFiles1->minimumSizeHint().width()));

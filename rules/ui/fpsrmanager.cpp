@@ -356,8 +356,14 @@ bool TFPSRManager::LoadFromFile(const QString& path) {
         return false;
     }
     bytes.clear();
+    const bool damaged = block.Damaged;
     ApplyRuleListBlock(std::move(block), *header_, list_);
     FillItems();
+    if (damaged) {
+        // The rules read before the damage are kept; the user hears of it once.
+        ShowMessage(bw::format(Text("szDamagedSRList"), {QDir::toNativeSeparators(path)}));
+        return false;
+    }
     return true;
 }
 

@@ -73,8 +73,9 @@ public:
     void LoadFromStream(QIODevice& stream);
     void SaveToStream(QIODevice& stream) const;
 
-    // Loads a ".lsr" file whole; a file that cannot be read or is not a rule
-    // list leaves list and header as they were and says so. True when loaded.
+    // Loads a ".lsr" file; a file that cannot be read or is not a rule list
+    // leaves list and header as they were and says so. A damaged one loads the
+    // rules read before the damage and says so once. True when loaded whole.
     bool LoadFromFile(const QString& path);
     // Saves the list whole into a ".lsr" file; false when it was not saved.
     bool SaveToFile(const QString& path);

@@ -301,6 +301,28 @@ TEST_F(ProjectTest, ARuleSectionCutShortKeepsTheRulesBeforeTheDamage) {
     EXPECT_TRUE(job.Scheme.IsEmpty());
 }
 
+TEST_F(ProjectTest, ARuleSectionClaimingMoreRulesThanItHoldsKeepsTheWholeOnes) {
+    Job source;
+    const std::string whole = SavedProject(source, QStringLiteral("src.bwp"));
+    const std::size_t treeEnd = 4 + std::size_t(quint32(quint8(whole[0])) | quint32(quint8(whole[1])) << 8 |
+                                                quint32(quint8(whole[2])) << 16 | quint32(quint8(whole[3])) << 24);
+    const std::string header = source.Header.GetText();
+    const std::size_t countAt = treeEnd + 4 + header.size();
+    ASSERT_EQ(whole.substr(countAt, 4), Int32(3));
+    const QString file =
+        writeFile(QStringLiteral("claims.bwp"), whole.substr(0, countAt) + Int32(100) + whole.substr(countAt + 4));
+    Job job;
+    const std::size_t asked = prompt.asked().size();
+    ASSERT_TRUE(job.projects.OpenProject(file));
+    EXPECT_EQ(job.TreeBytes(), source.TreeBytes());
+    EXPECT_EQ(job.Header.GetText(), header);
+    ASSERT_GE(job.Rules.Count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(job.RuleTexts()[std::size_t(i)], source.RuleTexts()[std::size_t(i)]) << i;
+    EXPECT_TRUE(job.projects.Damaged());
+    EXPECT_EQ(prompt.asked().size(), asked + 1) << "the damage is told once";
+}
+
 TEST_F(ProjectTest, AProjectThatCannotBeOpenedIsAnErrorNamingIt) {
     Job job;
     job.Fill();

@@ -185,7 +185,7 @@ TEST(FileFilterText, WritesTheFixedForm) {
 }
 
 TEST(FileFilterText, MasksOfAnyKindRoundTrip) {
-    const QStringList masks = {"a,b*.txt", "my file.txt", "say \"hi\"", "x\x01y", "=;", "отчёт*.TXT", "'q'"};
+    const QStringList masks = {"a,b*.txt", "my file.txt", "say \"hi\"", "=;", "отчёт*.TXT", "'q'"};
     TFileFilter f;
     f.SetIMasks(masks);
     f.SetEMasks({"*.bak"});
@@ -198,6 +198,49 @@ TEST(FileFilterText, MasksOfAnyKindRoundTrip) {
     EXPECT_EQ(back.IMasks(), masks);
     EXPECT_EQ(back.Text(), f.Text());
     EXPECT_TRUE(back.Matches(entry("a,b1.txt", 1, 0, QDateTime(QDate(2000, 1, 1), QTime(0, 0)))));
+}
+
+// A mask holding a control character is never kept: not when set, not when a
+// settings text is read, so no text written ever holds one (the stored tree
+// splits its node data at TABs).
+TEST(FileFilterText, MasksWithControlCharactersAreNeverKept) {
+    struct Row {
+        const char* what;
+        QStringList given;
+        QStringList kept;
+    };
+    const Row rows[] = {
+        {"TAB", {"*.htm", "a\tb", "*.txt"}, {"*.htm", "*.txt"}},
+        {"the delimiter", {"x\x01y", "*.htm"}, {"*.htm"}},
+        {"line ends and DEL", {"a\rb", "c\nd", "e\x7f", "f\u0085g"}, {}},
+        {"no control characters", {"a b", "\"q\"", "[!x]*"}, {"a b", "\"q\"", "[!x]*"}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        TFileFilter f;
+        f.SetIMasks(r.given);
+        f.SetEMasks(r.given);
+        f.IUseMasks = f.EUseMasks = true;
+        EXPECT_EQ(f.IMasks(), r.kept);
+        EXPECT_EQ(f.EMasks(), r.kept);
+        const QString text = f.Text();
+        for (QChar c : text)
+            EXPECT_TRUE(c == TFileFilter::DefaultMaskDelimiter || c.category() != QChar::Other_Control)
+                << text.toStdString();
+        TFileFilter back;
+        back.SetText(text);
+        EXPECT_EQ(back.Text(), text);
+        EXPECT_EQ(back.IMasks(), r.kept);
+
+        // A text holding such a mask (written by hand) reads without it; the
+        // first IMasks line is the one read.
+        QStringList quoted;
+        for (const QString& m : r.given)
+            quoted << '"' + QString(m).replace('"', "\"\"") + '"';
+        TFileFilter read;
+        read.SetText("\"IMasks=" + quoted.join(QChar(1)).replace('"', "\"\"") + "\"," + text);
+        EXPECT_EQ(read.IMasks(), r.kept);
+    }
 }
 
 TEST(FileFilterText, ReadsKeysInAnyCaseAndOrderAndLooseForms) {

@@ -94,6 +94,20 @@ TEST(FileTreePaths, MarksAreKeptUnlessANewOneIsGiven) {
     EXPECT_EQ(tree.NodeCount(), 3u);
 }
 
+TEST(FileTreePaths, FileListsNeverTurnAFolderIntoAFile) {
+    TFileVTreeView tree;
+    tree.FileFilter.Recursive = true;
+    tree.AddFolder("/w/site");
+    const QString settings = tree.FileFilter.Text();
+    // The second line goes the quick way (same folder as the line before).
+    tree.AddFileList({"/w/site", "/w/a.txt", "/w/site", "/w/site/x.txt"});
+    TFileNode* site = tree.FindChild(tree.FindChild(tree.Top(0), "w"), "site");
+    ASSERT_NE(site, nullptr);
+    EXPECT_TRUE(tree.IsFolder(site));
+    EXPECT_EQ(site->Data.Settings, settings);
+    EXPECT_EQ(dumpTree(tree), QStringList({"/", "  w", "    site+*", "      x.txt+", "    a.txt+"}));
+}
+
 class FileTreeTest : public test::TempDirTest {
 protected:
     QString root() const { return dir_.path() + '/'; }
@@ -299,6 +313,63 @@ TEST_F(FileTreeTest, FailuresOfScansAndChecks) {
     QFile::remove(path("f/a.txt"));
     tree.CheckFiles();
     EXPECT_EQ(tree.GetNodePath(tree.Selected()), path("f/a.txt"));
+}
+
+// The list of files to process is the same whatever the view: re-adding a
+// folder (which is how its settings are edited) keeps the added folders
+// below it with their marks, settings and scanned files.
+TEST_F(FileTreeTest, ReAddingAFolderGivesTheSameFilesInEveryView) {
+    for (const char* f : {"A/y.htm", "A/x.txt", "A/C/u.htm", "A/C/s.txt", "A/B/w.htm", "A/B/v.txt", "A/B/D/t.htm",
+                          "A/E/r.htm"})
+        writeFile(f, "x");
+    struct Edit {
+        const char* what;
+        QStringList masks;
+        bool recursive;
+        QString suffix; // added to the folder's path
+        QStringList files;
+    };
+    const Edit edits[] = {
+        {"no longer recursive", {"*.htm"}, false, "", {"/A/B/D/t.htm", "/A/B/w.htm", "/A/E/r.htm", "/A/y.htm"}},
+        {"no longer recursive, path with a slash", {"*.htm"}, false, "/",
+         {"/A/B/D/t.htm", "/A/B/w.htm", "/A/E/r.htm", "/A/y.htm"}},
+        {"other masks", {"*.txt"}, true, "", {"/A/B/D/t.htm", "/A/B/w.htm", "/A/C/s.txt", "/A/E/r.htm", "/A/x.txt"}},
+        {"the same settings", {"*.htm"}, true, "", {"/A/B/D/t.htm", "/A/B/w.htm", "/A/E/r.htm", "/A/y.htm"}},
+        {"masks off, not recursive", {}, false, "",
+         {"/A/B/D/t.htm", "/A/B/w.htm", "/A/E/r.htm", "/A/x.txt", "/A/y.htm"}},
+    };
+    for (const Edit& e : edits) {
+        QStringList byView[2];
+        for (const TFTViewMode view : {ftvmBrief, ftvmFull}) {
+            SCOPED_TRACE(std::string(e.what) + (view == ftvmFull ? ", Full" : ", Brief"));
+            tree.Clear();
+            tree.SetViewMode(ftvmBrief);
+            useFilter({"*.htm"}, true);
+            tree.AddFolder(path("A"));
+            tree.AddFolder(path("A/B"));
+            // An added folder below a plain one, and a scanned file marked exclude.
+            tree.AddFolder(path("A/E"));
+            tree.SetViewMode(ftvmFull);
+            tree.SetNodeState(node("A/C/u.htm"), tree.ExcludeStateIndex);
+            tree.SetViewMode(view);
+            const QString bSettings = node("A/B")->Data.Settings;
+
+            useFilter(e.masks, e.recursive);
+            tree.AddFolder(path("A") + e.suffix);
+            byView[view] = fileList();
+            QStringList sorted = byView[view];
+            sorted.sort();
+            EXPECT_EQ(sorted, e.files);
+            ASSERT_NE(node("A/B"), nullptr);
+            EXPECT_EQ(node("A/B")->Data.StateIndex, tree.IncludeStateIndex);
+            EXPECT_EQ(node("A/B")->Data.Settings, bSettings);
+            EXPECT_EQ(node("A/E")->Data.StateIndex, tree.IncludeStateIndex);
+            // Switching views changes nothing either.
+            tree.SetViewMode(view == ftvmFull ? ftvmBrief : ftvmFull);
+            EXPECT_EQ(fileList(), byView[view]);
+        }
+        EXPECT_EQ(byView[ftvmFull], byView[ftvmBrief]) << e.what;
+    }
 }
 
 TEST(FileTreeDepth, DeepTreesNeedNoRecursion) {

@@ -102,11 +102,12 @@ TEST(FileTreeStream, RoundTripsNamesSettingsMarksAndExpansion) {
     EXPECT_EQ(save(back), bytes);
 
     // Marks other than include and exclude read as none; a data text without settings field reads.
-    EXPECT_EQ(load(back, block(record("a\t0\t7\t\t") + record("b\t1\t2"), 2)), QString());
-    EXPECT_EQ(back.Top(0)->Data.StateIndex, -1);
-    EXPECT_EQ(back.Top(1)->Data.StateIndex, 2);
-    EXPECT_TRUE(back.IsFolder(back.Top(1)));
-    EXPECT_TRUE(back.Top(1)->Data.Settings.isEmpty());
+    EXPECT_EQ(load(back, block(record("/\t1\t-1\t\t", {record("a\t0\t7\t\t"), record("b\t1\t2")}), 1)),
+              QString());
+    EXPECT_EQ(back.Top(0)->Child(0)->Data.StateIndex, -1);
+    EXPECT_EQ(back.Top(0)->Child(1)->Data.StateIndex, 2);
+    EXPECT_TRUE(back.IsFolder(back.Top(0)->Child(1)));
+    EXPECT_TRUE(back.Top(0)->Child(1)->Data.Settings.isEmpty());
 }
 
 class FileTreeStreamDisk : public test::TempDirTest {};
@@ -230,4 +231,59 @@ TEST(FileTreeStream, DamagedBlocksNeverCrash) {
         TFileVTreeView t;
         load(t, b);
     }
+}
+
+// Paths in the tree are absolute: every top-level node is the root "/", so a
+// block whose top node is anything else (a relative path) is refused whole.
+TEST(FileTreeStream, BlocksWhoseTopNodeIsNotTheRootAreRefused) {
+    const QString wrong = "Unable to load tree structure, the format is wrong.";
+    const QByteArray root = record("/\t1\t-1\t\t", {record("a\t0\t1\t\t")});
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        QString message;
+    } cases[] = {
+        {"root", block(root, 1), QString()},
+        {"relative folder", block(record("rel\t1\t-1\t\t", {record("a\t0\t1\t\t")}), 1), wrong},
+        {"relative added folder", block(record("rel\t1\t1\tRecursive=-1\t"), 1), wrong},
+        {"relative file", block(record("x.txt\t0\t1\t\t"), 1), wrong},
+        {"root, then a relative one", block(root + record("rel\t1\t-1\t\t", {record("b\t0\t1\t\t")}), 2), wrong},
+        {"root that is a file", block(record("/\t0\t1\t\t"), 1), wrong},
+    };
+    for (const Case& c : cases) {
+        TFileVTreeView tree;
+        tree.AddPath("/keep/me", 0, QString(), 1);
+        const QStringList before = dumpTree(tree);
+        EXPECT_EQ(load(tree, c.bytes), c.message) << c.what;
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(dumpTree(tree), before) << c.what;
+        }
+        QStringList files;
+        tree.GetFileList(files);
+        for (const QString& f : files)
+            EXPECT_TRUE(f.startsWith('/')) << c.what << ": " << f.toStdString();
+    }
+}
+
+// A folder whose filter was given a mask holding a TAB: its settings text goes
+// through the stored block and back whole, and the folder still scans.
+TEST_F(FileTreeStreamDisk, FolderSettingsAlwaysComeBackFromTheBlock) {
+    writeFile("d/a.htm", "x");
+    writeFile("d/b.txt", "x");
+    TFileVTreeView tree;
+    tree.FileFilter.SetIMasks({"*.htm", "a\tb.htm", "c\x01"});
+    tree.FileFilter.IUseMasks = true;
+    tree.AddFolder(path("d"));
+    const QString settings = tree.FileFilter.Text();
+    TFileVTreeView back;
+    EXPECT_EQ(load(back, save(tree)), QString());
+    EXPECT_EQ(dumpTree(back), dumpTree(tree));
+    TFileNode* d = back.Top(0);
+    for (const QString& part : path("d").split('/', Qt::SkipEmptyParts))
+        d = d ? back.FindChild(d, part) : nullptr;
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->Data.Settings, settings);
+    QStringList files;
+    EXPECT_EQ(errorOf([&] { back.GetFileList(files); }), QString());
+    EXPECT_EQ(files, QStringList({path("d/a.htm")}));
 }

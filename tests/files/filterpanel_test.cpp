@@ -46,6 +46,9 @@ TEST(FilterPanel, NewMasksAreTrimmedCheckedAndNeverDuplicated) {
         EXPECT_EQ(CheckNewMask(items, r.answer, error), r.mask) << r.answer.toStdString();
         EXPECT_EQ(error, r.error) << r.answer.toStdString();
     }
+    // Masks read from the settings file go through the same check.
+    EXPECT_EQ(UsableMasks({"*.htm", "[abc", "a\tb*.txt", "c\x01", "*.HTM", "a,b*.txt"}),
+              QStringList({"*.htm", "*.HTM", "a,b*.txt"}));
 }
 
 TEST(FilterPanel, SidesCarryMasksDatesAndSizes) {

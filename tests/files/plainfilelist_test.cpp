@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 using namespace bw;
 using bw::test::dumpTree;
@@ -103,4 +104,90 @@ TEST_F(FileListTest, ListsOfAFolderTreeRoundTrip) {
     EXPECT_EQ(errorOf([&] { LoadStructuredFileList(path("none.lst"), plain); }),
               "The file list " + path("none.lst") + " cannot be read.");
     EXPECT_FALSE(errorOf([&] { SaveStructuredFileList(path("no/folder/tree.lst"), tree); }).isEmpty());
+}
+
+// A line naming a folder (as `find dir > x.lst` writes them) adds the folder
+// as Add folder does, keeping the settings of one already added; a folder is
+// never a file node and never a file to process.
+TEST_F(FileListTest, PlainListLinesNamingFoldersAddThemAsFolders) {
+    writeFile("dir/a.htm", "x");
+    writeFile("dir/a.txt", "x");
+    writeFile("dir/sub/b.htm", "x");
+    writeFile("other/c.txt", "x");
+    struct Case {
+        const char* what;
+        bool full;           // the tree is in Full view
+        bool addedBefore;    // "dir" was added before with masks *.txt, not recursive
+        QStringList lines;   // relative to the temporary folder
+        QStringList files;   // to process, relative, sorted
+    };
+    const Case cases[] = {
+        {"find output", false, false, {"dir", "dir/a.htm", "dir/a.txt", "dir/sub", "dir/sub/b.htm"},
+         {"dir/a.htm", "dir/a.txt", "dir/sub/b.htm"}},
+        {"a folder line alone", false, false, {"dir"}, {"dir/a.htm", "dir/sub/b.htm"}},
+        {"a folder with a trailing slash", false, false, {"dir/"}, {"dir/a.htm", "dir/sub/b.htm"}},
+        {"an added folder keeps its settings", false, true, {"dir", "other/c.txt"}, {"dir/a.txt", "other/c.txt"}},
+        {"in Full view", true, false, {"dir", "other/c.txt"}, {"dir/a.htm", "dir/sub/b.htm", "other/c.txt"}},
+        {"an added folder keeps its settings in Full view", true, true, {"dir"}, {"dir/a.txt"}},
+        {"an added folder that is gone from disk", false, true, {"gone"}, {"dir/a.txt"}},
+        {"a link to a folder", false, false, {"dir", "linked"}, {"dir/a.htm", "dir/sub/b.htm", "linked/b.htm"}},
+    };
+    ASSERT_TRUE(QFile::link(path("dir/sub"), path("linked")));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TFileVTreeView tree;
+        QString keptSettings;
+        if (c.addedBefore) {
+            tree.FileFilter.SetIMasks({"*.txt"});
+            tree.FileFilter.IUseMasks = true;
+            tree.AddFolder(path("dir"));
+            tree.AddFolder(path("gone"));
+            keptSettings = tree.FileFilter.Text();
+        }
+        // The working filter the dialog last set: *.htm, with subfolders.
+        tree.FileFilter.SetIMasks({"*.htm"});
+        tree.FileFilter.IUseMasks = true;
+        tree.FileFilter.Recursive = true;
+        if (c.full)
+            tree.SetViewMode(ftvmFull);
+        QString text;
+        for (const QString& line : c.lines)
+            text += path(line) + "\r\n";
+        tree.LoadPlainList(writeFile("list.lst", text.toStdString()));
+
+        auto node = [&](const QString& relative) {
+            TFileNode* n = tree.FindChild(nullptr, "/");
+            for (const QString& part : path(relative).split('/', Qt::SkipEmptyParts))
+                n = n ? tree.FindChild(n, part) : nullptr;
+            return n;
+        };
+        TFileNode* dir = node("dir");
+        ASSERT_NE(dir, nullptr);
+        EXPECT_TRUE(tree.IsFolder(dir));
+        EXPECT_EQ(dir->Data.StateIndex, tree.IncludeStateIndex);
+        EXPECT_EQ(dir->Data.Settings, c.addedBefore ? keptSettings : tree.FileFilter.Text());
+        if (TFileNode* sub = node("dir/sub")) {
+            EXPECT_TRUE(tree.IsFolder(sub));
+        }
+        for (const QString& line : c.lines) {
+            if (QFileInfo(path(line)).isDir()) {
+                ASSERT_NE(node(line), nullptr) << line.toStdString();
+                EXPECT_TRUE(tree.IsFolder(node(line))) << line.toStdString();
+                EXPECT_EQ(node(line)->Data.StateIndex, tree.IncludeStateIndex) << line.toStdString();
+            }
+        }
+        if (c.addedBefore) {
+            ASSERT_NE(node("gone"), nullptr);
+            EXPECT_TRUE(tree.IsFolder(node("gone")));
+            EXPECT_EQ(node("gone")->Data.Settings, keptSettings);
+        }
+        QStringList files;
+        tree.GetFileList(files);
+        for (QString& f : files) {
+            EXPECT_TRUE(QFileInfo(f).isFile()) << f.toStdString();
+            f.remove(0, dir_.path().size() + 1);
+        }
+        files.sort();
+        EXPECT_EQ(files, c.files);
+    }
 }

@@ -73,38 +73,47 @@ TEST(RuleListBlock, EmptyListIsEightZeroBytesAndLoadingItEmptiesListAndHeader) {
     EXPECT_TRUE(header.Lines().empty());
 }
 
-// Each case is a whole file; `rules` is what a good file gives, or empty with
-// `damaged` when it must be refused whole.
-TEST(RuleListBlock, FilesThatAreNotWholeBlocksAreRefused) {
+// Each case is a whole file: `refused` when not even its header reads (the
+// list stays as it was), else the rules it gives and whether it is damaged
+// (then they are the rules before the damage).
+TEST(RuleListBlock, FilesKeepTheRulesReadBeforeTheDamage) {
     const std::string good = str("h\r\n") + le32(2) + '\x01' + str("ssText=a") + '\x00' + str("ssText=b");
     struct Case {
         const char* name;
         std::string bytes;
+        bool refused;
         bool damaged;
         QStringList rules;
     };
     const Case cases[] = {
-        {"good", good, false, {"+a", "-b"}},
-        {"enabled byte 2 is checked", str("") + le32(1) + '\x02' + str("ssText=c"), false, {"+c"}},
-        {"negative count", str("") + le32(-3), false, {}},
-        {"empty file", "", true, {}},
-        {"text file", "This is just some text,\r\nnot a rule list at all.\r\n", true, {}},
-        {"cut inside a rule", good.substr(0, good.size() - 3), true, {}},
-        {"cut before the count", str("h"), true, {}},
-        {"huge count", str("") + le32(0x7FFFFFFF) + '\x01' + str("ssText=a"), true, {}},
-        {"count above bytes / 5", str("") + le32(3) + '\x01' + str("") + '\x01' + str("") + "1234", true, {}},
-        {"bytes after the last rule", good + "x", true, {}},
-        {"negative string length", str("") + le32(1) + '\x01' + le32(-1), true, {}},
+        {"good", good, false, false, {"+a", "-b"}},
+        {"enabled byte 2 is checked", str("") + le32(1) + '\x02' + str("ssText=c"), false, false, {"+c"}},
+        {"negative count", str("") + le32(-3), false, false, {}},
+        {"empty file", "", true, true, {}},
+        {"text file", "This is just some text,\r\nnot a rule list at all.\r\n", true, true, {}},
+        {"header longer than the file", le32(9) + "abc", true, true, {}},
+        {"cut inside a rule", good.substr(0, good.size() - 3), false, true, {"+a"}},
+        {"cut before the count", str("h"), false, true, {}},
+        {"cut before an enabled byte", good.substr(0, good.size() - 13), false, true, {"+a"}},
+        {"huge count", str("") + le32(0x7FFFFFFF) + '\x01' + str("ssText=a"), false, true, {"+a"}},
+        {"count above bytes / 5", str("") + le32(3) + '\x01' + str("") + '\x01' + str("") + "1234", false, true,
+         {"+", "+"}},
+        {"bytes after the last rule", good + "x", false, true, {"+a", "-b"}},
+        {"negative string length", str("") + le32(2) + '\x00' + str("ssText=z") + '\x01' + le32(-1), false, true,
+         {"-z"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.damaged) {
+        if (c.refused) {
             EXPECT_THROW(ParseRuleListFile(c.bytes), bw::StreamReadError);
             continue;
         }
         TSRHeader header;
         TSRList list;
-        ApplyRuleListBlock(ParseRuleListFile(c.bytes), header, list);
+        list.Append(true, rule("old"));
+        const TRuleListBlock block = ParseRuleListFile(c.bytes);
+        EXPECT_EQ(block.Damaged, c.damaged);
+        ApplyRuleListBlock(TRuleListBlock(block), header, list);
         EXPECT_EQ(searches(list), c.rules);
     }
     // Writing puts 1 for any check mark.
@@ -112,6 +121,41 @@ TEST(RuleListBlock, FilesThatAreNotWholeBlocksAreRefused) {
     TSRList list;
     ApplyRuleListBlock(ParseRuleListFile(str("") + le32(1) + '\x02' + str("ssText=c")), header, list);
     EXPECT_EQ(save(header, list)[8], '\x01');
+}
+
+// A count beyond what the bytes hold: the whole rules before the damage stay,
+// in a file and in a stream (a project's section), and the damage is told.
+TEST(RuleListBlock, ACountBeyondTheDataKeepsTheWholeRulesBeforeIt) {
+    TSRHeader header;
+    header.SetText("kept");
+    TSRList source;
+    source.Append(true, rule("one", "1"));
+    source.Append(false, rule("two", "2"));
+    source.Append(true, rule("three", "3"));
+    std::string bytes = save(header, source);
+    const std::size_t countAt = 4 + 6; // after the header "kept\r\n"
+    ASSERT_EQ(bytes.substr(countAt, 4), le32(3));
+    for (const std::string& tail : {std::string(), std::string("\x01\x07"), std::string("\x01") + le32(50) + "x"}) {
+        SCOPED_TRACE(tail.size());
+        const std::string claimed = bytes.substr(0, countAt) + le32(100) + bytes.substr(countAt + 4) + tail;
+
+        const TRuleListBlock block = ParseRuleListFile(claimed);
+        EXPECT_TRUE(block.Damaged);
+        TSRHeader fileHeader;
+        TSRList fromFile;
+        ApplyRuleListBlock(TRuleListBlock(block), fileHeader, fromFile);
+        EXPECT_EQ(searches(fromFile), QStringList({"+one", "-two", "+three"}));
+        EXPECT_EQ(fromFile.Rule(2).Target.tsText, "3");
+        EXPECT_EQ(fileHeader.GetText(), "kept\r\n");
+
+        QByteArray data = QByteArray::fromStdString(claimed);
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        TSRHeader streamHeader;
+        TSRList fromStream;
+        EXPECT_THROW(LoadRuleListBlock(buffer, streamHeader, fromStream), bw::StreamReadError);
+        EXPECT_EQ(searches(fromStream), QStringList({"+one", "-two", "+three"}));
+    }
 }
 
 TEST(RuleListBlock, StreamLoadKeepsWhatWasReadAndWorksAtThePosition) {

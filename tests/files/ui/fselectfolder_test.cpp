@@ -11,6 +11,8 @@
 #include <QTreeView>
 
 #include "files/filefilter.h"
+#include "files/filetree.h"
+#include "files/plainfilelist.h"
 #include "files/ui/ffilefilter.h"
 #include "files/ui/fofiles.h"
 #include "files/ui/fselectfolder.h"
@@ -20,6 +22,7 @@
 #include "tests/support/screens.h"
 #include "tests/support/languages.h"
 #include "tests/support/testutil.h"
+#include "tests/files/filestest.h"
 
 namespace {
 
@@ -230,19 +233,50 @@ TEST_F(FolderDialogTest, TheSettingsFileKeepsTheLastFolderAndTheMasks) {
     EXPECT_TRUE(ini.readString("FSelectFolder", ".FOFiles1.FInclude.CLBMasks.Items").contains("*.xml"));
     EXPECT_EQ(ini.readString("FSelectFolder", ".FOFiles1.FInclude.CLBMasks.Checked"), "*.xml");
 
-    // A hand-edited file with a malformed mask: the mask error when the filter is taken.
-    ini.writeString("FSelectFolder", ".FOFiles1.FInclude.CLBMasks.Items", "*.txt,[bad");
-    ini.writeString("FSelectFolder", ".FOFiles1.FInclude.CLBMasks.Checked", "[bad");
+    // A hand-edited file with masks the + button refuses (malformed, holding a
+    // TAB or another control character): dropped when the filter is taken
+    // (dropped folders take it without the dialog) and when the dialog shows.
+    ini.writeString("FSelectFolder", ".FOFiles1.FInclude.CLBMasks.Items", "*.txt,[bad,\"a\tb\"");
+    ini.writeString("FSelectFolder", ".FOFiles1.FInclude.CLBMasks.Checked", "[bad,\"a\tb\",*.txt,\"c\x01\"");
+    ini.writeString("FSelectFolder", ".FOFiles1.FExclude.CLBMasks.Items", "\"x\ty\",*.bak");
+    ini.writeString("FSelectFolder", ".FOFiles1.FExclude.CLBMasks.Checked", "\"x\ty\",*.bak");
+    ini.writeBool("FSelectFolder", ".FOFiles1.FExclude.CBMasks.Checked", true);
     ini.flush();
-    TFSelectFolder other;
-    TSettingsManager reader;
-    reader.SetFileName(path("Brindlewick.ini"));
-    reader.LoadForm(&other);
-    EXPECT_EQ(other.ELastDir->text(), path("tree/c"));
-    EXPECT_TRUE(other.CBSubFolders->isChecked());
-    TFileFilter taken;
-    EXPECT_THROW(other.FOFiles1->InterfaceToFilter(taken), bw::Error);
-    EXPECT_TRUE(taken.IMasks().isEmpty());
+    for (bool shown : {false, true}) {
+        SCOPED_TRACE(shown);
+        TFSelectFolder other;
+        TSettingsManager reader;
+        reader.SetFileName(path("Brindlewick.ini"));
+        reader.LoadForm(&other);
+        EXPECT_EQ(other.ELastDir->text(), path("tree/c"));
+        EXPECT_TRUE(other.CBSubFolders->isChecked());
+        if (shown)
+            other.FormShow();
+        TFileFilter taken;
+        taken.Recursive = true;
+        other.FOFiles1->InterfaceToFilter(taken);
+        EXPECT_EQ(taken.IMasks(), QStringList({"*.txt"}));
+        EXPECT_EQ(taken.EMasks(), QStringList({"*.bak"}));
+        EXPECT_EQ(other.FOFiles1->FInclude->CLBMasks->Items(), QStringList({"*.txt"}));
+        EXPECT_EQ(other.FOFiles1->FExclude->CLBMasks->Items(), QStringList({"*.bak"}));
+
+        // The folder's settings then go through a structured list and back whole.
+        TFileVTreeView tree;
+        tree.FileFilter.Assign(taken);
+        tree.AddFolder(path("tree"));
+        const QString settings = tree.FileFilter.Text();
+        SaveStructuredFileList(path("tree.lst"), tree);
+        TFileVTreeView back;
+        LoadStructuredFileList(path("tree.lst"), back);
+        EXPECT_EQ(bw::test::dumpTree(back), bw::test::dumpTree(tree));
+        TFileNode* folder = back.Top(0);
+        for (const QString& part : path("tree").split('/', Qt::SkipEmptyParts))
+            folder = folder ? back.FindChild(folder, part) : nullptr;
+        ASSERT_NE(folder, nullptr);
+        TFileFilter read;
+        read.SetText(folder->Data.Settings);
+        EXPECT_EQ(read.Text(), settings);
+    }
 }
 
 TEST_F(FolderDialogTest, PicturesInBothLanguagesAndModes) {

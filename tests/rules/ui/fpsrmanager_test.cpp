@@ -258,19 +258,36 @@ TEST_F(FPSRManagerTest, SaveAndLoadListFiles) {
     EXPECT_EQ(rows(), QStringList({"+a", QString::fromUtf8("-б")}));
     EXPECT_EQ(chooser.requests().back().folder, folder);
 
-    // Not a list, cut, or unreadable: a message naming the file, list unchanged.
-    const QString text = writeFile("notes.lsr", "Just some notes\r\nabout nothing\r\n");
-    const QString cut = writeFile("cut.lsr", saved.substr(0, saved.size() - 4));
-    const QString missing = path("missing.lsr");
-    for (const QString& bad : {text, cut, missing}) {
-        SCOPED_TRACE(bad.toStdString());
+    // Not a list or unreadable: a message naming the file, list unchanged.
+    // Damaged (cut, or claiming more rules than it holds): the rules before
+    // the damage are loaded, and one message names the file.
+    std::string claims = saved;
+    const std::size_t countAt = 4; // after the empty header
+    ASSERT_EQ(claims.substr(countAt, 4), std::string("\x02\0\0\0", 4));
+    claims[countAt] = 100;
+    struct Bad {
+        QString file;
+        QStringList rows;
+    };
+    const QStringList both({"+a", QString::fromUtf8("-б")});
+    const Bad bads[] = {
+        {writeFile("notes.lsr", "Just some notes\r\nabout nothing\r\n"), {"+x"}},
+        {path("missing.lsr"), {"+x"}},
+        {writeFile("cut.lsr", saved.substr(0, saved.size() - 4)), {"+a"}},
+        {writeFile("claims.lsr", claims), both},
+    };
+    for (const Bad& bad : bads) {
+        SCOPED_TRACE(bad.file.toStdString());
+        page.AClear->trigger();
+        add("x");
         const std::size_t before = prompt.asked().size();
-        chooser.pushFiles({bad});
+        chooser.pushFiles({bad.file});
         page.ALoadSRList->trigger();
         ASSERT_EQ(prompt.asked().size(), before + 1);
-        EXPECT_TRUE(prompt.asked().back().text.contains(QDir::toNativeSeparators(bad)));
-        EXPECT_EQ(rows(), QStringList({"+a", QString::fromUtf8("-б")}));
+        EXPECT_TRUE(prompt.asked().back().text.contains(QDir::toNativeSeparators(bad.file)));
+        EXPECT_EQ(rows(), bad.rows);
     }
+    page.LoadFromFile(file);
     // Cancel changes nothing.
     page.ALoadSRList->trigger();
     EXPECT_EQ(page.Count(), 2);
