@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# End to end: the built program under a virtual X server, driven by keys.
+# End to end: the built program under a virtual X server, driven by keys and
+# the mouse.
 #
 #   run_e2e.sh <folder of brindlewick and bw_e2e_tool>
 #
@@ -8,8 +9,10 @@
 # the project in its title; F9 runs the rules; Alt+T, Alt+S save the report
 # through the file dialog; Alt+F4 exits, which saves the project and the
 # settings. Then the files are checked byte for byte, the report's lines are
-# read, and the project must open to the same files, rules and scheme.
-# Every wait is on a window title or a file, with a time limit; exit code 77
+# read, and the project must open to the same files, rules and scheme. A
+# second start restores a backup copy chosen with the mouse; under openbox,
+# window places, a close while the processing window waits and a Russian
+# start are checked. Every wait is on a window title or a file, with a time limit; exit code 77
 # (skipped) when Xvfb or xdotool is missing.
 set -uo pipefail
 
