@@ -5,7 +5,6 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "options/backupbrowser.h"
 #include "options/shfileop.h"
@@ -200,9 +199,10 @@ TEST_F(BackupBrowserTest, ARestoreCutShortLeavesTheFileAsItWas) {
                 prompt.push(Answer::Yes);
                 prompt.push(Answer::Yes);
                 std::_Exit(test::firstFailed({!browser.Restore(copy, false), readFile(target) == "current",
-                                        readFile(copy) == big, filesIn(QFileInfo(target).absolutePath()).size() == 1,
-                                        !trashWorks || QDir(trash.infoFolder()).isEmpty(),
-                                        !prompt.asked().empty() && prompt.asked().back().icon == Icon::Error}));
+                                              readFile(copy) == big,
+                                              filesIn(QFileInfo(target).absolutePath()).size() == 1,
+                                              !trashWorks || QDir(trash.infoFolder()).isEmpty(),
+                                              !prompt.asked().empty() && prompt.asked().back().icon == Icon::Error}));
             },
             ::testing::ExitedWithCode(0), "");
         QFile::remove(target);
@@ -256,29 +256,6 @@ TEST_F(BackupBrowserTest, WhatTheTrashRefusesGoesOnlyAfterASecondQuestion) {
     EXPECT_FALSE(exists(store.BackupFolder()));
 }
 
-// A trash whose records cannot be written (a read-only record folder) makes
-// Delete, Restore and Delete All take the second question at once; a child
-// that still works after seconds fails.
-TEST_F(BackupBrowserTest, ATrashThatCannotRecordIsPassedAtOnce) {
-    const QString first = copyOf("c1.txt", 0, "one");
-    const QString second = copyOf("c2.txt", 0, "two");
-    writeFile("work/c2.txt", "current");
-    EXPECT_EXIT(
-        {
-            ::alarm(10);
-            trash.lockInfo();
-            const bool dropped = test::dropPrivileges();
-            for (int i = 0; i < 6; ++i)
-                prompt.push(Answer::Yes);
-            std::_Exit(test::firstFailed({dropped, browser.Delete(first) && !exists(first),
-                                    browser.Restore(second, true) && readFile(path("work/c2.txt")) == "two",
-                                    browser.DeleteAll() && !exists(store.BackupFolder()),
-                                    prompt.asked().size() == 6 && prompt.asked()[1].icon == Icon::Warning &&
-                                        prompt.asked()[1].text.contains("info")}));
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
 TEST_F(BackupBrowserTest, DeleteAllRefusesFoldersHoldingMoreThanCopies) {
     // The data folder (the test's folder here) is not the program's folder
     // (the test's executable folder): both are kept, also by way of a link.
@@ -292,14 +269,6 @@ TEST_F(BackupBrowserTest, DeleteAllRefusesFoldersHoldingMoreThanCopies) {
     }
     EXPECT_FALSE(TBackupBrowser::Protected(path("home/Backup")));
     EXPECT_FALSE(TBackupBrowser::Protected(appDir() + "Backup"));
-
-    store.SetBackupFolder(programParent);
-    EXPECT_FALSE(browser.DeleteAll());
-    ASSERT_EQ(prompt.asked().size(), 1u);
-    EXPECT_EQ(prompt.asked()[0].icon, Icon::Error);
-    EXPECT_TRUE(QFileInfo(appDir()).isDir());
-    prompt = ScriptedPrompt();
-
     // The program's home holds the backup folder, not the other way round.
     store.SetBackupFolder(dir_.path());
     EXPECT_FALSE(browser.DeleteAll());

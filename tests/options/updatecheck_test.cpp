@@ -117,7 +117,8 @@ TEST_F(UpdateCheckTest, FailuresAreSilent) {
 
 // A page is read up to 4 MiB and for a limited time: a longer one (even one
 // naming a newer version) or one that never ends, sent fast or by drips (the
-// stall timeout never fires), fails without a word; the next check then runs.
+// stall timeout never fires), fails without a word and frees the way for the
+// next check (check() tells).
 TEST_F(UpdateCheckTest, APageTooLongOrNeverEndingFailsSilently) {
     request.ShowNoNews = true;
     const QByteArray newer = page("9.0 Release build 1");
@@ -151,12 +152,6 @@ TEST_F(UpdateCheckTest, APageTooLongOrNeverEndingFailsSilently) {
         EXPECT_LT(timer.elapsed(), 8000);
         EXPECT_EQ(prompt.asked().size() - before, asks ? 1u : 0u);
     }
-
-    server.streamHead.clear();
-    server.defaultResponse = test::LocalServer::response(200, page("2.9b1 build 5"));
-    ASSERT_TRUE(check());
-    ASSERT_EQ(prompt.asked().size(), 2u);
-    EXPECT_EQ(prompt.asked().back().text, langs.GetText("szNoNewVersion"));
 }
 
 TEST_F(UpdateCheckTest, GoesThroughTheProxy) {

@@ -193,20 +193,16 @@ TEST_F(BackupManagerTest, EveryPathHasASeriesOfItsOwn) {
 // Relative paths, ':' first ones too, name files and folders on disk, not
 // Qt resources: they are taken against the current folder.
 TEST_F(BackupManagerTest, RelativePathsAreTakenAgainstTheCurrentFolder) {
-    writeFile(":a.txt", "colon");
-    QString folder;
-    bool made = false;
+    const QString file = QDir::cleanPath(writeFile(":a.txt", "colon"));
     {
         test::CurrentFolder here(path(""));
         bm.SetBackupFolder(":bk");
-        folder = bm.BackupFolder();
-        made = bm.MakeBackup(":a.txt");
+        EXPECT_EQ(bm.BackupFolder(), QDir::cleanPath(path(":bk")) + "/");
+        ASSERT_TRUE(bm.MakeBackup(":a.txt"));
     }
-    EXPECT_EQ(folder, QDir::cleanPath(path(":bk")) + "/");
-    ASSERT_TRUE(made);
-    const QString copy = folder + QDir::cleanPath(path(":a.txt")).mid(1) + ".000";
+    const QString copy = bm.BackupFolder() + file.mid(1) + ".000";
     EXPECT_EQ(readFile(copy), "colon");
-    EXPECT_EQ(bm.BackupNameToOriginal(copy), QDir::cleanPath(path(":a.txt")));
+    EXPECT_EQ(bm.BackupNameToOriginal(copy), file);
 }
 
 // A copy that fails (here: the disk takes no more) must not cost the series

@@ -290,26 +290,6 @@ TEST_F(FOptionsTest, CheckNowAgainstALocalServer) {
     EXPECT_NE(UpdateThread, nullptr);
 }
 
-// After a news page that never ends (which fails silently), the next
-// "Check Now!" runs a new check instead of being told one runs.
-TEST_F(FOptionsTest, CheckNowAfterAPageThatNeverEnds) {
-    test::LocalServer server;
-    server.streamHead = "HTTP/1.1 200 X\r\nConnection: close\r\n\r\n<!---NEWS--->";
-    server.streamChunk = QByteArray(64 * 1024, 'x');
-    server.streamIntervalMs = 5;
-    server.defaultResponse = test::LocalServer::response(200, "<!---NEWS--->\xC2\xE5\xF0\xF1\xE8\xFF\x20" + AppVersion.toUtf8() + "<");
-    writeFile("Brindlewick.url", server.url().toStdString() + "\n");
-    Program p(host);
-    for (int check = 0; check < 2; ++check) {
-        p.options->BCheckNow->click();
-        ASSERT_TRUE(test::waitUntil([] { return UpdateThread == nullptr; })) << check;
-        server.streamHead.clear();
-    }
-    EXPECT_EQ(server.requests.size(), 2);
-    ASSERT_EQ(prompt.asked().size(), 1u);
-    EXPECT_EQ(prompt.asked()[0].text, p.dm->LangManager->GetText("szNoNewVersion"));
-}
-
 TEST_F(FOptionsTest, AnAddressFileNamingAProgramIsNeverRun) {
     writeFile("Brindlewick.url", "/usr/bin/xterm\n");
     Program p(host);
