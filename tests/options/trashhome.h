@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QString>
+#include <initializer_list>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -69,6 +70,18 @@ inline bool dropPrivileges() {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
     return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+// For a child process's exit code: the number of the first check that
+// failed, 0 when none did.
+inline int firstFailed(std::initializer_list<bool> checks) {
+    int n = 1;
+    for (const bool ok : checks) {
+        if (!ok)
+            return n;
+        ++n;
+    }
+    return 0;
 }
 
 } // namespace bw::test

@@ -79,11 +79,11 @@ TEST_F(FBackupManagerTest, ActionsFollowTheSelection) {
 // status bar follow the selection as it stands after each click, key or call.
 TEST_F(FBackupManagerTest, ActionsFollowTheMouseTheKeysAndCalls) {
     const QString folder = QFileInfo(copy).absolutePath();
-    ASSERT_TRUE(showing(copy));
-    const QPersistentModelIndex copyRow = window.ShellTreeView->currentIndex();
-    ASSERT_TRUE(showing(folder));
-    const QPersistentModelIndex folderRow = window.ShellTreeView->currentIndex();
     QTreeView* view = window.ShellTreeView;
+    ASSERT_TRUE(showing(copy));
+    const QPersistentModelIndex copyRow = view->currentIndex();
+    ASSERT_TRUE(showing(folder));
+    const QPersistentModelIndex folderRow = view->currentIndex();
     auto click = [view](const QModelIndex& row, Qt::KeyboardModifiers keys = {}) {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, keys, view->visualRect(row).center());
     };
@@ -110,25 +110,14 @@ TEST_F(FBackupManagerTest, ActionsFollowTheMouseTheKeysAndCalls) {
         EXPECT_EQ(window.ADelete->isEnabled(), !c.selected.isEmpty());
         EXPECT_EQ(window.statusBar()->currentMessage(), QDir::toNativeSeparators(c.selected));
     }
-
-    // Restore right after a click, as a user would.
-    writeFile("work/page.htm", "new text");
-    click(copyRow);
-    prompt.push(Answer::Yes);
-    QTest::keyClick(view, Qt::Key_Return);
-    EXPECT_EQ(readFile(path("work/page.htm")), "old text");
 }
 
 // Exit closes every window: the program must end also while the browser is
-// open, and the browser only hides when closed on its own.
+// open, and the browser, closed, is only hidden (never deleted).
 TEST_F(FBackupManagerTest, ClosingOnlyHidesItAndLetsTheProgramEnd) {
     QWidget main;
     main.show();
     ASSERT_TRUE(showing(copy));
-    EXPECT_TRUE(window.close());
-    EXPECT_FALSE(window.isVisible());
-    ASSERT_TRUE(showing(copy));
-
     QTimer::singleShot(0, &main, [&] {
         main.close();
         QApplication::closeAllWindows();

@@ -290,30 +290,6 @@ TEST_F(FOptionsTest, CheckNowAgainstALocalServer) {
     EXPECT_NE(UpdateThread, nullptr);
 }
 
-// A news page that never ends fails the check like any other failure, and
-// the next "Check Now!" runs a new check instead of being told one runs.
-TEST_F(FOptionsTest, CheckNowAfterAPageThatNeverEnds) {
-    test::LocalServer server;
-    server.streamHead = "HTTP/1.1 200 X\r\nConnection: close\r\n\r\n<!---NEWS--->";
-    server.streamChunk = QByteArray(64 * 1024, 'x');
-    server.streamIntervalMs = 5;
-    writeFile("Brindlewick.url", server.url().toStdString() + "\n");
-    Program p(host);
-    TFOptions& o = *p.options;
-    o.BCheckNow->click();
-    ASSERT_NE(UpdateThread, nullptr);
-    ASSERT_TRUE(test::waitUntil([] { return UpdateThread == nullptr; }));
-    EXPECT_TRUE(prompt.asked().empty());
-
-    server.streamHead.clear();
-    server.defaultResponse = test::LocalServer::response(200, "<!---NEWS--->\xC2\xE5\xF0\xF1\xE8\xFF\x20" + AppVersion.toUtf8() + "<");
-    o.BCheckNow->click();
-    ASSERT_TRUE(test::waitUntil([] { return UpdateThread == nullptr; }));
-    EXPECT_EQ(server.requests.size(), 2);
-    ASSERT_EQ(prompt.asked().size(), 1u);
-    EXPECT_EQ(prompt.asked()[0].text, p.dm->LangManager->GetText("szNoNewVersion"));
-}
-
 TEST_F(FOptionsTest, AnAddressFileNamingAProgramIsNeverRun) {
     writeFile("Brindlewick.url", "/usr/bin/xterm\n");
     Program p(host);
