@@ -468,7 +468,9 @@ bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceO
         why = ReplaceFailure::Changed;
         return false;
     }
-    if (replacing && S_ISDIR(existing.st_mode))
+    // Only a regular file is ever replaced: a folder, device, pipe or socket
+    // (also one a link leads to) stays as it is and the save fails.
+    if (replacing && !S_ISREG(existing.st_mode))
         return false;
 
     QByteArray tmpLeaf;

@@ -180,7 +180,8 @@ enum class ReplaceFailure {
 // time of saving a tree of files, and the default file system here (ext4)
 // commits a replacing rename after the file's data. Links are followed, so a
 // link's target is replaced and the link stays (unless unchangedSinceRead is
-// set). The file keeps its owner.
+// set). Only a regular file is replaced: anything else in its place (a
+// device, pipe, socket or folder) fails the save. The file keeps its owner.
 // When write() returns false, any write fell short or any step fails, the old
 // file is untouched, the temporary file is removed and the result is false
 // (*failure says why); when write() throws, the temporary file is removed and

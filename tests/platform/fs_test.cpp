@@ -125,6 +125,22 @@ TEST_F(FsTest, CopyRefusesASourceThatIsNoFileAtOnce) {
     }
 }
 
+// A save never puts a regular file in place of a pipe or socket, named
+// directly or through a link (as root it would replace a device the same way).
+TEST_F(FsTest, ReplaceFileReplacesOnlyRegularFiles) {
+    for (const test::Special kind : {test::Special::Pipe, test::Special::Socket}) {
+        ASSERT_TRUE(test::makeSpecial(kind, path("special"))) << test::specialName(kind);
+        ASSERT_EQ(::symlink("special", QFile::encodeName(path("link")).constData()), 0);
+        for (const char* name : {"special", "link"}) {
+            EXPECT_FALSE(replaceFile(path(name), QByteArrayView("text"))) << test::specialName(kind) << " " << name;
+            struct stat st {};
+            ASSERT_EQ(::stat(QFile::encodeName(path("special")).constData(), &st), 0);
+            EXPECT_FALSE(S_ISREG(st.st_mode)) << test::specialName(kind) << " " << name;
+        }
+        ::unlink(QFile::encodeName(path("link")).constData());
+    }
+}
+
 TEST_F(FsTest, RenameNeverReplacesAndDeleteLeavesFolders) {
     const QString a = writeFile("a.txt", "A");
     const QString b = writeFile("b.txt", "B");
