@@ -473,47 +473,6 @@ TEST_F(FileManagerTest, FolderSettingsMarksAndTheirChecks) {
     EXPECT_EQ(checks(), QStringList{"ABrief"}); // nothing focused: no mark checked
 }
 
-// Editing an added folder's settings gives the same files to process in both
-// views: the folder added below it keeps its scanned files.
-TEST_F(FileManagerTest, EditingAFolderGivesTheSameFilesInBothViews) {
-    writeFile("site/sub/inner.htm", "x");
-    struct Edit {
-        const char* what;
-        QStringList masks;
-        bool subfolders;
-        bool fromInclude; // Include on the folder, else its Properties
-    };
-    const Edit edits[] = {
-        {"Properties: no longer recursive", {"*.HTM"}, false, false},
-        {"Include: no longer recursive", {"*.HTM"}, false, true},
-        {"Properties: other masks", {"*.TXT"}, true, false},
-    };
-    for (const Edit& e : edits) {
-        QStringList byView[2];
-        for (QAction* view : {page.ABrief, page.AFull}) {
-            SCOPED_TRACE(std::string(e.what) + " in " + view->objectName().toStdString());
-            tree().Clear();
-            page.ABrief->trigger();
-            answerFolder(path("site"), {"*.HTM"}, true);
-            page.AAddDir->trigger();
-            answerFolder(path("site/sub"), {"*.HTM"}, true);
-            page.AAddDir->trigger();
-            view->trigger();
-            select(path("site"));
-            answerFolder(path("site"), e.masks, e.subfolders);
-            if (e.fromInclude) {
-                page.AInclude->trigger();
-            } else {
-                page.PMFilesPopup();
-                page.IProperties->trigger();
-            }
-            byView[view == page.AFull] = files();
-            EXPECT_TRUE(byView[view == page.AFull].contains("site/sub/inner.htm"));
-        }
-        EXPECT_EQ(byView[1], byView[0]) << e.what;
-    }
-}
-
 TEST_F(FileManagerTest, ViewChecksAlwaysShowTheTreesMode) {
     chooser.pushFiles({path("site/notes.txt")});
     page.AAddFiles->trigger();
