@@ -334,22 +334,6 @@ TEST_F(FileManagerTest, BadInputIsToldAndLosesNothing) {
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 
-    // Stored masks the + button would refuse (one that no longer compiles, one
-    // holding a TAB) are dropped when the dialog opens, without a word.
-    include().CLBMasks->AddItem("[bad");
-    include().CLBMasks->AddItem("bad\t*.txt");
-    answerFolder(path("site"), {"[bad", "bad\t*.txt", "*.TXT"}, true);
-    const std::size_t n = prompt.asked().size();
-    page.AAddDir->trigger();
-    EXPECT_EQ(prompt.asked().size(), n);
-    EXPECT_EQ(include().CLBMasks->IndexOf("[bad"), -1);
-    EXPECT_EQ(include().CLBMasks->IndexOf("bad\t*.txt"), -1);
-    EXPECT_EQ(files(), (QStringList{"site/notes.txt", "site/sub/deep.txt"})) << "the folder with *.TXT";
-    EXPECT_FALSE(tree().FileFilter.Text().contains('\t'));
-    tree().Clear();
-    chooser.pushFiles({path("site/notes.txt")});
-    page.AAddFiles->trigger();
-
     // Names the tree cannot hold are told once: the first and how many.
     chooser.pushFiles({path("bad\tone.txt"), path("bad\ttwo.txt"), path("other/a.txt")});
     page.AAddFiles->trigger();
