@@ -243,7 +243,6 @@ TEST_F(FProcessTest, MatchInAVeryLongLineIsMarkedAndInView) {
         ShowAndDo([&] {
             QApplication::processEvents();
             EXPECT_EQ(dialog.SelStart(), at);
-            EXPECT_EQ(dialog.SelLength(), 6);
             EXPECT_EQ(dialog.REProcess->textCursor().selectedText(), QStringLiteral("needle"));
             const QTextCursor c = dialog.REProcess->textCursor();
             bool marked = false;
@@ -269,9 +268,7 @@ TEST_F(FProcessTest, MatchInAVeryLongLineIsMarkedAndInView) {
         EXPECT_EQ(dialog.SelStart(), matches[1] + 1);
         dialog.ACCurPos->trigger();
     });
-    std::string edited = text;
-    edited.insert(std::size_t(matches[1]), "Z");
-    EXPECT_TRUE(engine.text == edited);
+    EXPECT_TRUE(engine.text == text.insert(std::size_t(matches[1]), "Z"));
     EXPECT_EQ(engine.startPos, matches[1] + 1);
 }
 
