@@ -130,20 +130,11 @@ TEST_F(IniFileTest, FileIsUtf8WhenValidElseWindows1251AndWrittenAsUtf8) {
 // the same settings file removes it (and only those of its own name).
 TEST_F(IniFileTest, NextSaveRemovesTheTemporaryFilesOfKilledSaves) {
     const QString name = writeFile("Brindlewick.ini", "[Main]\nKey=old\n");
-    const struct {
-        const char* name;
-        bool removed;
-    } left[] = {
-        {".Brindlewick.ini.3fa2c1.tmp", true},
-        {".Brindlewick.ini.0.tmp", true},
-        {".Other.ini.3fa2c1.tmp", false},
-        {"Brindlewick.ini.bak", false},
-    };
-    for (const auto& l : left)
-        setModified(writeFile(l.name, "[Main]\nKey=cut"), "2001-01-01T00:00:00");
+    for (const char* left : {".Brindlewick.ini.3fa2c1.tmp", ".Brindlewick.ini.0.tmp", ".Other.ini.3fa2c1.tmp",
+                             "Brindlewick.ini.bak"})
+        setModified(writeFile(left, "[Main]\nKey=cut"), "2001-01-01T00:00:00");
     EXPECT_TRUE(writeIniString(name, "Main", "Key", "new"));
     EXPECT_EQ(readIniString(name, "Main", "Key"), "new");
-    for (const auto& l : left)
-        EXPECT_EQ(exists(path(l.name)), !l.removed) << l.name;
-    EXPECT_EQ(filesIn(path("")).size(), qsizetype(3));
+    // The first two are gone.
+    EXPECT_EQ(filesIn(path("")), QStringList({".Other.ini.3fa2c1.tmp", "Brindlewick.ini", "Brindlewick.ini.bak"}));
 }

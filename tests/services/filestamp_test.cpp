@@ -78,14 +78,11 @@ TEST_F(FileStampTest, EveryChangeOfTheFileBreaksTheStamp) {
     EXPECT_FALSE(FileMatchesStamp(path("missing"), TFileStamp{}));
 }
 
-} // namespace
-
-namespace {
-
 // What another program does to a file between the run's read and its save,
 // and what the save must do then: never write where a link swapped in leads,
 // never create a file that went away, and keep to the file read.
 TEST_F(FileStampTest, ASaveOverTheFileReadGoesToThatFileOnly) {
+    const auto rewrite = [this](const QString&, const QString&) { writeFile("tree/f.txt", "other program"); };
     const struct {
         const char* what;
         std::function<void(const QString& file, const QString& outside)> act;
@@ -93,12 +90,8 @@ TEST_F(FileStampTest, ASaveOverTheFileReadGoesToThatFileOnly) {
         TReadFileSave result;
     } cases[] = {
         {"left alone", [](const QString&, const QString&) {}, true, TReadFileSave::Saved},
-        {"rewritten in place, content not checked",
-         [this](const QString&, const QString&) { writeFile("tree/f.txt", "other program"); }, false,
-         TReadFileSave::Saved},
-        {"rewritten in place, content checked",
-         [this](const QString&, const QString&) { writeFile("tree/f.txt", "other program"); }, true,
-         TReadFileSave::Changed},
+        {"rewritten in place, content not checked", rewrite, false, TReadFileSave::Saved},
+        {"rewritten in place, content checked", rewrite, true, TReadFileSave::Changed},
         {"removed", [](const QString& file, const QString&) { QFile::remove(file); }, false, TReadFileSave::Changed},
         {"a link to a second name of the same file renamed over it",
          [this](const QString& file, const QString& outside) {

@@ -132,8 +132,8 @@ TEST_F(FProcessTest, EveryAnswerOfAModeShowsOnTheBar) {
 }
 
 // No answer ever moves: every answer keeps its place on the bar whatever the
-// mode, the language or the Edit caption, and a mode greys what it does not
-// offer. (A button that moved under the pointer would take the next click.)
+// mode, the language or the Edit caption. (A button that moved under the
+// pointer would take the next click.)
 TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
     const std::vector<QAction*> all = {dialog.AYes,  dialog.AYesToFile, dialog.AYesToAll,  dialog.ANo,
                                        dialog.ANoToFile, dialog.ANoToAll, dialog.AEdit, dialog.AAbort,
@@ -142,27 +142,28 @@ TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
     auto places = [&] {
         QApplication::processEvents();
         std::map<std::string, QRect> at;
-        for (QAction* a : all) {
-            QWidget* button = dialog.AnswerButton(a);
-            if (button && button->isVisible())
+        for (QAction* a : all)
+            if (QWidget* button = dialog.AnswerButton(a); button && button->isVisible())
                 at[a->objectName().toStdString()] = QRect(button->mapTo(&dialog, QPoint(0, 0)), button->size());
-        }
         return at;
-    };
-    auto enabled = [&] {
-        std::vector<bool> v;
-        for (QAction* a : all) v.push_back(a->isEnabled());
-        return v;
     };
     TDMDataModule dm;
     bw::test::useShippedLanguages(*dm.LangManager);
     dm.LangManager->RegisterForm(&dialog, 0);
     dialog.Controller().GetText = [&dm](const QString& key) { return dm.LangManager->GetText(key); };
-
+    const auto edit = [&] { dialog.AEdit->trigger(); };
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        const char* picture; // saved as FProcess_<picture>_<language>
+    } steps[] = {{"replace", [] {}, "replace"},
+                 {"edit", edit, "edit"},
+                 {"leaving edit mode", edit, nullptr},
+                 {"find", [&] { ProcessModes.Clear(); dialog.PrepareFind(); }, "find"},
+                 {"edit in find mode", edit, nullptr}};
     for (const int lang : {0, 1}) {
         SCOPED_TRACE(lang == 0 ? "English" : "Russian");
         dm.LangManager->SetCurrentLang(lang);
-        const QString suffix = lang == 0 ? QStringLiteral("en") : QStringLiteral("ru");
         ProcessModes.Clear();
         dialog.PrepareReplace();
         // The minimum width is right before the window shows, also after a
@@ -170,44 +171,28 @@ TEST_F(FProcessTest, AnswersKeepTheirPlaces) {
         const int hiddenMinimum = dialog.minimumSize().width();
         dialog.resize(dialog.minimumSizeHint());
         ShowAndDo([&] {
-            // The window fits a screen 800 wide, and at its minimum size shows
-            // every answer whole.
-            auto fits = [&](const char* mode) {
+            std::map<std::string, QRect> replace;
+            for (const auto& s : steps) {
+                s.act();
+                // At its minimum size, which fits a screen 800 wide, the
+                // window shows every answer whole, each at its place.
                 QApplication::processEvents();
                 dialog.resize(dialog.minimumSize().width(), dialog.height());
-                QApplication::processEvents();
-                EXPECT_LE(dialog.minimumSize().width(), 800) << mode;
-                EXPECT_EQ(dialog.minimumSize().width(), hiddenMinimum) << mode;
-                for (const auto& [name, at] : places())
-                    EXPECT_TRUE(dialog.rect().contains(at)) << mode << ": " << name;
-            };
-            fits("replace");
-            const auto replace = places();
-            EXPECT_EQ(replace.size(), all.size());
-            EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0}));
-            bw::test::saveScreen(dialog, QStringLiteral("FProcess_replace_") + suffix);
-
-            dialog.AEdit->trigger();
+                const auto now = places();
+                if (replace.empty()) {
+                    replace = now;
+                    EXPECT_EQ(replace.size(), all.size());
+                }
+                EXPECT_EQ(now, replace) << s.step;
+                EXPECT_LE(dialog.minimumSize().width(), 800) << s.step;
+                EXPECT_EQ(dialog.minimumSize().width(), hiddenMinimum) << s.step;
+                for (const auto& [name, at] : now)
+                    EXPECT_TRUE(dialog.rect().contains(at)) << s.step << ": " << name;
+                if (s.picture)
+                    bw::test::saveScreen(dialog, QStringLiteral("FProcess_%1_%2").arg(s.picture, lang ? "ru" : "en"));
+            }
             EXPECT_NE(dialog.AEdit->text(), dm.LangManager->GetText(QStringLiteral("szEdit")));
-            EXPECT_EQ(places(), replace) << "after Edit";
-            EXPECT_EQ(enabled(), (std::vector<bool>{0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 1}));
-            fits("edit");
-            bw::test::saveScreen(dialog, QStringLiteral("FProcess_edit_") + suffix);
-
-            dialog.AEdit->trigger();
-            EXPECT_EQ(places(), replace) << "after leaving edit mode";
-            EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0}));
-
-            ProcessModes.Clear();
-            dialog.PrepareFind();
-            EXPECT_EQ(places(), replace) << "in find mode";
-            EXPECT_EQ(enabled(), (std::vector<bool>{1, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0}));
-            fits("find");
-            bw::test::saveScreen(dialog, QStringLiteral("FProcess_find_") + suffix);
-
-            dialog.AEdit->trigger();
-            EXPECT_EQ(places(), replace) << "after Edit in find mode";
-            dialog.AEdit->trigger();
+            edit();
         });
     }
 }
@@ -258,7 +243,6 @@ TEST_F(FProcessTest, MatchInAVeryLongLineIsMarkedAndInView) {
         ShowAndDo([&] {
             QApplication::processEvents();
             EXPECT_EQ(dialog.SelStart(), at);
-            EXPECT_EQ(dialog.SelLength(), 6);
             EXPECT_EQ(dialog.REProcess->textCursor().selectedText(), QStringLiteral("needle"));
             const QTextCursor c = dialog.REProcess->textCursor();
             bool marked = false;
@@ -284,9 +268,7 @@ TEST_F(FProcessTest, MatchInAVeryLongLineIsMarkedAndInView) {
         EXPECT_EQ(dialog.SelStart(), matches[1] + 1);
         dialog.ACCurPos->trigger();
     });
-    std::string edited = text;
-    edited.insert(std::size_t(matches[1]), "Z");
-    EXPECT_TRUE(engine.text == edited);
+    EXPECT_TRUE(engine.text == text.insert(std::size_t(matches[1]), "Z"));
     EXPECT_EQ(engine.startPos, matches[1] + 1);
 }
 

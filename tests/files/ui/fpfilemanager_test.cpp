@@ -334,22 +334,6 @@ TEST_F(FileManagerTest, BadInputIsToldAndLosesNothing) {
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 
-    // Stored masks the + button would refuse (one that no longer compiles, one
-    // holding a TAB) are dropped when the dialog opens, without a word.
-    include().CLBMasks->AddItem("[bad");
-    include().CLBMasks->AddItem("bad\t*.txt");
-    answerFolder(path("site"), {"[bad", "bad\t*.txt", "*.TXT"}, true);
-    const std::size_t n = prompt.asked().size();
-    page.AAddDir->trigger();
-    EXPECT_EQ(prompt.asked().size(), n);
-    EXPECT_EQ(include().CLBMasks->IndexOf("[bad"), -1);
-    EXPECT_EQ(include().CLBMasks->IndexOf("bad\t*.txt"), -1);
-    EXPECT_EQ(files(), (QStringList{"site/notes.txt", "site/sub/deep.txt"})) << "the folder with *.TXT";
-    EXPECT_FALSE(tree().FileFilter.Text().contains('\t'));
-    tree().Clear();
-    chooser.pushFiles({path("site/notes.txt")});
-    page.AAddFiles->trigger();
-
     // Names the tree cannot hold are told once: the first and how many.
     chooser.pushFiles({path("bad\tone.txt"), path("bad\ttwo.txt"), path("other/a.txt")});
     page.AAddFiles->trigger();
@@ -471,47 +455,6 @@ TEST_F(FileManagerTest, FolderSettingsMarksAndTheirChecks) {
     page.AUnmark->trigger();
     EXPECT_FALSE(node(path("other/a.txt")));
     EXPECT_EQ(checks(), QStringList{"ABrief"}); // nothing focused: no mark checked
-}
-
-// Editing an added folder's settings gives the same files to process in both
-// views: the folder added below it keeps its scanned files.
-TEST_F(FileManagerTest, EditingAFolderGivesTheSameFilesInBothViews) {
-    writeFile("site/sub/inner.htm", "x");
-    struct Edit {
-        const char* what;
-        QStringList masks;
-        bool subfolders;
-        bool fromInclude; // Include on the folder, else its Properties
-    };
-    const Edit edits[] = {
-        {"Properties: no longer recursive", {"*.HTM"}, false, false},
-        {"Include: no longer recursive", {"*.HTM"}, false, true},
-        {"Properties: other masks", {"*.TXT"}, true, false},
-    };
-    for (const Edit& e : edits) {
-        QStringList byView[2];
-        for (QAction* view : {page.ABrief, page.AFull}) {
-            SCOPED_TRACE(std::string(e.what) + " in " + view->objectName().toStdString());
-            tree().Clear();
-            page.ABrief->trigger();
-            answerFolder(path("site"), {"*.HTM"}, true);
-            page.AAddDir->trigger();
-            answerFolder(path("site/sub"), {"*.HTM"}, true);
-            page.AAddDir->trigger();
-            view->trigger();
-            select(path("site"));
-            answerFolder(path("site"), e.masks, e.subfolders);
-            if (e.fromInclude) {
-                page.AInclude->trigger();
-            } else {
-                page.PMFilesPopup();
-                page.IProperties->trigger();
-            }
-            byView[view == page.AFull] = files();
-            EXPECT_TRUE(byView[view == page.AFull].contains("site/sub/inner.htm"));
-        }
-        EXPECT_EQ(byView[1], byView[0]) << e.what;
-    }
 }
 
 TEST_F(FileManagerTest, ViewChecksAlwaysShowTheTreesMode) {

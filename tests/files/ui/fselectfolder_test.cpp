@@ -11,8 +11,6 @@
 #include <QTreeView>
 
 #include "files/filefilter.h"
-#include "files/filetree.h"
-#include "files/plainfilelist.h"
 #include "files/ui/ffilefilter.h"
 #include "files/ui/fofiles.h"
 #include "files/ui/fselectfolder.h"
@@ -22,7 +20,6 @@
 #include "tests/support/screens.h"
 #include "tests/support/languages.h"
 #include "tests/support/testutil.h"
-#include "tests/files/filestest.h"
 
 namespace {
 
@@ -260,22 +257,6 @@ TEST_F(FolderDialogTest, TheSettingsFileKeepsTheLastFolderAndTheMasks) {
         EXPECT_EQ(other.FOFiles1->FInclude->CLBMasks->Items(), QStringList({"*.txt"}));
         EXPECT_EQ(other.FOFiles1->FExclude->CLBMasks->Items(), QStringList({"*.bak"}));
 
-        // The folder's settings then go through a structured list and back whole.
-        TFileVTreeView tree;
-        tree.FileFilter.Assign(taken);
-        tree.AddFolder(path("tree"));
-        const QString settings = tree.FileFilter.Text();
-        SaveStructuredFileList(path("tree.lst"), tree);
-        TFileVTreeView back;
-        LoadStructuredFileList(path("tree.lst"), back);
-        EXPECT_EQ(bw::test::dumpTree(back), bw::test::dumpTree(tree));
-        TFileNode* folder = back.Top(0);
-        for (const QString& part : path("tree").split('/', Qt::SkipEmptyParts))
-            folder = folder ? back.FindChild(folder, part) : nullptr;
-        ASSERT_NE(folder, nullptr);
-        TFileFilter read;
-        read.SetText(folder->Data.Settings);
-        EXPECT_EQ(read.Text(), settings);
     }
 }
 

@@ -26,7 +26,6 @@ TEST(MessageBoxTest, AQuestionIsAsWideAsItsTitleNeeds) {
         SetUpMessageBox(box, caption, QString::fromUtf8(row.text), row.buttons, Icon::Question);
         box.adjustSize();
         EXPECT_GE(box.width(), TitleWidth(caption)) << row.caption;
-        EXPECT_EQ(box.windowTitle(), caption);
     }
     QMessageBox wide;
     const QString text(200, QLatin1Char('x'));

@@ -305,10 +305,23 @@ TEST_F(SettingsManagerTest, FileNameChangesFlushAndReleaseWritesNothing) {
     EXPECT_FALSE(exists(path("b.ini")));
 }
 
+class WindowPlaceTest : public SettingsManagerTest {
+protected:
+    void store(const QRect& r) {
+        ini().setText(QStringLiteral("[FTest]\nWindowState=0\nLeft=%1\nTop=%2\nWidth=%3\nHeight=%4\n")
+                          .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+    }
+    QRect stored() {
+        return {value("Left").toInt(), value("Top").toInt(), value("Width").toInt(), value("Height").toInt()};
+    }
+};
+
 // Each start restores the window hidden, shows it, and saves it at the end:
-// the place stored is the place restored, however wide the frame is.
-TEST_F(SettingsManagerTest, TenStartsLeaveTheStoredPlaceAsItWas) {
-    ini().setText("[FTest]\nWindowState=0\nLeft=211\nTop=191\nWidth=320\nHeight=240\n");
+// the place stored is the place restored, however wide the frame is. A window
+// never shown keeps the stored place (its size is its own); one shown and
+// hidden again stores where it was.
+TEST_F(WindowPlaceTest, TheStoredPlaceIsThePlaceRestoredAndShown) {
+    store({211, 191, 320, 240});
     for (int start = 0; start < 10; ++start) {
         Window w;
         sm.LoadForm(&w.form);
@@ -316,25 +329,16 @@ TEST_F(SettingsManagerTest, TenStartsLeaveTheStoredPlaceAsItWas) {
         QApplication::processEvents();
         EXPECT_EQ(w.form.geometry(), QRect(211, 191, 320, 240)) << "start " << start;
         sm.SaveForm(&w.form);
-        EXPECT_EQ(value("Left") + "," + value("Top") + "," + value("Width") + "," + value("Height"),
-                  "211,191,320,240")
-            << "start " << start;
+        EXPECT_EQ(stored(), QRect(211, 191, 320, 240)) << "start " << start;
     }
-}
-
-TEST_F(SettingsManagerTest, AWindowNeverShownKeepsTheStoredPlace) {
-    ini().setText("[FTest]\nWindowState=0\nLeft=300\nTop=200\nWidth=420\nHeight=250\n");
     {
         Window w; // made and saved, never shown
         w.form.setGeometry(0, 0, 100, 100);
         sm.SaveForm(&w.form);
     }
-    EXPECT_EQ(value("Left"), "300");
-    EXPECT_EQ(value("Top"), "200");
-    EXPECT_EQ(value("Width"), "100"); // its size is its own
-    EXPECT_EQ(value("WindowState"), "0");
+    EXPECT_EQ(stored(), QRect(211, 191, 100, 100));
     {
-        Window w; // restored, shown, hidden again: its place is its own now
+        Window w; // restored, shown, hidden again
         sm.LoadForm(&w.form);
         w.form.show();
         QApplication::processEvents();
@@ -342,17 +346,15 @@ TEST_F(SettingsManagerTest, AWindowNeverShownKeepsTheStoredPlace) {
         w.form.hide();
         sm.SaveForm(&w.form);
     }
-    EXPECT_EQ(value("Left"), "310");
-    EXPECT_EQ(value("Top"), "205");
+    EXPECT_EQ(stored().topLeft(), QPoint(221, 196));
 }
 
 // Stored places whose title bar lies off the offscreen screen (800 x 800)
 // come back onto it; the others stay.
-TEST_F(SettingsManagerTest, AStoredPlaceOffEveryScreenComesBackOntoTheNearest) {
+TEST_F(WindowPlaceTest, AStoredPlaceOffEveryScreenComesBackOntoTheNearest) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    struct Row {
-        QRect stored;
-        QRect expected;
+    const struct {
+        QRect stored, expected;
     } rows[] = {
         {{100, 50, 300, 200}, {100, 50, 300, 200}},
         {{0, -500, 300, 200}, {0, area.top(), 300, 200}},
@@ -361,16 +363,11 @@ TEST_F(SettingsManagerTest, AStoredPlaceOffEveryScreenComesBackOntoTheNearest) {
         {{100, 10000, 300, 200}, {100, area.bottom() + 1 - 200, 300, 200}},
         {{-280, 100, 300, 200}, {area.left(), 100, 300, 200}}, // 20 pixels of title bar are too few to take
     };
-    for (const Row& row : rows) {
-        const QRect& r = row.stored;
-        ini().setText(QStringLiteral("[FTest]\nLeft=%1\nTop=%2\nWidth=%3\nHeight=%4\n")
-                          .arg(r.x())
-                          .arg(r.y())
-                          .arg(r.width())
-                          .arg(r.height()));
+    for (const auto& row : rows) {
+        store(row.stored);
         Window w;
         sm.LoadForm(&w.form);
-        EXPECT_EQ(w.form.geometry(), row.expected) << r.x() << "," << r.y();
+        EXPECT_EQ(w.form.geometry(), row.expected) << row.stored.x() << "," << row.stored.y();
     }
 
     // With a frame: the title bar above the client area counts, and the
