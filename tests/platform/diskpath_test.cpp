@@ -1,9 +1,10 @@
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include "platform/appdirs.h"
 #include "platform/diskpath.h"
+#include "platform/openfile.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
@@ -29,15 +30,19 @@ TEST_F(DiskPathTest, RelativePathsGoBelowTheFolderAsText) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(diskPath(c.path, c.folder), c.expected) << c.path.toStdString() << " in " << c.folder.toStdString();
-    EXPECT_EQ(diskPath(":a.txt"), QDir::currentPath() + "/:a.txt");
 }
 
-// What comes back names the file on disk: Qt's classes find it.
-TEST_F(DiskPathTest, QtFindsTheFileOnDisk) {
-    writeFile(":a.txt", "x");
+// Names starting with ':' (which Qt's file classes take for resources) are
+// found below the current folder: by Qt through diskPath, by the reader, and
+// as the program's home.
+TEST_F(DiskPathTest, ColonNamesAreFoundBelowTheCurrentFolder) {
+    writeFile(":a.txt", "from disk");
+    qputenv("BRINDLEWICK_HOME", ":home");
     test::CurrentFolder here(path(""));
-    EXPECT_FALSE(QFileInfo(QStringLiteral(":a.txt")).isFile());
-    EXPECT_TRUE(QFileInfo(diskPath(QStringLiteral(":a.txt"))).isFile());
+    EXPECT_TRUE(QFileInfo(diskPath(":a.txt")).isFile());
+    EXPECT_EQ(readWholeFile(":a.txt").value_or("unread").toStdString(), "from disk");
+    EXPECT_EQ(homeDir(), path(":home") + "/");
+    EXPECT_TRUE(QFileInfo(path(":home")).isDir());
 }
 
 } // namespace
