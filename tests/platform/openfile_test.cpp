@@ -19,11 +19,9 @@ TEST_F(OpenFileTest, ReadsRegularFilesAndLinksToThemAndRefusesEverythingElseAtOn
     ASSERT_TRUE(QFile::link(file, path("link.txt")));
     ASSERT_TRUE(QFile::link(path("gone"), path("dangling")));
     writeFile("sub/x", "");
-    ASSERT_TRUE(test::makeSpecial(test::Special::Pipe, path("pipe")));
-    ASSERT_TRUE(QFile::link(path("pipe"), path("pipe-link")));
-    ASSERT_TRUE(test::makeSpecial(test::Special::Socket, path("socket")));
-    ASSERT_TRUE(test::makeSpecial(test::Special::Device, path("device")));
-    ASSERT_TRUE(test::makeSpecial(test::Special::LinkLoop, path("loop")));
+    for (const test::Special kind : test::kSpecials)
+        ASSERT_TRUE(test::makeSpecial(kind, path(test::specialName(kind))));
+    ASSERT_TRUE(QFile::link(path("named pipe"), path("pipe-link")));
 
     const struct Case {
         QString path;
@@ -36,31 +34,26 @@ TEST_F(OpenFileTest, ReadsRegularFilesAndLinksToThemAndRefusesEverythingElseAtOn
         {path("real.txt/below"), OpenFailure::Missing},
         {QString(), OpenFailure::Missing},
         {path("sub"), OpenFailure::NotAFile},
-        {path("pipe"), OpenFailure::NotAFile},
+        {path("named pipe"), OpenFailure::NotAFile},
         {path("pipe-link"), OpenFailure::NotAFile},
         {path("socket"), OpenFailure::NotAFile},
         {path("device"), OpenFailure::NotAFile},
         {QStringLiteral("/dev/zero"), OpenFailure::NotAFile},
-        {path("loop"), OpenFailure::NotAFile},
+        {path("link loop"), OpenFailure::NotAFile},
     };
     for (const Case& c : cases) {
-        test::PipeWatch watch(path("pipe"));
-        OpenFailure why = OpenFailure::Unreadable;
+        const std::string what = c.path.toStdString();
+        const char* read = c.failure == OpenFailure::None ? "content" : "nothing";
+        test::PipeWatch watch(path("named pipe"));
+        OpenFailure why = OpenFailure::Unreadable, whyOpen = OpenFailure::Unreadable;
         const std::optional<QByteArray> bytes = readWholeFile(c.path, &why);
-        EXPECT_FALSE(watch.blocked()) << c.path.toStdString();
-        EXPECT_EQ(int(why), int(c.failure)) << c.path.toStdString();
-        EXPECT_EQ(bytes.has_value(), c.failure == OpenFailure::None) << c.path.toStdString();
-        if (bytes) {
-            EXPECT_EQ(bytes->toStdString(), "content");
-        }
-
         QFile f;
-        why = OpenFailure::Unreadable;
-        EXPECT_EQ(openForReading(f, c.path, &why), c.failure == OpenFailure::None) << c.path.toStdString();
-        EXPECT_EQ(int(why), int(c.failure)) << c.path.toStdString();
-        if (f.isOpen()) {
-            EXPECT_EQ(f.readAll().toStdString(), "content");
-        }
+        EXPECT_EQ(openForReading(f, c.path, &whyOpen), c.failure == OpenFailure::None) << what;
+        EXPECT_FALSE(watch.blocked()) << what;
+        EXPECT_EQ(int(why), int(c.failure)) << what;
+        EXPECT_EQ(int(whyOpen), int(c.failure)) << what;
+        EXPECT_EQ(bytes.value_or("nothing").toStdString(), read) << what;
+        EXPECT_EQ(f.isOpen() ? f.readAll().toStdString() : "nothing", read) << what;
     }
 }
 

@@ -70,8 +70,6 @@ inline bool makeSpecial(Special kind, const QString& path) {
 class PipeWatch {
 public:
     explicit PipeWatch(const QString& pipe) : pipe_(QFile::encodeName(pipe)), thread_([this] { run(); }) {}
-    PipeWatch(const PipeWatch&) = delete;
-    PipeWatch& operator=(const PipeWatch&) = delete;
     ~PipeWatch() { blocked(); }
 
     // Stops watching; true when a reader had to be let through.
