@@ -119,8 +119,9 @@ inline void readEachSpecial(const ScriptedPrompt& prompt, const std::vector<Spec
             EXPECT_NO_THROW(gaveUp = r.read()) << what;
             EXPECT_TRUE(gaveUp) << what;
             EXPECT_FALSE(watch.blocked()) << what;
-            ASSERT_EQ(prompt.asked().size(), before + (r.tells ? 1 : 0)) << what;
-            if (r.tells) {
+            const std::size_t asked = prompt.asked().size() - before;
+            EXPECT_EQ(asked, r.tells ? 1u : 0u) << what;
+            if (r.tells && asked > 0) {
                 EXPECT_TRUE(prompt.asked()[before].text.contains(QDir::toNativeSeparators(r.file))) << what;
             }
         }
