@@ -120,7 +120,8 @@ inline void readEachSpecial(const ScriptedPrompt& prompt, const std::vector<Spec
             EXPECT_TRUE(gaveUp) << what;
             EXPECT_FALSE(watch.blocked()) << what;
             const std::size_t asked = prompt.asked().size() - before;
-            EXPECT_EQ(asked, r.tells ? 1u : 0u) << what << (asked ? ": " + prompt.asked().back().text.toStdString() : "");
+            EXPECT_EQ(asked, r.tells ? 1u : 0u)
+                << what << (asked ? ": " + prompt.asked().back().text.toStdString() : std::string());
             if (r.tells && asked > 0) {
                 EXPECT_TRUE(prompt.asked()[before].text.contains(QDir::toNativeSeparators(r.file))) << what;
             }
