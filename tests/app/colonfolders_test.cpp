@@ -1,7 +1,10 @@
 #include "app/processrun.h"
+#include "files/filetree.h"
+#include "files/plainfilelist.h"
 
 #include <QDir>
 #include "tests/app/runfixture.h"
+#include "tests/files/filestest.h"
 
 using namespace bw::test;
 
@@ -9,9 +12,21 @@ namespace {
 
 using ColonFoldersTest = RunTest;
 
-// A rule's folders given relatively, ':' first included, are folders below
-// the current one: line files are read and outputs written there, never
-// looked up among Qt's resources.
+// Relative names starting with ':' are files and folders on disk, never Qt
+// resources: a plain list's lines are files beside the list, and a rule's
+// folders lie below the current folder (line files read, outputs written).
+TEST_F(ColonFoldersTest, PlainListLinesStartingWithAColonAreFilesBesideTheList) {
+    const QString list = writeFile("l/list.lst", ":a.txt\r\nsub/:b.txt\r\n:c/../d.txt\r\n/:abs/e.txt\r\n");
+    const QStringList expected = {path("l/:a.txt"), path("l/sub/:b.txt"), path("l/d.txt"), "/:abs/e.txt"};
+    EXPECT_EQ(ReadPlainFileList(list).paths, expected);
+    TFileVTreeView tree;
+    tree.LoadPlainList(list);
+    EXPECT_EQ(tree.SkippedNames(), 0);
+    const QStringList dump = dumpTree(tree);
+    EXPECT_TRUE(dump.contains("  :abs")) << dump.join('\n').toStdString();
+    EXPECT_EQ(dump.filter(":a.txt+").size(), 1) << dump.join('\n').toStdString();
+}
+
 TEST_F(ColonFoldersTest, RelativeRuleFoldersAreTakenAgainstTheCurrentFolder) {
     const QString a = AddFile("a.txt", "cat cat");
     writeFile(":in/names.txt", "one\r\ntwo\r\n");

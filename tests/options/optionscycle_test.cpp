@@ -320,30 +320,19 @@ unsigned kindAt(const QString& p) {
 }
 
 // Anything but a regular file in place of the settings file is read as no
-// file at once; it is not written over, and the user hears it was not saved.
+// file at once; it is not written over, and the user hears it was not read.
 TEST_F(OptionsCycleTest, ASettingsFileThatIsNoFileReadsAsNoneAndIsLeftAlone) {
-    for (const test::Special kind : test::kSpecials) {
-        const char* what = test::specialName(kind);
-        ASSERT_TRUE(test::makeSpecial(kind, ini())) << what;
-        const unsigned was = kindAt(ini());
-        FakeEnv start;
-        TBackupManager startBackups;
-        TOptionsCycle startCycle(start, startBackups, langs);
-        const std::size_t before = prompt.asked().size();
-        test::PipeWatch watch(ini());
-        startCycle.LoadOptionsFromFile(ini());
-        EXPECT_FALSE(watch.blocked()) << what;
-        EXPECT_TRUE(start.log.contains("folder defaults")) << what;
-        ASSERT_EQ(prompt.asked().size(), before + 1) << what;
-        EXPECT_TRUE(prompt.asked()[before].text.contains(ini())) << what;
-        EXPECT_EQ(kindAt(ini()), was) << what;
-
-        test::PipeWatch loadWatch(ini());
-        EXPECT_FALSE(cycle.LoadExecute(ini())) << what;
-        EXPECT_FALSE(loadWatch.blocked()) << what;
-        ASSERT_EQ(prompt.asked().size(), before + 2) << what;
-        EXPECT_TRUE(prompt.asked()[before + 1].text.contains(ini())) << what;
-    }
+    test::readEachSpecial(prompt, {
+        {"start-up read", ini(), [&] {
+             const unsigned was = kindAt(ini());
+             FakeEnv start;
+             TBackupManager startBackups;
+             TOptionsCycle startCycle(start, startBackups, langs);
+             startCycle.LoadOptionsFromFile(ini());
+             return start.log.contains("folder defaults") && kindAt(ini()) == was;
+         }, true},
+        {"load", ini(), [&] { return !cycle.LoadExecute(ini()); }, true},
+    });
 }
 
 // Only the regular file the cycle writes is made owner-only: a folder or a
@@ -352,47 +341,30 @@ TEST_F(OptionsCycleTest, ASettingsFileThatIsNoFileReadsAsNoneAndIsLeftAlone) {
 TEST_F(OptionsCycleTest, OwnerOnlyPermissionsTouchNothingButTheSettingsFile) {
     const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
                       QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
-    const auto stored = [](const QString& p) {
-        return QFile::permissions(p) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-    };
+    const auto user = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
     firstStart();
     const std::string saved = readFile(ini());
     const QString copy = path("copy.ini");
-    const struct Case {
-        const char* what;
-        bool folder;
-        bool inPlaceOfCopy;
-    } cases[] = {
-        {"folder as the settings file", true, false},
-        {"pipe as the settings file", false, false},
-        {"folder as the copy", true, true},
-        {"pipe as the copy", false, true},
-    };
-    for (const Case& c : cases) {
-        const QString target = c.inPlaceOfCopy ? copy : ini();
-        QFile::remove(target);
-        if (c.folder)
-            ASSERT_TRUE(QDir().mkdir(target)) << c.what;
-        else
-            ASSERT_TRUE(test::makeSpecial(test::Special::Pipe, target)) << c.what;
-        ASSERT_TRUE(QFile::setPermissions(target, open)) << c.what;
-        const unsigned kind = kindAt(target);
-        const std::size_t before = prompt.asked().size();
-        test::PipeWatch watch(target);
-        if (c.inPlaceOfCopy)
-            EXPECT_FALSE(cycle.SaveAsExecute(copy)) << c.what;
-        else
-            EXPECT_FALSE(cycle.OptionsSet()) << c.what;
-        EXPECT_FALSE(watch.blocked()) << c.what;
-        EXPECT_EQ(stored(target), open) << c.what;
-        EXPECT_EQ(kindAt(target), kind) << c.what;
-        ASSERT_EQ(prompt.asked().size(), before + 1) << c.what;
-        EXPECT_TRUE(prompt.asked()[before].text.contains(target)) << c.what;
-        if (c.folder)
+    for (const QString& target : {ini(), copy}) {
+        for (const bool folder : {true, false}) {
+            const std::string what = (folder ? "folder as " : "pipe as ") + target.toStdString();
             QDir().rmdir(target);
-        else
             QFile::remove(target);
-        if (!c.inPlaceOfCopy) {
+            ASSERT_TRUE(folder ? QDir().mkdir(target) : test::makeSpecial(test::Special::Pipe, target)) << what;
+            ASSERT_TRUE(QFile::setPermissions(target, open)) << what;
+            const unsigned kind = kindAt(target);
+            const std::size_t before = prompt.asked().size();
+            test::PipeWatch watch(target);
+            EXPECT_FALSE(target == copy ? cycle.SaveAsExecute(copy) : cycle.OptionsSet()) << what;
+            EXPECT_FALSE(watch.blocked()) << what;
+            EXPECT_EQ(QFile::permissions(target) & ~user, open) << what;
+            EXPECT_EQ(kindAt(target), kind) << what;
+            ASSERT_EQ(prompt.asked().size(), before + 1) << what;
+            EXPECT_TRUE(prompt.asked()[before].text.contains(target)) << what;
+        }
+        if (target == ini()) {
+            QDir().rmdir(target);
+            QFile::remove(target);
             writeFile("Brindlewick.ini", saved);
             ASSERT_TRUE(cycle.OptionsSet());
         }

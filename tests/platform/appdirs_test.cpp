@@ -2,7 +2,6 @@
 #include "tests/support/testutil.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 using namespace bw;
 
@@ -14,12 +13,4 @@ TEST_F(AppDirsTest, HomeFollowsTheEnvironmentAndAppDirIsTheExecutableFolder) {
     EXPECT_EQ(homeDir(), QDir(home).absolutePath() + "/");
     EXPECT_TRUE(QDir(home).exists());
     EXPECT_EQ(appDir(), test::binDir().replace(QDir::separator(), QLatin1Char('/')));
-}
-
-// A relative home, ':' first too, is a folder below the current one.
-TEST_F(AppDirsTest, ARelativeHomeIsBelowTheCurrentFolder) {
-    qputenv("BRINDLEWICK_HOME", ":home");
-    test::CurrentFolder here(path(""));
-    EXPECT_EQ(homeDir(), path(":home") + "/");
-    EXPECT_TRUE(QFileInfo(path(":home")).isDir());
 }

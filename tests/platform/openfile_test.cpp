@@ -1,3 +1,5 @@
+#include "platform/appdirs.h"
+#include "platform/diskpath.h"
 #include "platform/inifile.h"
 #include "platform/openfile.h"
 #include "tests/support/specialfiles.h"
@@ -5,27 +7,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <fcntl.h>
 
 using namespace bw;
-
-namespace {
-
-const char* failureName(OpenFailure f) {
-    switch (f) {
-    case OpenFailure::None:
-        return "none";
-    case OpenFailure::Missing:
-        return "missing";
-    case OpenFailure::NotAFile:
-        return "not a file";
-    case OpenFailure::Unreadable:
-        return "unreadable";
-    }
-    return "?";
-}
-
-} // namespace
 
 class OpenFileTest : public test::TempDirTest {};
 
@@ -34,11 +19,9 @@ TEST_F(OpenFileTest, ReadsRegularFilesAndLinksToThemAndRefusesEverythingElseAtOn
     ASSERT_TRUE(QFile::link(file, path("link.txt")));
     ASSERT_TRUE(QFile::link(path("gone"), path("dangling")));
     writeFile("sub/x", "");
-    ASSERT_TRUE(test::makeSpecial(test::Special::Pipe, path("pipe")));
-    ASSERT_TRUE(QFile::link(path("pipe"), path("pipe-link")));
-    ASSERT_TRUE(test::makeSpecial(test::Special::Socket, path("socket")));
-    ASSERT_TRUE(test::makeSpecial(test::Special::Device, path("device")));
-    ASSERT_TRUE(test::makeSpecial(test::Special::LinkLoop, path("loop")));
+    for (const test::Special kind : test::kSpecials)
+        ASSERT_TRUE(test::makeSpecial(kind, path(test::specialName(kind))));
+    ASSERT_TRUE(QFile::link(path("named pipe"), path("pipe-link")));
 
     const struct Case {
         QString path;
@@ -51,31 +34,26 @@ TEST_F(OpenFileTest, ReadsRegularFilesAndLinksToThemAndRefusesEverythingElseAtOn
         {path("real.txt/below"), OpenFailure::Missing},
         {QString(), OpenFailure::Missing},
         {path("sub"), OpenFailure::NotAFile},
-        {path("pipe"), OpenFailure::NotAFile},
+        {path("named pipe"), OpenFailure::NotAFile},
         {path("pipe-link"), OpenFailure::NotAFile},
         {path("socket"), OpenFailure::NotAFile},
         {path("device"), OpenFailure::NotAFile},
         {QStringLiteral("/dev/zero"), OpenFailure::NotAFile},
-        {path("loop"), OpenFailure::NotAFile},
+        {path("link loop"), OpenFailure::NotAFile},
     };
     for (const Case& c : cases) {
-        test::PipeWatch watch(path("pipe"));
-        OpenFailure why = OpenFailure::Unreadable;
+        const std::string what = c.path.toStdString();
+        const char* read = c.failure == OpenFailure::None ? "content" : "nothing";
+        test::PipeWatch watch(path("named pipe"));
+        OpenFailure why = OpenFailure::Unreadable, whyOpen = OpenFailure::Unreadable;
         const std::optional<QByteArray> bytes = readWholeFile(c.path, &why);
-        EXPECT_FALSE(watch.blocked()) << c.path.toStdString();
-        EXPECT_EQ(failureName(why), failureName(c.failure)) << c.path.toStdString();
-        EXPECT_EQ(bytes.has_value(), c.failure == OpenFailure::None) << c.path.toStdString();
-        if (bytes) {
-            EXPECT_EQ(bytes->toStdString(), "content");
-        }
-
         QFile f;
-        why = OpenFailure::Unreadable;
-        EXPECT_EQ(openForReading(f, c.path, &why), c.failure == OpenFailure::None) << c.path.toStdString();
-        EXPECT_EQ(failureName(why), failureName(c.failure)) << c.path.toStdString();
-        if (f.isOpen()) {
-            EXPECT_EQ(f.readAll().toStdString(), "content");
-        }
+        EXPECT_EQ(openForReading(f, c.path, &whyOpen), c.failure == OpenFailure::None) << what;
+        EXPECT_FALSE(watch.blocked()) << what;
+        EXPECT_EQ(int(why), int(c.failure)) << what;
+        EXPECT_EQ(int(whyOpen), int(c.failure)) << what;
+        EXPECT_EQ(bytes.value_or("nothing").toStdString(), read) << what;
+        EXPECT_EQ(f.isOpen() ? f.readAll().toStdString() : "nothing", read) << what;
     }
 }
 
@@ -89,33 +67,42 @@ TEST_F(OpenFileTest, TheDescriptorIsAnOrdinaryBlockingOneClosedOnExec) {
     ::close(fd);
 }
 
-// Relative names are taken from the current folder, also one that begins with
-// ':' (which Qt's file classes would take for a resource).
-TEST_F(OpenFileTest, RelativeNamesAreTakenFromTheCurrentFolder) {
-    {
-        QFile f(dir_.path() + "/:colon.txt");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("from disk") == 9);
-    }
-    const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir_.path()));
-    const std::optional<QByteArray> bytes = readWholeFile(QStringLiteral(":colon.txt"));
-    QDir::setCurrent(before);
-    ASSERT_TRUE(bytes.has_value());
-    EXPECT_EQ(bytes->toStdString(), "from disk");
-}
-
 // A settings file is read whole when opened: anything but a regular file in
 // its place reads at once as a missing one, an empty file.
 TEST_F(OpenFileTest, SettingsFilesThatAreNoFilesReadAsEmptyAtOnce) {
-    for (const test::Special kind : test::kSpecials) {
-        const QString file = path("Brindlewick.ini");
-        ASSERT_TRUE(test::makeSpecial(kind, file)) << test::specialName(kind);
-        test::PipeWatch watch(file);
-        const IniFile ini(file);
-        const QString one = readIniString(file, "FOptions", "Value", "default");
-        EXPECT_FALSE(watch.blocked()) << test::specialName(kind);
-        EXPECT_TRUE(ini.sections().isEmpty()) << test::specialName(kind);
-        EXPECT_EQ(ini.fileName(), file);
-        EXPECT_EQ(one, "default") << test::specialName(kind);
-    }
+    const QString file = path("Brindlewick.ini");
+    test::readEachSpecial(prompt, {
+        {"settings file", file, [&] { return IniFile(file).sections().isEmpty(); }},
+        {"one setting", file, [&] { return readIniString(file, "FOptions", "Value", "default") == "default"; }},
+    });
+}
+
+// diskPath joins a relative path to its folder (the current one when none) as text.
+TEST_F(OpenFileTest, RelativePathsGoBelowTheFolderAsText) {
+    const struct Case {
+        QString path, folder, expected;
+    } cases[] = {
+        {"/a/b.txt", "/x", "/a/b.txt"},
+        {"", "/x", ""},
+        {":a.txt", "/x", "/x/:a.txt"},
+        {":a.txt", "/x/", "/x/:a.txt"},
+        {"a/./b/", "/x", "/x/a/./b/"},
+        {":a.txt", "", QDir::currentPath() + "/:a.txt"},
+        {":a.txt", ":y", QDir::currentPath() + "/:y/:a.txt"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(diskPath(c.path, c.folder), c.expected) << c.path.toStdString() << " in " << c.folder.toStdString();
+}
+
+// Names starting with ':' (which Qt's file classes take for resources) are
+// found below the current folder: by Qt through diskPath, by the reader, and
+// as the program's home.
+TEST_F(OpenFileTest, ColonNamesAreFoundBelowTheCurrentFolder) {
+    writeFile(":a.txt", "from disk");
+    qputenv("BRINDLEWICK_HOME", ":home");
+    test::CurrentFolder here(path(""));
+    EXPECT_TRUE(QFileInfo(diskPath(":a.txt")).isFile());
+    EXPECT_EQ(readWholeFile(":a.txt").value_or("unread").toStdString(), "from disk");
+    EXPECT_EQ(homeDir(), path(":home") + "/");
+    EXPECT_TRUE(QFileInfo(path(":home")).isDir());
 }

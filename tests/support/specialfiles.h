@@ -1,21 +1,27 @@
 #pragma once
 
-// Things that are not regular files, put where a reader expects one, and a
-// guard that keeps a reader that waits on a named pipe from hanging a test.
+// Things that are not regular files, put where a reader expects one, a guard
+// that keeps a reader that waits on a named pipe from hanging a test, and a
+// table runner that reads each such thing with each reader.
 
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
+
+#include "platform/prompt.h"
 
 namespace bw::test {
 
@@ -24,17 +30,8 @@ enum class Special { Pipe, Socket, Device, LinkLoop };
 inline constexpr Special kSpecials[] = {Special::Pipe, Special::Socket, Special::Device, Special::LinkLoop};
 
 inline const char* specialName(Special kind) {
-    switch (kind) {
-    case Special::Pipe:
-        return "named pipe";
-    case Special::Socket:
-        return "socket";
-    case Special::Device:
-        return "device";
-    case Special::LinkLoop:
-        return "link loop";
-    }
-    return "?";
+    const char* names[] = {"named pipe", "socket", "device", "link loop"};
+    return names[int(kind)];
 }
 
 // Puts the thing at path, which must be free (a leftover is removed first).
@@ -68,55 +65,68 @@ inline bool makeSpecial(Special kind, const QString& path) {
 }
 
 // While one lives, a reader that waits on the named pipe at path for longer
-// than the limit is let through (a writer comes and goes, so it reads an empty
-// file and goes on): the test then fails on blocked() instead of hanging.
+// than three seconds is let through (a writer comes and goes, so it reads an
+// empty file and goes on): the test then fails on blocked() instead of hanging.
 class PipeWatch {
 public:
-    explicit PipeWatch(const QString& pipe, std::chrono::milliseconds limit = std::chrono::seconds(3))
-        : pipe_(QFile::encodeName(pipe)), thread_([this, limit] { run(limit); }) {}
-    PipeWatch(const PipeWatch&) = delete;
-    PipeWatch& operator=(const PipeWatch&) = delete;
-    ~PipeWatch() { finish(); }
+    explicit PipeWatch(const QString& pipe) : pipe_(QFile::encodeName(pipe)), thread_([this] { run(); }) {}
+    ~PipeWatch() { blocked(); }
 
     // Stops watching; true when a reader had to be let through.
     bool blocked() {
-        finish();
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
         return released_;
     }
 
 private:
-    void run(std::chrono::milliseconds limit) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        if (wake_.wait_for(lock, limit, [this] { return stop_; }))
-            return;
-        while (!stop_) {
-            lock.unlock();
-            const int fd = ::open(pipe_.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    void run() {
+        for (int waited = 0; !stop_; waited += 5) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            const int fd = waited < 3000 ? -1 : ::open(pipe_.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0) {
                 released_ = true;
                 ::close(fd);
             }
-            lock.lock();
-            wake_.wait_for(lock, std::chrono::milliseconds(20), [this] { return stop_; });
         }
-    }
-
-    void finish() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = true;
-        }
-        wake_.notify_all();
-        if (thread_.joinable())
-            thread_.join();
     }
 
     QByteArray pipe_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stop_ = false;
+    std::atomic<bool> stop_{false};
     std::atomic<bool> released_{false};
     std::thread thread_;
 };
+
+// A reader of a named file, for a table run against every kind above.
+struct SpecialReader {
+    const char* name;
+    QString file;               // where the thing is put
+    std::function<bool()> read; // reads it; true when it gave up and kept what it had
+    bool tells = false;         // asks one question naming the file (else asks none)
+};
+
+// Puts each kind in turn at each reader's file and reads it: the read comes
+// back at once, gives up, and asks what the row says.
+inline void readEachSpecial(const ScriptedPrompt& prompt, const std::vector<SpecialReader>& readers) {
+    for (const SpecialReader& r : readers) {
+        for (const Special kind : kSpecials) {
+            const std::string what = std::string(r.name) + " / " + specialName(kind);
+            ASSERT_TRUE(makeSpecial(kind, r.file)) << what;
+            const std::size_t before = prompt.asked().size();
+            PipeWatch watch(r.file);
+            bool gaveUp = false;
+            EXPECT_NO_THROW(gaveUp = r.read()) << what;
+            EXPECT_TRUE(gaveUp) << what;
+            EXPECT_FALSE(watch.blocked()) << what;
+            const std::size_t asked = prompt.asked().size() - before;
+            EXPECT_EQ(asked, r.tells ? 1u : 0u)
+                << what << (asked ? ": " + prompt.asked().back().text.toStdString() : std::string());
+            if (r.tells && asked > 0) {
+                EXPECT_TRUE(prompt.asked()[before].text.contains(QDir::toNativeSeparators(r.file))) << what;
+            }
+        }
+    }
+}
 
 } // namespace bw::test

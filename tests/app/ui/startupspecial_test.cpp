@@ -1,13 +1,15 @@
-// Start-up with a last project that names no regular file: nothing opens, no
-// message, and the title still names it, as for a missing one.
+// A last project or a rule list that names no regular file: start-up opens
+// nothing, without a message, and the title still names the project, as for a
+// missing one; the rules page says the list cannot be read and keeps its rules.
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <gtest/gtest.h>
 
 #include "app/ui/fmain_commands.h"
 #include "options/ui/foptions.h"
+#include "rules/ui/fpsrmanager.h"
 #include "tests/app/ui/mainwindow_support.h"
+#include "tests/rules/ui/rulesui.h"
 #include "tests/support/specialfiles.h"
 
 namespace bw::test {
@@ -15,27 +17,37 @@ namespace {
 
 class StartUpSpecial : public ProgramTest {};
 
-TEST_F(StartUpSpecial, ALastProjectThatIsNoFileOpensNothing) {
-    const QString project = path("Projects/last.bwp");
+TEST_F(StartUpSpecial, ALastProjectOrRuleListThatIsNoFileOpensNothing) {
+    const QString project = path("Projects/last.bwp"), list = path("list.lsr");
     Start();
     main->ELastProject->setText(project);
     program->FOptions->CBOpenLastProject->setChecked(true);
     ASSERT_TRUE(program->FOptions->Cycle().OptionsSet());
     program.reset();
+    ScriptEditor editor;
+    TFPSRManager page;
+    page.Editor = &editor;
+    editor.script.push_back([](TSRInfo& r) {
+        r.Source.ssText = QStringLiteral("kept");
+        return true;
+    });
+    page.AAdd->trigger();
+    ASSERT_EQ(page.Count(), 1);
 
-    for (const Special kind : kSpecials) {
-        const char* what = specialName(kind);
-        ASSERT_TRUE(makeSpecial(kind, project)) << what;
-        files.files = {path("kept.txt")};
-        PipeWatch watch(project);
-        Start();
-        EXPECT_FALSE(watch.blocked()) << what;
-        EXPECT_EQ(main->ELastProject->text(), project) << what;
-        EXPECT_EQ(main->windowTitle(), "Brindlewick - last") << what;
-        EXPECT_TRUE(files.files.isEmpty()) << what << ": the start-up's new project emptied the page";
-        program.reset();
-    }
-    EXPECT_TRUE(prompt.asked().empty());
+    readEachSpecial(prompt, {
+        {"last project", project, [&] {
+             files.files = {path("kept.txt")};
+             Start();
+             // The start-up's new project empties the page; the title names the project.
+             const bool ok = main->ELastProject->text() == project && main->windowTitle() == "Brindlewick - last" &&
+                             files.files.isEmpty();
+             program.reset();
+             return ok;
+         }},
+        {"rule list", list, [&] {
+             return !page.LoadFromFile(list) && page.Count() == 1 && page.Rule(0).Source.ssText == "kept";
+         }, true},
+    });
 }
 
 } // namespace
