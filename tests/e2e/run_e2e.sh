@@ -61,6 +61,21 @@ window_named() { xdotool search --onlyvisible --name "^$1\$"; }
 window_gone() { ! xdotool search --onlyvisible --name "^$1\$"; }
 same_file() { cmp -s "$1" "$2"; }
 program_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
+# start_program <what> <title>: starts the program and waits for its main window.
+start_program() {
+  QT_QPA_PLATFORM=xcb "$bin/brindlewick" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  wait_for "the main window ($1)" window_named "$2"
+  main=$(window_named "$2" | head -1)
+}
+# end_program <what>: waits for the program to end, with exit code 0.
+end_program() {
+  wait_for "the program's end ($1)" program_gone
+  wait "$app_pid"
+  code=$?
+  app_pid=
+  [ "$code" -eq 0 ] || fail "the program ended with code $code ($1)"
+}
 
 # ---- the job
 export BRINDLEWICK_HOME=$work/home
@@ -87,10 +102,7 @@ export DISPLAY=:$(tr -dc '0-9' <"$work/display")
 wait_for "X server on $DISPLAY" xdotool getdisplaygeometry
 
 # ---- the program
-QT_QPA_PLATFORM=xcb "$bin/brindlewick" >"$work/app.log" 2>&1 &
-app_pid=$!
-wait_for 'title "Brindlewick - e2e.job"' window_named 'Brindlewick - e2e\.job'
-main=$(window_named 'Brindlewick - e2e\.job' | head -1)
+start_program "first start" 'Brindlewick - e2e\.job'
 xdotool windowfocus --sync "$main"
 
 xdotool key F9
@@ -114,11 +126,7 @@ wait_for "the file dialog to close" bash -c "! xdotool search --name '^Save\$'"
 
 xdotool windowfocus --sync "$main"
 xdotool key alt+F4
-wait_for "the program's end" program_gone
-wait "$app_pid"
-code=$?
-app_pid=
-[ "$code" -eq 0 ] || fail "the program ended with code $code"
+end_program "Exit"
 
 # ---- what it left
 for f in a b c; do
@@ -158,10 +166,7 @@ restore_with_the_mouse() {
   cp "$file" "$work/expected/z.replaced"
   export XDG_DATA_HOME=$work/data
 
-  QT_QPA_PLATFORM=xcb "$bin/brindlewick" >"$work/app.log" 2>&1 &
-  app_pid=$!
-  wait_for 'title "Brindlewick - e2e.job" (second start)' window_named 'Brindlewick - e2e\.job'
-  main=$(window_named 'Brindlewick - e2e\.job' | head -1)
+  start_program "second start" 'Brindlewick - e2e\.job'
   xdotool windowfocus --sync "$main"
   xdotool key F5
   wait_for "the backup browser" window_named 'Backup Manager'
@@ -203,11 +208,7 @@ restore_with_the_mouse() {
 
   xdotool windowfocus --sync "$main"
   xdotool key alt+F4
-  wait_for "the program's end (second start)" program_gone
-  wait "$app_pid"
-  code=$?
-  app_pid=
-  [ "$code" -eq 0 ] || fail "the program ended with code $code (second start)"
+  end_program "Exit after the restore"
 }
 restore_with_the_mouse
 # ---- end of restore with the mouse ------------------------------------------
@@ -238,19 +239,6 @@ if command -v openbox >/dev/null && command -v xwininfo >/dev/null && command -v
   client_place() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
       /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print x "," y "," w "," h }'
-  }
-  start_program() {
-    QT_QPA_PLATFORM=xcb "$bin/brindlewick" >"$work/app.log" 2>&1 &
-    app_pid=$!
-    wait_for "the main window ($1)" window_named "$2"
-    main=$(window_named "$2" | head -1)
-  }
-  end_program() {
-    wait_for "the program's end ($1)" program_gone
-    wait "$app_pid"
-    code=$?
-    app_pid=
-    [ "$code" -eq 0 ] || fail "the program ended with code $code ($1)"
   }
 
   # Ten starts and Exits leave the main window where it was put.
