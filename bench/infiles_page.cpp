@@ -14,6 +14,8 @@
 #include "platform/prompt.h"
 #include "platform/ui/chooser.h"
 
+#include "bench/widgetmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -163,14 +165,4 @@ BENCHMARK(BM_LoadStructuredList_Core)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    bw::ScriptedPrompt prompt;
-    bw::ScopedPrompt scoped(prompt);
-    root();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv, [] { root(); }); }

@@ -13,6 +13,8 @@
 #include "engine/ui/fprocess.h"
 #include "platform/prompt.h"
 
+#include "bench/widgetmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -152,13 +154,4 @@ BENCHMARK(BM_ProcessWindow)->Unit(benchmark::kMillisecond)->Iterations(6)->UseRe
 
 } // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    bw::ScriptedPrompt prompt;
-    bw::ScopedPrompt scoped(prompt);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv); }

@@ -14,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
+#include "bench/widgetmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -177,12 +179,4 @@ BENCHMARK(BM_BareEditDecodesFile)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv); }
