@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <cstdio>
 #include <fcntl.h>
 
@@ -46,9 +45,7 @@ bool regularFile(const QString& path) {
 // Copies source to a new name beside target, then renames it over target, so
 // that target (a file or a link) is replaced whole or not at all.
 bool copyOver(const QString& source, const QString& target) {
-    const QFileInfo t(target);
-    const QString temporary = t.absolutePath() + QStringLiteral("/.") + t.fileName() + QLatin1Char('.') +
-                              QString::number(QRandomGenerator::global()->generate64(), 16) + QStringLiteral(".tmp");
+    const QString temporary = bw::temporaryNameBeside(target);
     if (!bw::copyFile(source, temporary, false))
         return false;
     if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) == 0)

@@ -57,13 +57,6 @@ QString temporaryPrefix(const QFileInfo& target) {
     return QLatin1Char('.') + target.fileName().left(64) + QLatin1Char('.');
 }
 
-// A name for a temporary file beside target: prefix, a random hexadecimal number, ".tmp".
-QString temporaryNameBeside(const QFileInfo& target) {
-    const quint32 n = QRandomGenerator::global()->generate();
-    return target.absolutePath() + QLatin1Char('/') + temporaryPrefix(target) + QString::number(n, 16) +
-           QStringLiteral(".tmp");
-}
-
 bool isTemporaryName(std::string_view name, std::string_view prefix) {
     constexpr std::string_view suffix = ".tmp";
     if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) || !name.ends_with(suffix))
@@ -438,6 +431,13 @@ struct Descriptor {
 
 } // namespace
 
+QString temporaryNameBeside(const QString& path) {
+    const QFileInfo target(path);
+    const quint32 n = QRandomGenerator::global()->generate();
+    return target.absolutePath() + QLatin1Char('/') + temporaryPrefix(target) + QString::number(n, 16) +
+           QStringLiteral(".tmp");
+}
+
 bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceOptions& options,
                  ReplaceFailure* failure) {
     ReplaceFailure ignored;
@@ -476,7 +476,7 @@ bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceO
     QByteArray tmpLeaf;
     Descriptor tmp;
     for (int attempt = 0; attempt < 16 && tmp.fd < 0; ++attempt) {
-        tmpLeaf = QFile::encodeName(QFileInfo(temporaryNameBeside(target)).fileName());
+        tmpLeaf = QFile::encodeName(QFileInfo(temporaryNameBeside(target.filePath())).fileName());
         tmp.fd = ::openat(dir.fd, tmpLeaf.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (tmp.fd < 0 && errno != EEXIST) {
             if (errno == EACCES || errno == EPERM || errno == EROFS)

@@ -170,6 +170,11 @@ enum class ReplaceFailure {
     Other,
 };
 
+// A free-looking name for a temporary file beside path, as the saves below
+// name theirs: "." + the file's name + "." + a random hexadecimal number +
+// ".tmp". A later save of path removes such a file left by a killed one.
+QString temporaryNameBeside(const QString& path);
+
 // Writes a new version of a file without ever leaving it half-written: write()
 // fills a temporary file in the same folder, named "." + the file's name + "."
 // + a random hexadecimal number + ".tmp", which is then renamed over the file.
