@@ -1,10 +1,10 @@
 #include "services/filestamp.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <cstdlib>
 #include <sys/stat.h>
 
+#include "platform/diskpath.h"
 #include "services/fileroutines.h"
 
 TFileStamp TakeFileStamp(const QString& path) {
@@ -23,7 +23,7 @@ QString ResolvedFilePath(const QString& path) {
         std::free(real);
         return resolved;
     }
-    return QFileInfo(path).absoluteFilePath();
+    return bw::diskPath(path);
 }
 
 TFileStamp FileStampOf(const struct stat& st) {
