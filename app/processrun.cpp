@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -109,6 +110,7 @@ void TProcessRun::BeforeRun() {
     backupFailed_.clear();
     home_ = bw::homeDir();
     madeFolders_.clear();
+    ruleFolders_.clear();
 }
 
 void TProcessRun::AfterRun() {
@@ -191,6 +193,7 @@ void TProcessRun::AStartExecute() {
             }
             ahead.reset();
             unattended_ = false;
+            readForSaving_ = true;
             if (!p_.Report.IsEmpty())
                 p_.Report.InsertFirst(Text("szReportPlus"));
             const TRunCounters totals = engine.Counters();
@@ -217,6 +220,7 @@ void TProcessRun::AStartExecute() {
     }
     // The closing steps run however the run ended.
     unattended_ = false;
+    readForSaving_ = true;
     p_.Engine.ClearAbort();
     try {
         AfterRun();
@@ -237,18 +241,8 @@ void TProcessRun::PrepareRule(const TSRInfo& rule) {
     engine.SetHintShown(rule.Target.tbShowHint);
     engine.SetOptions(rule.Source.sbAS, rule.Target.tbAS, rule.Source.sbIgnoreMode);
 
-    // A folder the rule names relatively is taken against the current folder
-    // here, so that no output or line file reaches Qt relative (':' first would be a resource).
-    QString out = bw::diskPath(rule.Target.OutFolder);
-    QString in = bw::diskPath(rule.Target.InFolder);
-    if ((out.isEmpty() || in.isEmpty()) && home_.isEmpty())
-        home_ = bw::homeDir();
-    if (out.isEmpty())
-        out = home_ + QStringLiteral("Output/");
-    if (in.isEmpty())
-        in = home_ + QStringLiteral("Input/");
+    const auto& [out, in] = RuleFolders(rule);
     engine.SetFolders(out, in);
-    MakeFolders(out, in);
 
     engine.SetSearchOptions(rule.Source.sbCaseSensitive, rule.Source.sbWholeWords);
     try {
@@ -275,11 +269,26 @@ void TProcessRun::PrepareRule(const TSRInfo& rule) {
     Conversion.DetectSampleSize = rule.Source.siCharCount;
 }
 
-void TProcessRun::MakeFolders(const QString& out, const QString& in) {
+const std::pair<QString, QString>& TProcessRun::RuleFolders(const TSRInfo& rule) {
+    const auto [at, first] = ruleFolders_.try_emplace({rule.Target.OutFolder, rule.Target.InFolder});
+    if (!first)
+        return at->second;
+    // A folder the rule names relatively is taken against the current folder
+    // here, so that no output or line file reaches Qt relative (':' first would be a resource).
+    QString out = bw::diskPath(rule.Target.OutFolder);
+    QString in = bw::diskPath(rule.Target.InFolder);
+    if ((out.isEmpty() || in.isEmpty()) && home_.isEmpty())
+        home_ = bw::homeDir();
+    if (out.isEmpty())
+        out = home_ + QStringLiteral("Output/");
+    if (in.isEmpty())
+        in = home_ + QStringLiteral("Input/");
     // Made once per run; a failure shows when a file there is needed.
     for (const QString& folder : {out, in})
         if (madeFolders_.insert(folder).second)
             QDir().mkpath(folder);
+    at->second = {out, in};
+    return at->second;
 }
 
 std::unique_ptr<TReadAhead> TProcessRun::StartReadAhead() {
@@ -293,6 +302,11 @@ std::unique_ptr<TReadAhead> TProcessRun::StartReadAhead() {
     if (!rules.empty() && rules.front()->SearchActionType != ofatDontChange &&
         !rules.front()->Target.tbConfirmReplace)
         unattended_ = true;
+    // Report-only rules with no one to edit the text never save a file: the
+    // path each was read from (a system call per file) is then not needed.
+    readForSaving_ = !unattended_ || std::any_of(rules.begin(), rules.end(), [](const TSRInfo* r) {
+                         return r->SearchActionType != ofatDontChange;
+                     });
     // With too few workers the loop alone is faster: it would mostly wait.
     const int workers = ReadAheadWorkers > 0 ? ReadAheadWorkers : TReadAhead::DefaultWorkers();
     if (!ReadAhead || !unattended_ || rules.empty() || FilesToProcess.size() < 2 || workers < TReadAhead::kMinWorkers)
@@ -316,6 +330,7 @@ std::unique_ptr<TReadAhead> TProcessRun::StartReadAhead() {
         limits.Budget = ReadAheadBudget;
     if (ReadAheadFileLimit > 0)
         limits.FileLimit = ReadAheadFileLimit;
+    limits.ForSaving = readForSaving_;
     return std::make_unique<TReadAhead>(FilesToProcess, std::move(probes), std::move(skip), workers, limits);
 }
 
@@ -335,7 +350,8 @@ void TProcessRun::ProcessFileAs(const QString& fileName, TReport& report, bool k
     // folder); one that is there but cannot be taken says so.
     TFileStamp stamp;
     const TLoadOutcome loaded = knownWithoutFinds || readAhead ? TLoadOutcome::Loaded
-                                : LoadFileChecked(fileName, CurrentFileText, stamp, TRERichEdit::kMaxTextLength);
+                                : LoadFileChecked(fileName, CurrentFileText, stamp, TRERichEdit::kMaxTextLength,
+                                                  readForSaving_);
     if (readAhead) // in CurrentFileText already
         stamp = *readAhead;
     switch (loaded) {
@@ -543,6 +559,8 @@ void TProcessRun::ProcessRules(const QString& fileName, TFileStamp stamp, TRepor
                 } else {
                     CurrentFileText = std::move(text);
                     const TRunCounters before = engine.Counters();
+                    if (stamp.Path.isEmpty()) // read as never to be saved after all
+                        stamp.Path = ResolvedFilePath(f);
                     // Saved over the file read (never through a link that
                     // took its place since), checked once more right before.
                     const TReadFileSave result =

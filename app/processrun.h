@@ -4,9 +4,11 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/conversionscheme.h"
@@ -255,16 +257,20 @@ private:
                        const TFileStamp* readAhead);
     // The read-ahead of this run's files, when it may be used; else null.
     std::unique_ptr<class TReadAhead> StartReadAhead();
-    // The folders of a rule, resolved and made once per run.
-    void MakeFolders(const QString& out, const QString& in);
+    // The output and input folders of a rule, absolute, resolved and made
+    // once per run (not at every file).
+    const std::pair<QString, QString>& RuleFolders(const TSRInfo& rule);
     // The file as it was read, again, after a change was not kept.
     void ReloadCurrentText(const QString& path);
 
     TParts p_;
     TState state_ = TState::Idle;
     bool unattended_ = false;           // no pass of this run can ask the user
+    bool readForSaving_ = true;         // a file read may be saved (its stamp needs the path read)
     QString home_;                      // the program's home, resolved once per run
     std::set<QString> madeFolders_;
+    // A rule's output and input folder texts -> the folders used for them.
+    std::map<std::pair<QString, QString>, std::pair<QString, QString>> ruleFolders_;
     std::set<QString> backedUp_;
     std::set<QString> backupFailed_;
 };

@@ -224,7 +224,8 @@ TReadAhead::TFinding TReadAhead::Look(int k, std::string& text, std::string& con
     };
 
     TFileStamp stamp;
-    if (LoadFileChecked(path, text, stamp, std::uint64_t(before.Size)) != TLoadOutcome::Loaded || !stamp.Valid)
+    if (LoadFileChecked(path, text, stamp, std::uint64_t(before.Size), limits_.ForSaving) != TLoadOutcome::Loaded ||
+        !stamp.Valid)
         return TFinding::Unknown;
     for (std::size_t r = 0; r < rules_.size(); ++r) {
         TRERichEdit& engine = *engines[r];

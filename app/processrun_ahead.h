@@ -53,6 +53,8 @@ public:
     struct TLimits {
         std::int64_t FileLimit = kFileLimit;
         std::int64_t Budget = kBudget;
+        // Whether a file read may be saved: its stamp then gets the path it was read from.
+        bool ForSaving = true;
     };
 
     // The rules as the workers take them; nullopt-like empty vector and false

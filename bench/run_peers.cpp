@@ -12,8 +12,9 @@
 // the files): small 20,000 x 5 KiB, medium 5,000 x 20 KiB, large 50 x 4 MiB,
 // huge one 256 MiB file; half-small (10,000 x 5 KiB) and half-large
 // (50 x 2 MiB) give the growth per doubling; mib is 100 files of 3 to 7.5 MiB,
-// each under the read-ahead's file limit and together far over its budget. "gen <folder> <tree>" only
-// writes a tree.
+// each over the read-ahead's file limit (1 MiB), so that the read-ahead leaves
+// every one to the loop: its "read-ahead" pair times the loop alone on both
+// sides. "gen <folder> <tree>" only writes a tree.
 //
 // The run goes through this program started again as
 //   bench_run_peers ours <tree folder> <literal|pattern|report> <workers: 0 all, 1 one, n that many reading ahead>

@@ -4,10 +4,19 @@
 
 namespace bw {
 
-QString diskPath(const QString& path) { return diskPath(path, QDir::currentPath()); }
+namespace {
+
+// Nothing to join: the path is taken as it is.
+bool keptAsGiven(const QString& path) { return path.isEmpty() || path.startsWith(QLatin1Char('/')); }
+
+} // namespace
+
+// The current folder is asked for only when it is needed: this runs for every
+// file a run reads.
+QString diskPath(const QString& path) { return keptAsGiven(path) ? path : diskPath(path, QDir::currentPath()); }
 
 QString diskPath(const QString& path, const QString& folder) {
-    if (path.isEmpty() || path.startsWith(QLatin1Char('/')))
+    if (keptAsGiven(path))
         return path;
     QString base = folder;
     if (!base.startsWith(QLatin1Char('/')))

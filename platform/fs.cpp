@@ -15,8 +15,10 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <string_view>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace bw {
@@ -84,7 +86,7 @@ void removeStaleTemporaries(const QFileInfo& target, int folderFd, std::string_v
     const std::string_view pre(prefix.constData(), std::size_t(prefix.size()));
     const QByteArray folder = QFile::encodeName(target.absolutePath());
     if (currentSession) {
-        auto& stale = currentSession->Folder(folder);
+        auto& stale = currentSession->Folder(folder, folderFd);
         for (auto it = stale.begin(); it != stale.end();) {
             if (it->name != current && isTemporaryName(it->name, pre) && earlier(it->modified, now)) {
                 ::unlinkat(folderFd, it->name.c_str(), 0);
@@ -370,12 +372,13 @@ ReplaceSession::ReplaceSession() : outer_(currentSession) { currentSession = thi
 
 ReplaceSession::~ReplaceSession() { currentSession = outer_; }
 
-std::vector<ReplaceSession::Stale>& ReplaceSession::Folder(const QByteArray& folder) {
+std::vector<ReplaceSession::Stale>& ReplaceSession::Folder(const QByteArray& folder, int folderFd) {
     const auto found = folders_.find(folder);
     if (found != folders_.end())
         return found->second;
     std::vector<Stale>& stale = folders_[folder];
-    if (DIR* dir = ::opendir(folder.constData())) {
+    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd)) {
         const int dfd = ::dirfd(dir);
         while (const dirent* e = ::readdir(dir)) {
             const std::string_view name(e->d_name);
@@ -385,6 +388,8 @@ std::vector<ReplaceSession::Stale>& ReplaceSession::Folder(const QByteArray& fol
                 stale.push_back({std::string(name), st.st_mtim});
         }
         ::closedir(dir);
+    } else if (listFd >= 0) {
+        ::close(listFd);
     }
     return stale;
 }
@@ -429,6 +434,22 @@ struct Descriptor {
     }
 };
 
+// Opens the folder a file saved back where it was read sits in (O_PATH),
+// following no link on the way: its path was resolved when the file was read,
+// so a link in it now was swapped in since, and the folder it leads to is not
+// the file's. -1 with errno set then (ELOOP). Where the system cannot open so
+// (ENOSYS, or a filter that refuses the call), the folder is opened as any
+// other and the save's test of the file's device and inode is what remains.
+int openFolderOfFileRead(const QByteArray& folder) {
+    open_how how{};
+    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS;
+    const int fd = int(::syscall(SYS_openat2, AT_FDCWD, folder.constData(), &how, sizeof how));
+    if (fd >= 0 || (errno != ENOSYS && errno != EPERM))
+        return fd;
+    return ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
 } // namespace
 
 QString temporaryNameBeside(const QString& path) {
@@ -455,16 +476,20 @@ bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceO
     if (name.isEmpty())
         return false;
     // Everything below happens in this folder, whatever its path leads to later.
-    const Descriptor dir(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor dir(sameFile ? openFolderOfFileRead(folder)
+                                  : ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (dir.fd < 0) {
-        if (sameFile && errno == ENOENT)
+        // Gone, or a link (or no folder) in the place of one of its folders.
+        if (sameFile && (errno == ENOENT || errno == ELOOP || errno == ENOTDIR))
             why = ReplaceFailure::Changed;
         return false;
     }
-    // One look at the file: what it is, its permissions and its owner.
+    // One look at the file: what it is, its permissions and its owner. A file
+    // saved back must be the one read before anything is created or removed
+    // beside it.
     struct stat existing {};
     const bool replacing = ::fstatat(dir.fd, name.constData(), &existing, sameFile ? AT_SYMLINK_NOFOLLOW : 0) == 0;
-    if (sameFile && (!replacing || !S_ISREG(existing.st_mode))) {
+    if (sameFile && (!replacing || !S_ISREG(existing.st_mode) || !options.unchangedSinceRead(existing))) {
         why = ReplaceFailure::Changed;
         return false;
     }

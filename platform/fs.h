@@ -150,12 +150,15 @@ struct ReplaceOptions {
     // Runs once the new file is complete, right before it replaces the file.
     std::function<void()> beforeReplace;
     // Set for a file saved back where it was read. The path is then the file
-    // itself, as resolved when it was read: no link is followed, the new file
-    // is made beside it, and right before the rename (nothing else between
-    // them) what lstat tells of the path is handed to this check. The save
-    // fails with ReplaceFailure::Changed, and nothing is renamed, when the
-    // path is gone, is no longer a regular file (a link swapped in), or the
-    // check says false: a file that went away is never created again.
+    // itself, as resolved when it was read: no link is followed (in its
+    // folders neither), the new file is made beside it, and what lstat tells
+    // of the path is handed to this check before anything is created or
+    // removed in the folder, and again right before the rename (nothing else
+    // between them). The save fails with ReplaceFailure::Changed, and nothing
+    // is created, removed or renamed in any other folder, when the path is
+    // gone, is no longer a regular file (a link swapped in), leads through a
+    // link, or the check says false: a file that went away is never created
+    // again.
     std::function<bool(const struct stat& now)> unchangedSinceRead;
 };
 
@@ -213,8 +216,9 @@ public:
         std::string name;
         timespec modified;
     };
-    // The temporary-looking names of a folder, read on the first call.
-    std::vector<Stale>& Folder(const QByteArray& folder);
+    // The temporary-looking names of a folder (the path, open as folderFd),
+    // read through folderFd on the first call.
+    std::vector<Stale>& Folder(const QByteArray& folder, int folderFd);
 
 private:
     std::map<QByteArray, std::vector<Stale>> folders_;

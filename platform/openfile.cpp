@@ -62,8 +62,9 @@ int openRegularFile(const QString& path, OpenFailure* why, struct stat* info) {
         setWhy(why, OpenFailure::NotAFile);
         return -1;
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    // O_NONBLOCK is the only status flag F_SETFL can change that the open
+    // set, so no F_GETFL is needed: setting none clears it and keeps the rest.
+    if (::fcntl(fd, F_SETFL, 0) != 0) {
         ::close(fd);
         setWhy(why, OpenFailure::Unreadable);
         return -1;

@@ -127,7 +127,8 @@ bool LoadFileToString(const QString& path, std::string& text) {
     return ok;
 }
 
-TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp& stamp, std::uint64_t maxSize) {
+TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp& stamp, std::uint64_t maxSize,
+                             bool forSaving) {
     struct stat st {};
     const int fd = openRegular(path, st);
     if (fd < 0) {
@@ -152,7 +153,7 @@ TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp&
     stamp = FileStampOf(st);
     if (FileStampOf(after) != stamp)
         stamp.Valid = false;
-    stamp.Path = openedPath(fd, path);
+    stamp.Path = forSaving ? openedPath(fd, path) : QString();
     ::close(fd);
     return TLoadOutcome::Loaded;
 }

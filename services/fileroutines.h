@@ -44,9 +44,11 @@ enum class TLoadOutcome {
 // file into text when it is at most maxSize bytes long, and stamps it from
 // the open file (a file that changes while it is read gets a stamp that
 // will not match). The stamp's Path is the file opened, with links resolved
-// as it was opened. text is left as it was unless the outcome is Loaded.
+// as it was opened; it is left empty when forSaving is false (a text that is
+// never saved back), as finding it costs a system call per file. text is
+// left as it was unless the outcome is Loaded.
 TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp& stamp,
-                             std::uint64_t maxSize);
+                             std::uint64_t maxSize, bool forSaving = true);
 
 // Replaces the file's content with text, creating the file when missing. The
 // file is never left half-written: the text goes to a temporary file beside it,

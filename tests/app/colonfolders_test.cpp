@@ -45,4 +45,26 @@ TEST_F(ColonFoldersTest, RelativeRuleFoldersAreTakenAgainstTheCurrentFolder) {
     ExpectIdle();
 }
 
+// Each rule's folders, made absolute once per run, stay its own at every file.
+TEST_F(ColonFoldersTest, EachRuleKeepsItsOwnRelativeFoldersAtEveryFile) {
+    const QString a = AddFile("a.txt", "cat"), b = AddFile("b.txt", "cat");
+    const struct {
+        const char *search, *target, *out;
+    } rules[] = {{"cat", "[O\"log.txt\"]1[O]", ":o1/"}, {"1", "[O\"log.txt\"]2[O]", "o2/"}};
+    for (const auto& r : rules) {
+        TSRInfo rule = ReplaceRule(r.search, r.target);
+        rule.Target.tbAS = true;
+        rule.Target.OutFolder = r.out;
+        AddRule(rule);
+    }
+    {
+        CurrentFolder here(path(""));
+        run.AStartExecute();
+    }
+
+    EXPECT_EQ(readFile(a) + readFile(b), "22");
+    EXPECT_EQ(readFile(path(":o1/log.txt")), "11");
+    EXPECT_EQ(readFile(path("o2/log.txt")), "22");
+}
+
 } // namespace

@@ -92,6 +92,10 @@ TEST_F(OpenFileTest, RelativePathsGoBelowTheFolderAsText) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(diskPath(c.path, c.folder), c.expected) << c.path.toStdString() << " in " << c.folder.toStdString();
+    // Without a folder: the current one, for a relative path only.
+    EXPECT_EQ(diskPath(""), "");
+    EXPECT_EQ(diskPath("/a/b.txt"), "/a/b.txt");
+    EXPECT_EQ(diskPath("a/b.txt"), QDir::currentPath() + "/a/b.txt");
 }
 
 // Names starting with ':' (which Qt's file classes take for resources) are

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <unistd.h>
+#include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
 #include <utime.h>
 
 #include "services/fileroutines.h"
@@ -131,6 +133,50 @@ TEST_F(FileStampTest, ASaveOverTheFileReadGoesToThatFileOnly) {
     EXPECT_EQ(SaveStringToReadFile(path("link.txt"), stamp, "saved", true), TReadFileSave::Saved);
     EXPECT_TRUE(QFileInfo(path("link.txt")).isSymLink());
     EXPECT_EQ(readFile(target), "saved");
+}
+
+// A folder of the tree swapped for a link to another folder between the read
+// and the save: nothing is created, written or removed in the other folder
+// (a killed save's temporary there stays) and the save says the file changed.
+TEST_F(FileStampTest, AFolderSwappedForALinkKeepsTheSaveOutOfTheFolderLinkedTo) {
+    const struct {
+        const char* what;
+        std::function<void(const QString& file, const QString& other)> prepare;
+    } cases[] = {
+        {"nothing of that name there", [](const QString&, const QString&) {}},
+        {"another file of that name there",
+         [this](const QString&, const QString&) { writeFile("other/f.txt", "other"); }},
+        {"a second name of the file read there",
+         [](const QString& file, const QString& other) {
+             ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(other + "/f.txt").constData()), 0);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* folder : {"tree", "other"})
+            QDir(path(folder)).removeRecursively();
+        const QString file = writeFile("tree/d/f.txt", "read");
+        const QString other = QFileInfo(writeFile("other/.f.txt.1a.tmp", "stale")).absolutePath();
+        setModified(other + "/.f.txt.1a.tmp", "2001-01-01T00:00:00");
+        std::string text;
+        TFileStamp stamp;
+        ASSERT_EQ(LoadFileChecked(file, text, stamp, 1000), TLoadOutcome::Loaded);
+        c.prepare(file, other);
+        ASSERT_TRUE(QDir().rename(path("tree/d"), path("tree/d.old")));
+        ASSERT_TRUE(QFile::link(other, path("tree/d")));
+        // Any entry made or removed in the folder moves its time on.
+        const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(other).constData(), old, 0), 0);
+        const QStringList names = filesIn(other);
+
+        EXPECT_EQ(SaveStringToReadFile(file, stamp, "saved", false), TReadFileSave::Changed);
+        struct stat now {};
+        ASSERT_EQ(::stat(QFile::encodeName(other).constData(), &now), 0);
+        EXPECT_EQ(now.st_mtim.tv_sec, 1000000000);
+        EXPECT_EQ(filesIn(other), names);
+        EXPECT_NE(readFile(other + "/f.txt"), "saved");
+        EXPECT_EQ(readFile(path("tree/d.old/f.txt")), "read");
+    }
 }
 
 } // namespace
