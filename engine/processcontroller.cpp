@@ -309,7 +309,9 @@ bool TProcessController::SkipRepeatedMatch() {
 // ---- deleting the match
 
 void TProcessController::DelSelected() {
-    if (InEditMode() || ProcessModes.Contains(pmSelect) || ProcessModes.Contains(pmView)) return;
+    // A text already changed (an edit, an earlier delete) keeps its match:
+    // the found place no longer stands for what the text holds there.
+    if (InEditMode() || ProcessModes.Contains(pmSelect) || ProcessModes.Contains(pmView) || engine_.Modified()) return;
     const int at = engine_.FoundAt();
     const int length = engine_.FoundLength();
     const std::string& text = engine_.Text();
@@ -373,10 +375,13 @@ bool TProcessController::CloseQuery(int result) {
     return false;
 }
 
+bool TProcessController::AnswersKeys() const {
+    return (ProcessModes.Contains(pmFind) || ProcessModes.Contains(pmReplace)) && !InEditMode() &&
+           !ProcessModes.Contains(pmSelect) && !ProcessModes.Contains(pmView);
+}
+
 bool TProcessController::KeyDown(Key key, bool ctrl, bool shift, bool alt) {
-    const bool answering = (ProcessModes.Contains(pmFind) || ProcessModes.Contains(pmReplace)) && !InEditMode() &&
-                           !ProcessModes.Contains(pmSelect) && !ProcessModes.Contains(pmView);
-    if (!answering) return false;
+    if (!AnswersKeys()) return false;
     const bool plain = !ctrl && !shift && !alt;
     switch (key) {
     case Key::Enter:

@@ -187,6 +187,8 @@ public:
     bool CloseQuery(int result);
     // A key pressed in the window; true when it is consumed.
     bool KeyDown(Key key, bool ctrl, bool shift, bool alt);
+    // True while a match waits for an answer, the only time KeyDown acts.
+    bool AnswersKeys() const;
 
     void FormShow();
     void FormHide();

@@ -378,39 +378,47 @@ void TFProcess::SetDefaultFont(const QFont& font, const QColor& color) {
 
 // ---- keys
 
-bool TFProcess::HandleKey(QKeyEvent* event) {
+std::optional<TProcessController::Key> TFProcess::AnswerKey(const QKeyEvent* event) {
     using K = TProcessController::Key;
-    K key;
     const bool keypad = event->modifiers() & Qt::KeypadModifier;
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        key = K::Enter;
-        break;
+        return K::Enter;
     case Qt::Key_Plus:
-        if (!keypad) return false;
-        key = K::Add;
+        if (keypad) return K::Add;
         break;
     case Qt::Key_Minus:
-        if (!keypad) return false;
-        key = K::Subtract;
+        if (keypad) return K::Subtract;
         break;
     case Qt::Key_Delete:
-        key = K::Delete;
-        break;
-    default:
-        return false;
+        return K::Delete;
     }
+    return std::nullopt;
+}
+
+bool TFProcess::HandleKey(QKeyEvent* event) {
+    const std::optional<TProcessController::Key> key = AnswerKey(event);
+    if (!key) return false;
     const Qt::KeyboardModifiers m = event->modifiers();
     bool consumed = false;
     Guarded([&] {
-        consumed = controller_->KeyDown(key, m & Qt::ControlModifier, m & Qt::ShiftModifier, m & Qt::AltModifier);
+        consumed = controller_->KeyDown(*key, m & Qt::ControlModifier, m & Qt::ShiftModifier, m & Qt::AltModifier);
     });
     return consumed;
 }
 
 bool TFProcess::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent*>(event))) return true;
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (AnswerKey(key) && controller_->AnswersKeys()) {
+            // The window acts on an answer key here, once. A key it passes on
+            // goes to this control alone: left to climb, an ignored key would
+            // reach the window's own handler and act a second time.
+            if (!HandleKey(key)) watched->event(event);
+            return true;
+        }
+    }
     // A caption changed (a language, the Edit caption, the question): the
     // places are fitted again.
     if ((watched == ATBSR || watched == PSR) && event->type() == QEvent::LayoutRequest) FitAnswers();

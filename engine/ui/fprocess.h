@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QColor>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -110,6 +111,8 @@ private:
     void FitAnswers();
     // Adds the marking colour to the ranges that lie within the text shown.
     void AddMarks(const TMarkedRanges& ranges);
+    // The controller's name for an answer key, or nothing for any other key.
+    static std::optional<TProcessController::Key> AnswerKey(const QKeyEvent* event);
     bool HandleKey(QKeyEvent* event);
     // Runs a user action; whatever it throws is shown, never passed on.
     template <typename F>

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -348,6 +349,44 @@ TEST_F(FProcessTest, AnswerKeys) {
             << key;
     }
     EXPECT_EQ(engine.text, "one a two\r\nthree");
+}
+
+// One press of Delete takes the match out once, wherever the key lands and
+// however it arrives; on a text already changed it takes nothing.
+TEST_F(FProcessTest, DeleteTakesTheMatchOnce) {
+    enum Via { TextClick, WindowClick, TextPosted };
+    const struct {
+        bool find;
+        Via via;
+        bool modified;
+        std::string text;
+        int result;
+    } cases[] = {
+        {false, TextClick, false, "one  two\r\nthree", mrNo},
+        {false, WindowClick, false, "one  two\r\nthree", mrNo},
+        {false, TextPosted, false, "one  two\r\nthree", mrNo},
+        {true, TextClick, false, "one  two\r\nthree", mrNo},
+        {true, TextPosted, false, "one  two\r\nthree", mrNo},
+        {false, TextClick, true, "one a two\r\nthree", mrNone},
+    };
+    for (const auto& c : cases) {
+        ProcessModes.Clear();
+        engine.text = "one a two\r\nthree";
+        engine.modified = c.modified;
+        c.find ? dialog.PrepareFind() : dialog.PrepareReplace();
+        const int r = ShowAndDo([&] {
+            switch (c.via) {
+            case TextClick: QTest::keyClick(dialog.REProcess, Qt::Key_Delete); break;
+            case WindowClick: QTest::keyClick(&dialog, Qt::Key_Delete); break;
+            case TextPosted:
+                QCoreApplication::postEvent(dialog.REProcess, new QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, {}));
+                QCoreApplication::sendPostedEvents(dialog.REProcess, QEvent::KeyPress);
+                break;
+            }
+        });
+        EXPECT_EQ(engine.text, c.text) << c.find << c.via << c.modified;
+        EXPECT_EQ(r, c.result) << c.find << c.via << c.modified;
+    }
 }
 
 TEST_F(FProcessTest, EditModeTypesIntoTheText) {
