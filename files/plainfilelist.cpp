@@ -57,7 +57,9 @@ PlainFileList ReadPlainFileList(const QString& fileName) {
         if (line.isEmpty())
             continue;
         const QString path = QString::fromUtf8(line);
-        if (!line.isValidUtf8()) {
+        // A byte-order mark belongs at the very start; Qt would quietly drop
+        // one that starts a later line.
+        if (!line.isValidUtf8() || line.startsWith("\xEF\xBB\xBF")) {
             if (out.unreadable++ == 0)
                 out.firstUnreadable = path;
             continue;

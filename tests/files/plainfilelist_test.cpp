@@ -39,6 +39,10 @@ TEST_F(FileListTest, PlainListsReadEveryLineForm) {
     const PlainFileList list = ReadPlainFileList(bad);
     EXPECT_EQ(list.paths, QStringList({"/ok", "/fine"}));
     EXPECT_EQ(list.unreadable, 2);
+    // Only the file's first bytes may be a byte-order mark: one on a later line is a line that cannot be read.
+    const PlainFileList marks = ReadPlainFileList(writeFile("marks.lst", "\xEF\xBB\xBF/a\r\n\xEF\xBB\xBF\r\n\xEF\xBB\xBF/b\n"));
+    EXPECT_EQ(marks.paths, QStringList({"/a"}));
+    EXPECT_EQ(marks.unreadable, 2);
 
     TFileVTreeView tree;
     tree.LoadPlainList(bad);

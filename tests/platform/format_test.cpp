@@ -48,7 +48,7 @@ TEST(Format, FillsWhatFitsAndLeavesTheRestAsWritten) {
         {"%*s|", {quint64(1) << 63, "a"}, "%*s|"},
         {"%.*s|", {std::numeric_limits<int>::min(), "abc"}, "%.*s|"},
         {"%s", {QVariant()}, "%s"},
-        {"%s", {QVariantList{1, 2}}, "%s"},
+        {"%s", {QVariant(QVariantList{1, 2})}, "%s"}, // a list inside one argument, not the arguments
     };
     for (const Case& c : cases)
         EXPECT_EQ(format(c.fmt, c.args), c.expected) << c.fmt.toStdString();
