@@ -96,6 +96,8 @@ QString CommandMessageText(const QString& key) {
          "Parts of the project \"%s\" could not be read; what could be read is loaded. The project is not saved "
          "automatically until you save it yourself."},
         {"szHelpNotFound", "The help file \"%s\" is not there."},
+        {"szProjectFilter", "Brindlewick projects (*.bwp)"},
+        {"szReportFilter", "Text Document (*.txt)"},
     };
     return FallbackText(table, key);
 }
@@ -132,7 +134,7 @@ QString TProjectController::text(const char* key) const {
     return TextOr(texts_, k, CommandMessageText(k));
 }
 
-QString TProjectController::Filter() { return QStringLiteral("Brindlewick projects (*.bwp)"); }
+QString TProjectController::Filter() const { return text("szProjectFilter"); }
 
 bool TProjectController::Damaged() const {
     return !damagedPath_.isEmpty() && damagedPath_ == host_.LastProject();

@@ -181,7 +181,7 @@ public:
     // The open project was read with damage and has not been saved by hand since.
     bool Damaged() const;
 
-    static QString Filter();
+    QString Filter() const;
 
 private:
     QString text(const char* key) const;

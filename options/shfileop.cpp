@@ -12,8 +12,6 @@
 #include "platform/trash.h"
 #include "services/langmanager.h"
 
-const QString TSHFileOp::kRestoreCaption = QStringLiteral("Brindlewick - extracting backup");
-const QString TSHFileOp::kDeleteCaption = QStringLiteral("Brindlewick - delete");
 
 QString TSHFileOp::text(const char* key, const char* fallback) const {
     const QString t = langs_ ? langs_->GetText(QLatin1String(key)) : QString();
@@ -88,27 +86,27 @@ bool TSHFileOp::CopyOrMove(const QString& source, const QString& target, bool mo
         bw::format(text("szRestoreFailed", "The copy \"%s\" could not be put back as \"%s\"."),
                    {QDir::toNativeSeparators(source), native});
     if (!regularFile(source))
-        return fail(kRestoreCaption, failed);
+        return fail(RestoreCaption(), failed);
 
     const QString folder = QFileInfo(target).absolutePath();
     if (!bw::forceDirectories(folder))
-        return fail(kRestoreCaption, failed);
+        return fail(RestoreCaption(), failed);
 
     // The file in place goes to the trash first, so that it can be had back;
     // where the trash cannot take it, it is replaced only after a second question.
     bw::TrashedItem trashed;
     bool replace = false;
     if (present(target)) {
-        if (!bw::prompt().yesNo(kRestoreCaption,
+        if (!bw::prompt().yesNo(RestoreCaption(),
                                 bw::format(text("szReplaceWithCopy",
                                                 "Replace the file \"%s\" with its copy? The file goes to the trash."),
                                            {native})))
             return false;
         if (QFileInfo(target).isDir() && !QFileInfo(target).isSymLink())
-            return fail(kRestoreCaption, failed);
+            return fail(RestoreCaption(), failed);
         QString why;
         if (!bw::moveToTrash(target, &trashed, &why) && present(target)) {
-            if (!bw::prompt().yesNo(kRestoreCaption, forGoodQuestion(native, why), bw::Icon::Warning))
+            if (!bw::prompt().yesNo(RestoreCaption(), forGoodQuestion(native, why), bw::Icon::Warning))
                 return false;
             replace = true;
         }
@@ -119,7 +117,7 @@ bool TSHFileOp::CopyOrMove(const QString& source, const QString& target, bool mo
     // Whatever went to the trash comes back to its place.
     if (!trashed.inTrash.isEmpty())
         bw::takeBackFromTrash(trashed);
-    return fail(kRestoreCaption, failed);
+    return fail(RestoreCaption(), failed);
 }
 
 bool TSHFileOp::Delete(const QString& path, const QString& question) {
@@ -127,16 +125,16 @@ bool TSHFileOp::Delete(const QString& path, const QString& question) {
     const QString ask = question.isEmpty()
                             ? bw::format(text("szSendToTrash", "Send \"%s\" to the trash?"), {native})
                             : question;
-    if (!bw::prompt().yesNo(kDeleteCaption, ask))
+    if (!bw::prompt().yesNo(DeleteCaption(), ask))
         return false;
     QString why;
     if (bw::moveToTrash(path, nullptr, &why))
         return true;
     if (!present(path))
         return true;
-    if (!bw::prompt().yesNo(kDeleteCaption, forGoodQuestion(native, why), bw::Icon::Warning))
+    if (!bw::prompt().yesNo(DeleteCaption(), forGoodQuestion(native, why), bw::Icon::Warning))
         return false;
     if (removePath(path))
         return true;
-    return fail(kDeleteCaption, bw::format(text("szNotDeleted", "\"%s\" could not be deleted."), {native}));
+    return fail(DeleteCaption(), bw::format(text("szNotDeleted", "\"%s\" could not be deleted."), {native}));
 }

@@ -11,8 +11,11 @@ class TSHFileOp {
 public:
     explicit TSHFileOp(const TLangManager* langs = nullptr) : langs_(langs) {}
 
-    static const QString kRestoreCaption;
-    static const QString kDeleteCaption;
+    // Titles of the questions, in the language loaded.
+    QString RestoreCaption() const { return text("szRestoreCaption", kRestoreCaption); }
+    QString DeleteCaption() const { return text("szDeleteCaption", kDeleteCaption); }
+    static constexpr const char* kRestoreCaption = "Brindlewick - extracting backup";
+    static constexpr const char* kDeleteCaption = "Brindlewick - delete";
 
     // Puts the regular file source at target: renamed when move (copied, then
     // removed, across file systems), else copied. A missing target folder is

@@ -16,6 +16,7 @@ QString RuleMessage(const TRuleTexts& texts, const QString& key) {
         {"szReplaceSRList", "The file \"%s\" exists. Replace it?"},
         {"szSaveSRList", "Save rule list"},
         {"szSearch", "Search"},
+        {"szSRListFilter", "Brindlewick search/replace list (*.lsr *.LSR)"},
     };
     return TextOrFallback(texts, table, key);
 }

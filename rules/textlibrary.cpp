@@ -97,6 +97,7 @@ std::function<QString(const QString&)>& textSource() {
 constexpr TFallbackText kDefaultTexts[] = {
     {"szApplicationTitle", "Brindlewick"},
     {"szAddToLibrary", "Add to library..."},
+    {"szTextFilesFilter", "Text files (*.txt)"},
     {"szBadFavoriteFormat", "The file is not a favourite rule of the expected format."},
     {"szSelBFF", "Select a fragment of"},
     {"szCantCreateDir", "Can't create the folder \"%s\"."},

@@ -220,7 +220,7 @@ void TMainCommands::APrintReportExecute() {
 void TMainCommands::ASaveReportExecute() {
     bw::FileRequest request;
     request.title = main_.ASaveReport->text().remove(QLatin1Char('&'));
-    request.filter = QStringLiteral("Text Document (*.txt)");
+    request.filter = text("szReportFilter");
     request.defaultSuffix = QStringLiteral("txt");
     const QString path = bw::chooser().saveFile(request);
     if (!path.isEmpty())

@@ -375,9 +375,11 @@ void TFOptions::ACancelExecute() {
     bw::runGuarded([this] { cycle_->CancelExecute(); });
 }
 
-bw::FileRequest TFOptions::iniRequest(const QString& filter) const {
+bw::FileRequest TFOptions::iniRequest() const {
     bw::FileRequest request;
-    request.filter = filter;
+    request.filter = dm_.LangManager->GetText(QStringLiteral("szIniFilter"));
+    if (request.filter.isEmpty())
+        request.filter = QStringLiteral("INI files (*.ini)");
     request.defaultSuffix = QStringLiteral("ini");
     request.folder = QFileInfo(SettingsFileName()).absolutePath();
     return request;
@@ -385,7 +387,7 @@ bw::FileRequest TFOptions::iniRequest(const QString& filter) const {
 
 void TFOptions::AOLoadExecute() {
     bw::runGuarded([this] {
-        const QString file = bw::chooser().openFile(iniRequest(QStringLiteral("Ini files (*.ini)")));
+        const QString file = bw::chooser().openFile(iniRequest());
         if (!file.isEmpty() && QFileInfo(file).isFile())
             cycle_->LoadExecute(file);
     });
@@ -397,7 +399,7 @@ void TFOptions::AOSaveExecute() {
 
 void TFOptions::AOSaveAsExecute() {
     bw::runGuarded([this] {
-        const QString file = bw::chooser().saveFile(iniRequest(QStringLiteral("INI files (*.ini)")));
+        const QString file = bw::chooser().saveFile(iniRequest());
         if (!file.isEmpty())
             cycle_->SaveAsExecute(file);
     });

@@ -115,7 +115,7 @@ private:
     // The text in the current language of an interface text written in the first.
     QString translated(const QString& text) const;
     // What the settings-file choosers are asked.
-    bw::FileRequest iniRequest(const QString& filter) const;
+    bw::FileRequest iniRequest() const;
 
     // TOptionsCycleEnv
     void OpenSettingsFile(const QString& fileName) override;

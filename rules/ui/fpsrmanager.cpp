@@ -34,7 +34,6 @@ namespace {
 
 constexpr int kCellChars = 200;
 constexpr int kHintChars = 4000;
-const QString kListFilter = QStringLiteral("Brindlewick search/replace list (*.lsr *.LSR)");
 
 enum Column { ColCheck = 0, ColSearch = 1, ColReplace = 2, ColOptions = 3 };
 
@@ -389,13 +388,13 @@ void TFPSRManager::AClearExecute() {
 }
 
 void TFPSRManager::ALoadSRListExecute() {
-    const QString path = bw::chooser().openFile({Text("szLoadSRList"), ListFolder(), kListFilter, QStringLiteral("lsr"), {}});
+    const QString path = bw::chooser().openFile({Text("szLoadSRList"), ListFolder(), Text("szSRListFilter"), QStringLiteral("lsr"), {}});
     if (!path.isEmpty())
         LoadFromFile(path);
 }
 
 void TFPSRManager::ASaveSRListExecute() {
-    const QString path = bw::chooser().saveFile({Text("szSaveSRList"), ListFolder(), kListFilter, QStringLiteral("lsr"), {}});
+    const QString path = bw::chooser().saveFile({Text("szSaveSRList"), ListFolder(), Text("szSRListFilter"), QStringLiteral("lsr"), {}});
     if (path.isEmpty())
         return;
     if (QFileInfo::exists(path) &&

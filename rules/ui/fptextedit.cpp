@@ -506,7 +506,7 @@ void TFPTextEdit::AddToLibraryClick(QAction* item) {
     bw::FileRequest request;
     request.title = RulesText(QStringLiteral("szAddToLibrary"));
     request.folder = folder;
-    request.filter = QStringLiteral("Text files (*.txt)");
+    request.filter = RulesText(QStringLiteral("szTextFilesFilter"));
     request.defaultSuffix = QStringLiteral("txt");
     QString file = bw::chooser().saveFile(request);
     if (file.isEmpty())

@@ -11,7 +11,9 @@
 #include "platform/appdirs.h"
 #include "services/backupmanager.h"
 #include "tests/support/qtprint.h"
+#include "services/langmanager.h"
 #include "tests/options/trashhome.h"
+#include "tests/support/languages.h"
 #include "tests/support/testutil.h"
 
 using namespace bw;
@@ -218,6 +220,21 @@ TEST_F(BackupBrowserTest, RestoreThatCannotWriteKeepsEverything) {
     EXPECT_EQ(prompt.asked()[0].icon, Icon::Error);
     EXPECT_EQ(readFile(copy), "copy");
     EXPECT_EQ(readFile(path("work/blocked")), "a file, not a folder");
+}
+
+// In Russian the browser asks under Russian titles: a restore over a file and a delete.
+TEST_F(BackupBrowserTest, QuestionTitlesInRussian) {
+    TLangManager lm;
+    ASSERT_TRUE(test::useShippedLanguages(lm, 1));
+    TBackupBrowser russian{store, &lm};
+    writeFile("work/r.txt", "current");
+    prompt.push(Answer::No);
+    prompt.push(Answer::No);
+    EXPECT_FALSE(russian.Restore(copyOf("r.txt", 0, "copy"), true));
+    EXPECT_FALSE(russian.Delete(copyOf("d.txt", 0, "copy")));
+    ASSERT_EQ(prompt.asked().size(), 2u);
+    EXPECT_EQ(prompt.asked()[0].caption, QString::fromUtf8("Brindlewick - извлечение резервной копии"));
+    EXPECT_EQ(prompt.asked()[1].caption, QString::fromUtf8("Brindlewick - удаление"));
 }
 
 TEST_F(BackupBrowserTest, DeleteAsksAndUsesTheTrash) {

@@ -129,6 +129,17 @@ TEST_F(MainCommands, NewSaveOpenRoundTripAWholeJobWithoutDoublingTheScheme) {
     }
 }
 
+// In Russian the file dialogs name their kinds of file in Russian.
+TEST_F(MainCommands, FileFiltersInRussian) {
+    Start();
+    program->DMDataModule->LangManager->SetCurrentLang(1);
+    main->AOpenProject->trigger();
+    main->ASaveReport->trigger();
+    ASSERT_EQ(choose.requests().size(), 2u);
+    EXPECT_EQ(choose.requests()[0].filter, QString::fromUtf8("Проекты Brindlewick (*.bwp)"));
+    EXPECT_EQ(choose.requests()[1].filter, QString::fromUtf8("Текстовый документ (*.txt)"));
+}
+
 TEST_F(MainCommands, AProjectOpensIntoTheRealPages) {
     // A project made without the window: three files, two rules, one step.
     TProjectJob job;

@@ -354,7 +354,7 @@ TEST_F(FProcessTest, AnswerKeys) {
 // One press of Delete takes the match out once, wherever the key lands and
 // however it arrives; on a text already changed it takes nothing.
 TEST_F(FProcessTest, DeleteTakesTheMatchOnce) {
-    enum Via { TextClick, WindowClick, TextPosted };
+    enum Via { TextClick, WindowClick, ButtonClick, TextPosted };
     const struct {
         bool find;
         Via via;
@@ -365,6 +365,7 @@ TEST_F(FProcessTest, DeleteTakesTheMatchOnce) {
         {false, TextClick, false, "one  two\r\nthree", mrNo},
         {false, WindowClick, false, "one  two\r\nthree", mrNo},
         {false, TextPosted, false, "one  two\r\nthree", mrNo},
+        {false, ButtonClick, false, "one  two\r\nthree", mrNo},
         {true, TextClick, false, "one  two\r\nthree", mrNo},
         {true, TextPosted, false, "one  two\r\nthree", mrNo},
         {false, TextClick, true, "one a two\r\nthree", mrNone},
@@ -378,6 +379,7 @@ TEST_F(FProcessTest, DeleteTakesTheMatchOnce) {
             switch (c.via) {
             case TextClick: QTest::keyClick(dialog.REProcess, Qt::Key_Delete); break;
             case WindowClick: QTest::keyClick(&dialog, Qt::Key_Delete); break;
+            case ButtonClick: QTest::keyClick(dialog.AnswerButton(dialog.AYes), Qt::Key_Delete); break;
             case TextPosted:
                 QCoreApplication::postEvent(dialog.REProcess, new QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, {}));
                 QCoreApplication::sendPostedEvents(dialog.REProcess, QEvent::KeyPress);
