@@ -53,8 +53,8 @@ TEST(FileMask, UnclosedSetIsRefusedAtTheEnd) {
         {"*.[tx", "'*.[tx' is an invalid mask at (6)"},
         {"%1%2[", "'%1%2[' is an invalid mask at (6)"},
     };
-    for (const auto& [mask, message] : cases)
-        EXPECT_EQ(errorOf([&] { TFileMask m{QString::fromUtf8(mask)}; }), QString::fromUtf8(message)) << mask;
+    for (const auto& c : cases)
+        EXPECT_EQ(errorOf([&] { TFileMask m{QString::fromUtf8(c.first)}; }), QString::fromUtf8(c.second)) << c.first;
 
     TFileFilter f;
     f.SetIMasks({"*.htm"});

@@ -338,14 +338,17 @@ TEST_F(FProcessTest, AnswerKeys) {
         {Qt::Key_Minus, Qt::NoModifier, mrNone}, // not the keypad's
     };
     dialog.PrepareReplace();
-    for (const auto& [key, mods, result] : cases) {
+    // Named copies: a lambda may not capture a structured binding under clang 14.
+    for (const auto& c : cases) {
+        const int key = std::get<0>(c);
+        const Qt::KeyboardModifiers mods = std::get<1>(c);
         ProcessAnswers.Clear();
         EXPECT_EQ(ShowAndDo([&] {
                       EXPECT_EQ(dialog.REProcess->textCursor().selectedText(), QStringLiteral("a"));
                       EXPECT_TRUE(dialog.REProcess->isReadOnly());
                       Key(key, mods);
                   }),
-                  result)
+                  std::get<2>(c))
             << key;
     }
     EXPECT_EQ(engine.text, "one a two\r\nthree");
