@@ -16,6 +16,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <new>
+#include <stdexcept>
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -138,6 +140,24 @@ QFileDevice::Permissions permissionsOf(mode_t m) {
         if (m & bit)
             p |= perm;
     return p;
+}
+
+// The process's file-creation mask, read without setting it: umask() would
+// change it for a moment for every thread.
+mode_t creationMask() {
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(status);
+        if (found)
+            return mode_t(mask);
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
 }
 
 } // namespace
@@ -502,7 +522,8 @@ bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceO
     Descriptor tmp;
     for (int attempt = 0; attempt < 16 && tmp.fd < 0; ++attempt) {
         tmpLeaf = QFile::encodeName(QFileInfo(temporaryNameBeside(target.filePath())).fileName());
-        tmp.fd = ::openat(dir.fd, tmpLeaf.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Owner-only until the text is in it: nobody else may open it meanwhile.
+        tmp.fd = ::openat(dir.fd, tmpLeaf.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (tmp.fd < 0 && errno != EEXIST) {
             if (errno == EACCES || errno == EPERM || errno == EROFS)
                 why = ReplaceFailure::NoTemporary;
@@ -523,11 +544,13 @@ bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceO
     removeStaleTemporaries(target, dir.fd, std::string_view(tmpLeaf.constData(), std::size_t(tmpLeaf.size())),
                            created.st_mtim);
 
-    QFileDevice::Permissions perms = permissionsOf(created.st_mode);
+    QFileDevice::Permissions perms;
     if (options.permissions)
         perms = storedBits(*options.permissions);
     else if (replacing)
         perms = permissionsOf(existing.st_mode);
+    else
+        perms = permissionsOf(0666 & ~creationMask());
     if (options.ownerWritable)
         perms |= QFileDevice::WriteOwner;
     if (replacing && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
@@ -544,6 +567,7 @@ bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceO
         fail();
         throw;
     }
+    // The file's own mode only now that the text is complete.
     if (!written || ::fchmod(tmp.fd, modeOf(perms)) != 0)
         return fail();
     if (options.modified.isValid()) {
@@ -591,54 +615,137 @@ bool replaceFile(const QString& path, QByteArrayView bytes, const ReplaceOptions
     return replaceFile(path, [bytes](FileWriter& out) { return out.write(bytes); }, options, failure);
 }
 
+namespace {
+
+// A regular file open for writing where it is, and the mode it had when it
+// was given its owner's write permission for that.
+struct InPlaceFile {
+    Descriptor file;
+    std::optional<mode_t> modeBefore;
+    void putModeBack() const {
+        if (modeBefore)
+            [[maybe_unused]] const int rc = ::fchmod(file.fd, *modeBefore);
+    }
+};
+
+// Opens the file at native for writing where it is (flags: O_WRONLY or O_RDWR,
+// and O_NOFOLLOW when no link may be followed). What the path is comes first,
+// through an O_PATH descriptor that opens nothing a device or pipe would
+// notice: anything but a regular file that fits (when set) is left untouched
+// and false comes back. A regular file its owner may not write is given that
+// permission first when ownerWritable, through a descriptor of the same file.
+bool openInPlace(const QByteArray& native, int flags, bool ownerWritable,
+                 const std::function<bool(const struct stat& now)>& fits, InPlaceFile& out) {
+    const int follow = flags & O_NOFOLLOW;
+    struct stat st {};
+    {
+        const Descriptor look(::open(native.constData(), O_PATH | O_CLOEXEC | follow));
+        if (look.fd < 0 || ::fstat(look.fd, &st) != 0 || !S_ISREG(st.st_mode) || (fits && !fits(st)))
+            return false;
+    }
+    const auto isIt = [&](int fd, bool check) {
+        struct stat now {};
+        return fd >= 0 && ::fstat(fd, &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino &&
+               (!check || !fits || fits(now));
+    };
+    Descriptor reader;
+    if (ownerWritable && !(st.st_mode & S_IWUSR)) {
+        reader.fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | follow);
+        if (!isIt(reader.fd, false) || ::fchmod(reader.fd, (st.st_mode & 07777) | S_IWUSR) != 0)
+            return false;
+        out.modeBefore = st.st_mode & 07777;
+    }
+    out.file.fd = ::open(native.constData(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (isIt(out.file.fd, true))
+        return true;
+    if (out.modeBefore)
+        [[maybe_unused]] const int rc = ::fchmod(reader.fd, *out.modeBefore);
+    return false;
+}
+
+// The whole content of the open file from where it stands; false on a read
+// error or when memory runs out.
+bool readRest(int fd, std::string& text) {
+    try {
+        char buf[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return n == 0;
+            text.append(buf, std::size_t(n));
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
+
+} // namespace
+
 bool writeFileInPlace(const QString& path, QByteArrayView bytes, bool ownerWritable,
                       const std::function<bool(const struct stat& now)>& unchangedSinceRead) {
     ignoreFileSizeSignal();
     if (path.isEmpty())
         return false;
-    const QByteArray native = QFile::encodeName(path);
-    const int follow = unchangedSinceRead ? O_NOFOLLOW : 0;
-    const int flags = O_WRONLY | O_NONBLOCK | O_CLOEXEC | follow;
-    Descriptor file(::open(native.constData(), flags));
-    if (file.fd < 0 && errno == EACCES && ownerWritable) {
-        // Read-only: given the owner's write permission through a descriptor
-        // of its own, so that the file changed is the one looked at.
-        const Descriptor reader(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | follow));
-        struct stat st {};
-        if (reader.fd < 0 || ::fstat(reader.fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-            (unchangedSinceRead && !unchangedSinceRead(st)) || ::fchmod(reader.fd, (st.st_mode & 07777) | S_IWUSR) != 0)
-            return false;
-        file.fd = ::open(native.constData(), flags);
+    InPlaceFile in;
+    if (!openInPlace(QFile::encodeName(path), O_RDWR | (unchangedSinceRead ? O_NOFOLLOW : 0), ownerWritable,
+                     unchangedSinceRead, in))
+        return false;
+    const int fd = in.file.fd;
+    // The old text, to be put back should the new one not go in whole.
+    std::string old;
+    if (!readRest(fd, old)) {
+        in.putModeBack();
+        return false;
     }
-    struct stat st {};
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        (unchangedSinceRead && !unchangedSinceRead(st)))
+    // Writes the old text back over the first `reached` bytes, where the new
+    // one went, and gives the file its old size again: those bytes had room
+    // before, so this succeeds where the new text did not.
+    const auto putBack = [&](qint64 reached) {
+        FileWriter back(fd);
+        if (::lseek(fd, 0, SEEK_SET) == 0)
+            back.write(QByteArrayView(old).first(std::min<qint64>(reached, qint64(old.size()))));
+        [[maybe_unused]] const int rc = ::ftruncate(fd, off_t(old.size()));
+        in.putModeBack();
         return false;
-    if (::ftruncate(file.fd, 0) != 0)
-        return false;
-    FileWriter out(file.fd);
-    const bool written = out.write(bytes);
-    // What the file holds now, not what the writes claimed.
+    };
+    // The room for the new text comes first: a full disk, a quota or the
+    // file-size limit refuses it at once, before anything is written. A file
+    // system that cannot reserve goes on without.
+    if (!bytes.isEmpty()) {
+        int rc = 0;
+        while ((rc = ::fallocate(fd, 0, 0, off_t(bytes.size()))) != 0 && errno == EINTR) {
+        }
+        if (rc != 0 && errno != EOPNOTSUPP && errno != ENOSYS)
+            return putBack(0); // a reservation cut short may have grown the file
+    }
+    // Written over the old text, and cut to its size only once complete.
+    FileWriter out(fd);
     struct stat after {};
-    const bool whole = ::fstat(file.fd, &after) == 0 && qint64(after.st_size) == bytes.size();
-    return file.reset() && written && whole;
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !out.write(bytes) || ::ftruncate(fd, off_t(bytes.size())) != 0 ||
+        ::fstat(fd, &after) != 0 || qint64(after.st_size) != bytes.size())
+        return putBack(out.written());
+    return in.file.reset();
 }
 
 bool appendToFile(const QString& path, QByteArrayView bytes) {
     ignoreFileSizeSignal();
     if (path.isEmpty())
         return false;
-    if (isReadOnly(path) && !clearReadOnly(path))
-        return false;
     const QByteArray native = QFile::encodeName(path);
+    InPlaceFile in;
+    Descriptor& file = in.file;
     bool created = true;
-    Descriptor file(::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    file.fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (file.fd < 0 && errno == EEXIST) {
         created = false;
-        file.fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (!openInPlace(native, O_WRONLY, true, {}, in))
+            return false;
     }
-    struct stat st {};
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (file.fd < 0)
         return false;
     const off_t oldSize = ::lseek(file.fd, 0, SEEK_END);
     if (oldSize < 0)
@@ -652,6 +759,7 @@ bool appendToFile(const QString& path, QByteArrayView bytes) {
         ::unlink(native.constData());
     } else if (file.fd >= 0) {
         [[maybe_unused]] const int rc = ::ftruncate(file.fd, oldSize);
+        in.putModeBack();
     }
     return false;
 }

@@ -182,7 +182,9 @@ QString temporaryNameBeside(const QString& path);
 // fills a temporary file in the same folder, named "." + the file's name + "."
 // + a random hexadecimal number + ".tmp", which is then renamed over the file.
 // The rename is what makes it safe: a failed or short write or a crash of the
-// program leaves the old file whole. Temporary files of the same file's
+// program leaves the old file whole. The temporary file is owner-only while
+// it is written and takes the file's mode once complete, so nobody who may
+// not read the file reads its new text. Temporary files of the same file's
 // earlier saves that were killed (older than this save's one) are removed.
 // The data is not forced to the disk (no fsync per file): that doubled the
 // time of saving a tree of files, and the default file system here (ext4)
@@ -225,19 +227,26 @@ private:
     ReplaceSession* outer_;
 };
 
-// Writes an existing file in place, for when no temporary file can be made
-// beside it: the file is truncated and takes bytes, and the result is true
-// only when it then holds exactly those bytes. A failure leaves the file cut
-// short; the caller still holds the text. The read-only attribute is cleared
-// first when ownerWritable is set. With unchangedSinceRead (as for
-// replaceFile) the path is not followed when a link and the open file is
-// checked before it is cut.
+// Writes an existing regular file in place, for when no temporary file can be
+// made beside it; true when it then holds exactly bytes. It ends holding
+// either those bytes or its old ones byte for byte: the room for the new text
+// is reserved first (a full disk or the file-size limit refuses it before
+// anything is written), the new text goes over the old one and the file is
+// cut to size only once it is complete, and should a write still fail the old
+// text is written back over what it reached and the old size restored. The
+// read-only attribute is cleared first when ownerWritable is set (and set
+// again when the save fails). Nothing but a regular file is opened for
+// writing or changed. With unchangedSinceRead (as for replaceFile) the path
+// is not followed when a link and the open file is checked before it is written.
 bool writeFileInPlace(const QString& path, QByteArrayView bytes, bool ownerWritable,
                       const std::function<bool(const struct stat& now)>& unchangedSinceRead = {});
 
 // Adds bytes at the end of the file, creating it when missing (also for no
-// bytes). A failed or short write cuts the file back to its size before,
-// and a file this call created is removed again; false then.
+// bytes). Only a regular file (or a link to one) is written: anything else
+// (a folder, pipe, socket or device) is refused before anything of it is
+// changed. A read-only file is made writable by its owner. A failed or short
+// write cuts the file back to its size before (and its mode), and a file this
+// call created is removed again; false then.
 bool appendToFile(const QString& path, QByteArrayView bytes);
 
 // Makes a write past the process's file-size limit fail with an error instead

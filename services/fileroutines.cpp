@@ -167,7 +167,7 @@ bool SaveStringToFile(const QString& path, const std::string& text) {
         if (bw::replaceFile(path, bytes, options, &failure))
             return true;
         // A file we may write in a folder we may not: written in place, which
-        // is safe enough because the text stays in memory for another try.
+        // leaves the whole text or the old one.
         if (failure == bw::ReplaceFailure::NoTemporary && bw::fileExists(path) &&
             bw::writeFileInPlace(path, bytes, true))
             return true;

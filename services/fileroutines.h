@@ -54,9 +54,9 @@ TLoadOutcome LoadFileChecked(const QString& path, std::string& text, TFileStamp&
 // file is never left half-written: the text goes to a temporary file beside it,
 // which replaces the file once complete (a link's target is replaced; the file
 // keeps its permissions, except that a read-only file becomes writable). A file
-// in a folder where no temporary file can be made is written in place and
-// counts as saved only when its size then matches. When saving fails the user
-// is asked whether to try again; false once they say No.
+// in a folder where no temporary file can be made is written in place, and
+// holds either the whole text or its old bytes afterwards. When saving fails
+// the user is asked whether to try again; false once they say No.
 bool SaveStringToFile(const QString& path, const std::string& text);
 
 // How SaveStringToReadFile ended.

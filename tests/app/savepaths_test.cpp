@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QStringList>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -11,10 +12,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "app/conversionscheme.h"
 #include "app/maincommands.h"
+#include "app/pluginfile.h"
 #include "app/project.h"
 #include "app/projectjob.h"
 #include "app/report.h"
+#include "engine/codepages.h"
 #include "files/filetree.h"
 #include "files/plainfilelist.h"
 #include "platform/fs.h"
@@ -26,6 +30,7 @@
 #include "rules/wholerulefile.h"
 #include "services/fileroutines.h"
 #include "services/filestamp.h"
+#include "tests/options/trashhome.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -108,14 +113,20 @@ class SavePathsTest : public bw::test::TempDirTest {
 protected:
     // Runs save in a child process whose files may grow to limit bytes; true
     // when it said it saved.
-    static bool saveInChild(const SavePath& save, const QString& file, const QString& source, rlim_t limit) {
+    // Locked, it runs without capabilities (bound by permission bits even as
+    // root) and leaves SIGXFSZ to the program.
+    static bool saveInChild(const SavePath& save, const QString& file, const QString& source, rlim_t limit,
+                            bool locked = false) {
         const pid_t pid = ::fork();
         if (pid == 0) {
             bool saved = false;
             try {
                 const rlimit size{limit, limit};
-                bw::ignoreFileSizeSignal();
-                if (::setrlimit(RLIMIT_FSIZE, &size) != 0)
+                if (locked)
+                    std::signal(SIGXFSZ, SIG_DFL);
+                else
+                    bw::ignoreFileSizeSignal();
+                if (::setrlimit(RLIMIT_FSIZE, &size) != 0 || (locked && !bw::test::dropPrivileges()))
                     ::_exit(3);
                 saved = save.save(file, source);
             } catch (...) {
@@ -144,6 +155,57 @@ TEST_F(SavePathsTest, EverySaveCutShortLeavesTheOldFileAndSaysSo) {
     }
     // Nothing of the cut saves is left beside the files.
     EXPECT_EQ(filesIn(path("cut")).size(), qsizetype(std::size(kSavePaths)));
+}
+
+const SavePath& savePath(std::string_view name) {
+    return *std::find_if(std::begin(kSavePaths), std::end(kSavePaths), [&](const SavePath& s) { return s.name == name; });
+}
+
+// A file we may write in a folder we may not: no temporary can be made beside
+// it, so the saves that may write it in place do (the settings never do).
+// Under a file-size limit below the new text, with the old one under and over
+// it, each leaves the old file byte for byte and says it did not save.
+TEST_F(SavePathsTest, EverySaveInAFolderItMayNotWriteLeavesTheOldFileOrTheWholeNewOne) {
+    const std::pair<SavePath, bool> saves[] = { // the save, whether it writes in place
+        {savePath("run's save"), true},
+        {{"conversion",
+          [](const QString& p, const QString&) {
+              TConversionScheme scheme;
+              scheme.AddStep(FindConversion(cpWin1251, cpUCS2));
+              TReport report;
+              return scheme.ConvertFile(p, report, {});
+          }},
+         true},
+        {{"plug-ins",
+          [](const QString& p, const QString&) {
+              std::string text;
+              TFileStamp stamp;
+              return LoadFileStamped(p, text, stamp) &&
+                     SavePluginResult(p, stamp, p, std::string(kLarge, 'g'), nullptr);
+          }},
+         true},
+        {savePath("rule list"), true}, {savePath("library text"), true}, {savePath("favourite"), true},
+        {savePath("settings"), false},
+    };
+    constexpr rlim_t limit = 12 * 1024;
+    for (const int size : {8 * 1024, 64 * 1024}) {
+        const std::string old(std::size_t(size), 'o');
+        const QString folder = path(QString::number(size));
+        for (const auto& [save, inPlace] : saves)
+            for (const char* copy : {".cut", ".whole"})
+                writeFile(QString::number(size) + '/' + save.name + copy, old);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        for (const auto& [save, inPlace] : saves) {
+            SCOPED_TRACE(std::string(save.name) + ", old file of " + std::to_string(size) + " bytes");
+            const QString file = folder + '/' + save.name;
+            EXPECT_FALSE(saveInChild(save, file + ".cut", {}, limit, true));
+            const std::string left = readFile(file + ".cut");
+            EXPECT_TRUE(left == old) << "left " << left.size() << " bytes";
+            EXPECT_EQ(saveInChild(save, file + ".whole", {}, RLIM_INFINITY, true), inPlace);
+            EXPECT_EQ(readFile(file + ".whole") == old, !inPlace);
+        }
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
 }
 
 } // namespace

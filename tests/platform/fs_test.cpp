@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 #include <new>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace bw;
@@ -24,6 +25,12 @@ QStringList namesOf(const std::vector<FileEntry>& entries) {
 // The bits stored with the file, without Qt's view of what the current user (root) may do.
 QFileDevice::Permissions stored(const QString& file) {
     return QFileInfo(file).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+}
+
+// The permission bits of what path leads to; 0 when there is nothing.
+mode_t modeAt(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
 } // namespace
@@ -263,5 +270,59 @@ TEST_F(FsTest, ReplaceFileSavedBackWhereReadChecksAfterEverythingButTheRename) {
         }
         EXPECT_EQ(exists(file), std::string(c.what) != "removed");
         EXPECT_TRUE(filesIn(path("t")).filter(".tmp").isEmpty());
+    }
+}
+
+// A temporary is owner-only from its creation until the text is in it: only
+// then does it take the mode the file keeps.
+TEST_F(FsTest, TemporaryIsOwnerOnlyWhileWrittenAndTheFileGetsItsMode) {
+    const mode_t mask = ::umask(022);
+    const struct {
+        const char* what;
+        std::optional<mode_t> existing; // none: a new file
+        std::optional<QFileDevice::Permissions> permissions;
+        mode_t final;
+    } cases[] = {
+        {"owner-only file", 0600, {}, 0600},
+        {"file others may read", 0644, {}, 0644},
+        {"new owner-only file", {}, QFileDevice::ReadOwner | QFileDevice::WriteOwner, 0600},
+        {"new file", {}, {}, 0644},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(path("m")).removeRecursively();
+        QDir().mkpath(path("m"));
+        const QString file = path("m/f.txt");
+        if (c.existing) {
+            writeFile("m/f.txt", "old");
+            ::chmod(QFile::encodeName(file).constData(), *c.existing);
+        }
+        ReplaceOptions options;
+        options.permissions = c.permissions;
+        mode_t whileWritten = 0;
+        const auto write = [&](FileWriter& out) {
+            for (const QString& name : filesIn(path("m")).filter(".tmp"))
+                whileWritten |= modeAt(path("m/" + name));
+            return out.write("new", 3);
+        };
+        ASSERT_TRUE(replaceFile(file, write, options));
+        EXPECT_EQ(whileWritten, mode_t(0600));
+        EXPECT_EQ(modeAt(file), c.final);
+    }
+    ::umask(mask);
+}
+
+// An append looks at what the path is before it changes anything: something
+// that is not a regular file keeps its mode and is not written.
+TEST_F(FsTest, AppendLeavesWhatIsNoRegularFileAsItWas) {
+    ASSERT_TRUE(test::makeSpecial(test::Special::Pipe, path("pipe")));
+    ASSERT_TRUE(test::makeSpecial(test::Special::Socket, path("socket")));
+    QDir().mkpath(path("folder"));
+    ASSERT_TRUE(QFile::link(path("pipe"), path("link to pipe")));
+    for (const char* name : {"pipe", "socket", "folder", "link to pipe"}) {
+        SCOPED_TRACE(name);
+        ::chmod(QFile::encodeName(path(name)).constData(), 0444);
+        EXPECT_FALSE(appendToFile(path(name), "x"));
+        EXPECT_EQ(modeAt(path(name)), mode_t(0444));
     }
 }
