@@ -6,16 +6,17 @@
 bool SavePluginResult(const QString& source, const TFileStamp& stamp, const QString& target, const std::string& text,
                       IReport* report) {
     // In the interface's language, like the plug-ins' other lines.
-    const auto changed = [&] {
+    const auto fails = [&](const QString& file, const char* why) {
         if (report)
-            report->AddLine(source + QStringLiteral(": ") +
-                            LangText(QStringLiteral("changed by another program since it was read; not saved")));
+            report->AddLine(file + QStringLiteral(": ") + LangText(QString::fromLatin1(why)));
         return false;
     };
+    const auto changed = [&] { return fails(source, "changed by another program since it was read; not saved"); };
+    const auto notSaved = [&] { return fails(target, "the changes were not saved"); };
     if (!FileMatchesStamp(source, stamp))
         return changed();
     if (target != source)
-        return SaveStringToFile(target, text);
+        return SaveStringToFile(target, text) || notSaved();
     // Written back over the file read, never through a link that took its place.
     TFileStamp read = stamp;
     switch (SaveStringToReadFile(target, read, text, true)) {
@@ -26,5 +27,5 @@ bool SavePluginResult(const QString& source, const TFileStamp& stamp, const QStr
     case TReadFileSave::NotSaved:
         break;
     }
-    return false;
+    return notSaved();
 }

@@ -1,5 +1,7 @@
 #include "app/simplechanger.h"
 
+#include <QStringList>
+
 #include "app/pluginfile.h"
 #include "app/plugintext.h"
 #include "services/filestamp.h"
@@ -37,12 +39,18 @@ bool SimpleChangerProcess(const TInfo& info, const TPluginSelection& selection) 
     TFileStamp stamp;
     if (!LoadFileStamped(info.FileName, text, stamp))
         return false;
+    QStringList done;
     for (int i = 0; i < SimpleChangerOptionCount; ++i) {
         if (!IsSelected(selection, i))
             continue;
         text = ApplySimpleChangerOption(i, std::move(text));
-        if (info.Report)
-            info.Report->AddLine(OptionReportLine(info.FileName, SimpleChangerOperations[i]));
+        done << OptionReportLine(info.FileName, SimpleChangerOperations[i]);
     }
-    return SavePluginResult(info.FileName, stamp, info.FileName, text, info.Report);
+    // What was done is reported only once it is in the file.
+    if (!SavePluginResult(info.FileName, stamp, info.FileName, text, info.Report))
+        return false;
+    if (info.Report)
+        for (const QString& line : done)
+            info.Report->AddLine(line);
+    return true;
 }

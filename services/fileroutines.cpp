@@ -1,5 +1,6 @@
 #include "services/fileroutines.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -32,11 +33,12 @@ QString GetMessageText(const QString& key) {
 
 namespace {
 
-// Asks whether to try a failed save again.
-bool askRetrySave() {
+// Asks whether to try the failed save of path again, naming the file.
+bool askRetrySave(const QString& path) {
     return bw::prompt().ask(GetMessageText(QStringLiteral("szErrorSavingFileM")),
-                            GetMessageText(QStringLiteral("szErrorSavingFileT")), bw::Buttons::YesNo,
-                            bw::Icon::Question) == bw::Answer::Yes;
+                            QDir::toNativeSeparators(path) + QStringLiteral("\n\n") +
+                                GetMessageText(QStringLiteral("szErrorSavingFileT")),
+                            bw::Buttons::YesNo, bw::Icon::Question) == bw::Answer::Yes;
 }
 
 // The buffer of this thread that files are read into. It keeps its capacity
@@ -171,7 +173,7 @@ bool SaveStringToFile(const QString& path, const std::string& text) {
         if (failure == bw::ReplaceFailure::NoTemporary && bw::fileExists(path) &&
             bw::writeFileInPlace(path, bytes, true))
             return true;
-        if (!askRetrySave())
+        if (!askRetrySave(path))
             return false;
     }
 }
@@ -206,7 +208,7 @@ TReadFileSave SaveStringToReadFile(const QString& path, TFileStamp& stamp, const
         }
         if (failure == bw::ReplaceFailure::Changed)
             return TReadFileSave::Changed;
-        if (!askRetrySave())
+        if (!askRetrySave(path))
             return TReadFileSave::NotSaved;
     }
 }
@@ -215,7 +217,7 @@ bool AppendStringToFile(const QString& path, const std::string& text) {
     for (;;) {
         if (bw::appendToFile(path, QByteArrayView(text.data(), static_cast<qsizetype>(text.size()))))
             return true;
-        if (!askRetrySave())
+        if (!askRetrySave(path))
             return false;
     }
 }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 #include "platform/appdirs.h"
@@ -62,19 +63,37 @@ TEST_F(PluginProcessTest, UnreadableFileFailsWithoutLinesOrQuestions) {
     EXPECT_FALSE(exists(path("missing.txt.txt")));
 }
 
-TEST_F(PluginProcessTest, SaveGivenUpFailsKeepsTheFileAndTheLinesWritten) {
+// A save given up reports the file not saved, by name in the question and
+// in the report, and none of what would have been done.
+TEST_F(PluginProcessTest, ASaveGivenUpIsReportedAsNotSavedNamingTheFile) {
     const std::string original = "a\n" + std::string(100, 'x') + "\n";
-    const QString file = writeFile("c.txt", original);
-    prompt.push(Answer::No);
-    {
-        test::FileSizeLimit limit(32);
-        EXPECT_FALSE(SimpleChangerProcess(Info(file), Options(6, {0, 3})));
+    struct Row {
+        const char* name;
+        std::function<bool(const QString&)> process;
+        const char* notSaved; // the file the line and the question name
+    };
+    const Row rows[] = {
+        {"c.txt", [&](const QString& f) { return SimpleChangerProcess(Info(f), Options(6, {0, 3})); }, "c.txt"},
+        {"p.htm", [&](const QString& f) { return HtmlToTextProcess(Info(f), Options(2, {0})); }, "p.htm"},
+        {"q.htm", [&](const QString& f) { return HtmlToTextProcess(Info(f), Options(2, {1})); }, "q.htm.txt"},
+    };
+    for (const Row& r : rows) {
+        const QString file = writeFile(r.name, original);
+        report.lines.clear();
+        prompt.push(Answer::No);
+        {
+            test::FileSizeLimit limit(32);
+            EXPECT_FALSE(r.process(file)) << r.name;
+        }
+        EXPECT_EQ(readFile(file), original) << r.name;
+        EXPECT_EQ(report.lines, QStringList({path(r.notSaved) + ": the changes were not saved"})) << r.name;
+        ASSERT_FALSE(prompt.asked().empty());
+        EXPECT_EQ(prompt.asked().back().buttons, Buttons::YesNo);
+        EXPECT_TRUE(prompt.asked().back().text.contains(QDir::toNativeSeparators(path(r.notSaved)))) << r.name;
     }
-    EXPECT_EQ(readFile(file), original);
-    EXPECT_EQ(report.lines, QStringList({file + " #10 -> #13#10", file + " right trimed"}));
-    ASSERT_EQ(prompt.asked().size(), 1u);
-    EXPECT_EQ(prompt.asked().front().buttons, Buttons::YesNo);
-    EXPECT_EQ(QDir(path("")).entryList(QDir::Files), QStringList({"c.txt"})); // no half-written leftovers
+    EXPECT_EQ(prompt.asked().size(), std::size(rows));
+    // No half-written leftovers.
+    EXPECT_EQ(QDir(path("")).entryList(QDir::Files), QStringList({"c.txt", "p.htm", "q.htm"}));
 }
 
 TEST_F(PluginProcessTest, HtmlToTextOverThePageOrBesideIt) {
@@ -92,39 +111,23 @@ TEST_F(PluginProcessTest, HtmlToTextOverThePageOrBesideIt) {
     EXPECT_TRUE(exists(empty));
 }
 
-// A report that lets another program rewrite the file when the first line
-// comes, that is between reading the file and saving it.
-class MeddlingReport : public test::RecordingReport {
-public:
-    explicit MeddlingReport(QString file) : file_(std::move(file)) {}
-    bool AddLine(const QString& line) override {
-        if (lines.isEmpty()) {
-            QFile f(file_);
-            f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-            f.write("theirs\n");
-        }
-        return RecordingReport::AddLine(line);
-    }
-
-private:
-    QString file_;
-};
-
 TEST_F(PluginProcessTest, AFileChangedAfterItWasReadIsNotSaved) {
     const QString file = writeFile("d.txt", "  mine  \n");
-    MeddlingReport meddling(file);
-    EXPECT_FALSE(SimpleChangerProcess(TInfo{file, true, &meddling}, Options(6, {2, 3})));
+    std::string text;
+    TFileStamp stamp;
+    ASSERT_TRUE(LoadFileStamped(file, text, stamp));
+    writeFile("d.txt", "theirs\n");
+    EXPECT_FALSE(SavePluginResult(file, stamp, file, "mine\n", &report));
     EXPECT_EQ(readFile(file), "theirs\n");
-    EXPECT_EQ(meddling.lines, QStringList({file + " left trimed", file + " right trimed",
-                                           file + ": changed by another program since it was read; not saved"}));
+    EXPECT_EQ(report.lines, QStringList({file + ": changed by another program since it was read; not saved"}));
 
     // The page is checked also when the result goes beside it.
     const QString page = writeFile("p.htm", "<p>a</p>");
-    const TFileStamp stamp = TakeFileStamp(page);
+    const TFileStamp pageStamp = TakeFileStamp(page);
     writeFile("p.htm", "<p>longer</p>");
-    EXPECT_FALSE(SavePluginResult(page, stamp, page + ".txt", "a", &report));
+    EXPECT_FALSE(SavePluginResult(page, pageStamp, page + ".txt", "a", &report));
     EXPECT_FALSE(exists(page + ".txt"));
-    EXPECT_EQ(report.lines.size(), 1);
+    EXPECT_EQ(report.lines.size(), 2);
     EXPECT_TRUE(prompt.asked().empty());
 }
 
@@ -135,21 +138,16 @@ TEST_F(PluginProcessTest, ALinkSwappedInAfterTheReadIsNotWrittenThrough) {
     const QString file = writeFile("tree/d.txt", "  mine  \n");
     const QString outside = path("outside.txt");
     ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(outside).constData()), 0);
-    struct SwappingReport : test::RecordingReport {
-        QString file, outside, swap;
-        bool AddLine(const QString& line) override {
-            if (lines.isEmpty() && QFile::link(outside, swap))
-                std::rename(QFile::encodeName(swap).constData(), QFile::encodeName(file).constData());
-            return RecordingReport::AddLine(line);
-        }
-    } swapping;
-    swapping.file = file;
-    swapping.outside = outside;
-    swapping.swap = path("tree/swap");
-    EXPECT_FALSE(SimpleChangerProcess(TInfo{file, true, &swapping}, Options(6, {2})));
+    std::string text;
+    TFileStamp stamp;
+    ASSERT_TRUE(LoadFileStamped(file, text, stamp));
+    const QString swap = path("tree/swap");
+    ASSERT_TRUE(QFile::link(outside, swap));
+    std::rename(QFile::encodeName(swap).constData(), QFile::encodeName(file).constData());
+    EXPECT_FALSE(SavePluginResult(file, stamp, file, "mine\n", &report));
     EXPECT_EQ(readFile(outside), "  mine  \n");
     EXPECT_TRUE(QFileInfo(file).isSymLink());
-    EXPECT_EQ(swapping.lines.last(), file + ": changed by another program since it was read; not saved");
+    EXPECT_EQ(report.lines, QStringList({file + ": changed by another program since it was read; not saved"}));
 }
 
 // "Selected" holds the checked indexes ascending, joined by ","; entries that

@@ -132,7 +132,7 @@ TEST_F(FormLangManagerTest, QtsOwnTextsFollowTheLanguage) {
 }
 
 // Texts shown by code without windows of its own (code-page names, the file
-// dialogs' filters) follow the language through LangText.
+// dialogs' filters, the plug-ins' report lines) follow the language through LangText.
 TEST(LangTextTest, TextsOutsideWindowsFollowTheLanguage) {
     TFormLangManager lm;
     ASSERT_TRUE(test::useShippedLanguages(lm, 1));
@@ -140,7 +140,8 @@ TEST(LangTextTest, TextsOutsideWindowsFollowTheLanguage) {
     od.Filter = "All Files|*.*";
     const struct {
         QString text, russian;
-    } rows[] = {{"Automatic", "Автоматически"}, {"All files (*)", "Все файлы (*)"}, {"Win-1251", "Win-1251"}};
+    } rows[] = {{"Automatic", "Автоматически"}, {"All files (*)", "Все файлы (*)"}, {"Win-1251", "Win-1251"},
+                  {"the changes were not saved", "изменения не сохранены"}};
     for (const auto& row : rows)
         EXPECT_EQ(LangText(row.text), row.russian) << row.text.toStdString();
     EXPECT_EQ(od.NameFilters(), QStringList{"Все файлы (*)"});
