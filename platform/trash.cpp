@@ -49,6 +49,53 @@ bool makeFolder(const QString& path, QString* reason, int depth = 0) {
     return fail(reason, path, error);
 }
 
+// Whether the folder (as lstat tells of it) is the trash, one of its two
+// folders or a folder holding the trash. Taken by device and inode, so that a
+// path through a link to any of them counts too.
+bool partOfTheTrash(const struct stat& item, const QString& trash) {
+    if (!S_ISDIR(item.st_mode))
+        return false;
+    const auto same = [&item](const struct stat& st) { return st.st_dev == item.st_dev && st.st_ino == item.st_ino; };
+    struct stat st {};
+    for (const char* own : {"/files", "/info"}) {
+        if (::stat(QFile::encodeName(trash + QLatin1String(own)).constData(), &st) == 0 && same(st))
+            return true;
+    }
+    // Up from the trash through "..", which the system takes from the folder
+    // itself rather than from the path's text, until the root (its own parent).
+    QByteArray folder = QFile::encodeName(trash);
+    if (::stat(folder.constData(), &st) != 0)
+        return false;
+    for (int depth = 0; depth < 256; ++depth) {
+        if (same(st))
+            return true;
+        folder += "/..";
+        struct stat up {};
+        if (::stat(folder.constData(), &up) != 0 || (up.st_dev == st.st_dev && up.st_ino == st.st_ino))
+            return false;
+        st = up;
+    }
+    return false;
+}
+
+// The errors by which a folder refuses to be written to.
+bool refusedHere(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+// Writes the record through the descriptor that claimed its name, and closes
+// it. False (errno set) when not all of it went in.
+bool writeRecord(int fd, const QByteArray& text) {
+    FileWriter out(fd);
+    errno = 0;
+    const bool written = out.write(text);
+    const int error = errno ? errno : EIO;
+    const bool closed = ::close(fd) == 0 || errno == EINTR;
+    if (written && closed)
+        return true;
+    if (!written)
+        errno = error;
+    return false;
+}
+
 bool present(const QByteArray& path) {
     struct stat st {};
     return ::lstat(path.constData(), &st) == 0 || errno != ENOENT;
@@ -95,6 +142,12 @@ bool moveToTrash(const QString& path, TrashedItem* trashed, QString* reason) {
     const QString infos = trash + QStringLiteral("/info/");
     if (!makeFolder(trash + QStringLiteral("/files"), reason) || !makeFolder(trash + QStringLiteral("/info"), reason))
         return false;
+    if (partOfTheTrash(st, trash)) {
+        if (reason)
+            *reason = QDir::toNativeSeparators(original) + QStringLiteral(": it is part of the trash or holds it");
+        return false;
+    }
+    ignoreFileSizeSignal();
 
     for (int n = 1; n <= kMaxNames; ++n) {
         const QString candidate = n == 1 ? name : name + QLatin1Char('.') + QString::number(n);
@@ -104,30 +157,35 @@ bool moveToTrash(const QString& path, TrashedItem* trashed, QString* reason) {
         // claims the name in the trash.
         const int fd = ::open(infoName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) {
-            if (errno == EEXIST)
+            const int error = errno;
+            if (error == EEXIST)
                 continue;
-            return fail(reason, info, errno);
+            return fail(reason, refusedHere(error) ? trash + QStringLiteral("/info") : info, error);
         }
-        ::close(fd);
         const QString target = files + candidate;
         const QByteArray targetName = QFile::encodeName(target);
         if (present(targetName)) {
             // An item without its record: the name is taken all the same.
+            ::close(fd);
             ::unlink(infoName.constData());
             continue;
         }
-        const QByteArray text = infoText(original);
-        errno = 0;
-        const bool written = replaceFile(info, text);
-        if (!written) {
-            const int error = errno ? errno : EIO;
+        // Written in place, not through a temporary and a rename: a kill
+        // then leaves nothing in the record folder but records.
+        if (!writeRecord(fd, infoText(original))) {
+            const int error = errno;
             ::unlink(infoName.constData());
             return fail(reason, info, error);
         }
         if (std::rename(source.constData(), targetName.constData()) != 0) {
             const int error = errno;
             ::unlink(infoName.constData());
-            return fail(reason, original, error);
+            // The trash's item folder is named when it is the one that refused.
+            const QString folder = trash + QStringLiteral("/files");
+            const QByteArray folderName = QFile::encodeName(folder);
+            const bool folderRefused =
+                refusedHere(error) && ::faccessat(AT_FDCWD, folderName.constData(), W_OK | X_OK, AT_EACCESS) != 0;
+            return fail(reason, folderRefused ? folder : original, error);
         }
         if (trashed)
             *trashed = {original, target, info};

@@ -19,11 +19,15 @@ QString trashFolder();
 
 // Moves a file, folder or link into the user's trash. The item keeps its name
 // (or takes name.2, name.3 ... when the trash holds one of that name already):
-// its ".trashinfo" is created exclusively first, then the item is renamed
-// into "files/". Missing trash folders are created (owner only). It fails in
+// its ".trashinfo" is created exclusively first and written through that same
+// descriptor (no temporary file in "info/"), then the item is renamed into
+// "files/". Missing trash folders are created (owner only). It fails in
 // bounded time, leaving the item where it was and no ".trashinfo" behind; an
-// item on another file system than the trash is refused. On failure *reason
-// (when given) says which step failed and why, as "<path>: <system error>".
+// item on another file system than the trash is refused, and so are the
+// trash, its two folders and every folder holding it (by any path). On
+// failure *reason (when given) says which step failed and why, as
+// "<path>: <system error>"; where a folder of the trash may not be written
+// to, <path> is that folder.
 bool moveToTrash(const QString& path, TrashedItem* trashed = nullptr, QString* reason = nullptr);
 
 // Puts an item moved by moveToTrash back where it was and drops its record.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,6 +64,40 @@ TEST_F(TrashTest, MovesAnItemWithARecordOfWhereItCameFrom) {
     EXPECT_EQ(readFile(trash.trashFolder() + "/tree/sub/x.txt"), "x");
 }
 
+// The record is written under the name that claimed it: nothing else is ever
+// made in the record folder, so a kill leaves no temporary there.
+TEST_F(TrashTest, TheRecordIsWrittenUnderTheNameThatClaimedIt) {
+    QDir().mkpath(trash.infoFolder());
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    const QByteArray info = QFile::encodeName(trash.infoFolder());
+    ASSERT_GE(::inotify_add_watch(watch, info.constData(), IN_CREATE | IN_MOVED_TO), 0);
+    ASSERT_TRUE(moveToTrash(writeFile("work/r.txt", "r")));
+    alignas(inotify_event) char events[4096];
+    const ssize_t n = ::read(watch, events, sizeof events);
+    ::close(watch);
+    const auto* first = reinterpret_cast<const inotify_event*>(events);
+    ASSERT_GT(n, ssize_t(sizeof(inotify_event)));
+    EXPECT_EQ(n, ssize_t(sizeof(inotify_event) + first->len)) << "more than the record was made";
+    EXPECT_STREQ(first->name, "r.txt.trashinfo");
+}
+
+// The trash, its two folders and every folder holding it stay, by any path:
+// the record folder in "files/" would leave every trashed item without its record.
+TEST_F(TrashTest, TheTrashAndTheFoldersHoldingItStay) {
+    QFile::link(path("user/data"), path("linked"));
+    TrashedItem kept;
+    ASSERT_TRUE(moveToTrash(writeFile("work/kept.txt", "kept"), &kept));
+    for (const QString& item : {trash.infoFolder(), trash.trashFolder(), path("user/data/Trash"), path("user/data"),
+                                path("user"), path("linked/Trash/info")}) {
+        SCOPED_TRACE(item.toStdString());
+        QString reason;
+        EXPECT_FALSE(moveToTrash(item, nullptr, &reason));
+        EXPECT_TRUE(reason.contains("part of the trash")) << reason.toStdString();
+        EXPECT_EQ(filesIn(trash.infoFolder()), QStringList({"kept.txt.trashinfo"}));
+        EXPECT_EQ(readFile(kept.inTrash), "kept");
+    }
+}
+
 // No data folder at all: the trash is made below the user's home, for the user only.
 TEST_F(TrashTest, MakesAMissingTrashForItsOwnerOnly) {
     const QString home = path("bare");
@@ -108,7 +143,15 @@ TEST_F(TrashTest, RefusalsEndAtOnceAndLeaveEverythingAsItWas) {
     };
     const Case cases[] = {
         {"a missing item", path("work/missing"), [] { return true; }, "missing"},
-        {"a read-only record folder", item, [&] { trash.lockInfo(); return test::dropPrivileges(); }, "info"},
+        // A folder of the trash that refuses is named itself, not the item.
+        {"a read-only record folder", item, [&] { trash.lockInfo(); return test::dropPrivileges(); }, "Trash/info: "},
+        {"a read-only item folder", item,
+         [&] {
+             QDir().mkpath(trash.infoFolder());
+             QDir().mkpath(trash.trashFolder());
+             return ::chmod(QFile::encodeName(trash.trashFolder()), 0500) == 0 && test::dropPrivileges();
+         },
+         "Trash/files: "},
         {"a file where the trash folder belongs", item, [&] { trash.block(); return true; }, "Trash"},
         {"every name taken", item,
          [&] {
@@ -142,11 +185,13 @@ TEST_F(TrashTest, RefusalsEndAtOnceAndLeaveEverythingAsItWas) {
                 const bool ready = c.setUp();
                 const std::string was = readFile(c.item);
                 const qsizetype before = records().size();
+                const qsizetype entries = filesIn(trash.infoFolder()).size();
                 QString reason;
                 TrashedItem moved;
                 const bool refused = !moveToTrash(c.item, &moved, &reason);
                 std::fprintf(stderr, "%s\n", reason.toUtf8().constData());
                 std::_Exit(test::firstFailed({ready, refused, readFile(c.item) == was, records().size() == before,
+                                              filesIn(trash.infoFolder()).size() == entries,
                                               reason.contains(QString::fromUtf8(c.reasonHolds)),
                                               moved.inTrash.isEmpty()}));
             },
