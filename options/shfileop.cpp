@@ -122,6 +122,11 @@ bool TSHFileOp::CopyOrMove(const QString& source, const QString& target, bool mo
 
 bool TSHFileOp::Delete(const QString& path, const QString& question) {
     const QString native = QDir::toNativeSeparators(path);
+    // Neither the trash nor a folder holding it goes anywhere: that would take
+    // every trashed item's record with it.
+    if (bw::holdsTrash(path))
+        return fail(DeleteCaption(),
+                    bw::format(text("szHoldsTrash", "\"%s\" is the trash or holds it; it is not deleted."), {native}));
     const QString ask = question.isEmpty()
                             ? bw::format(text("szSendToTrash", "Send \"%s\" to the trash?"), {native})
                             : question;

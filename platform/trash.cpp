@@ -196,6 +196,14 @@ bool moveToTrash(const QString& path, TrashedItem* trashed, QString* reason) {
     return false;
 }
 
+bool holdsTrash(const QString& path) {
+    const QString trash = trashFolder();
+    struct stat st {};
+    return !path.isEmpty() && !trash.isEmpty() &&
+           ::lstat(QFile::encodeName(QFileInfo(path).absoluteFilePath()).constData(), &st) == 0 &&
+           partOfTheTrash(st, trash);
+}
+
 bool takeBackFromTrash(const TrashedItem& item) {
     const QByteArray original = QFile::encodeName(item.original);
     if (item.original.isEmpty() || item.inTrash.isEmpty() || present(original))

@@ -30,6 +30,11 @@ QString trashFolder();
 // to, <path> is that folder.
 bool moveToTrash(const QString& path, TrashedItem* trashed = nullptr, QString* reason = nullptr);
 
+// Whether path (not followed if it is a link) is the trash, one of its two
+// folders or a folder holding the trash: what may neither go to the trash
+// nor be deleted without losing the trash.
+bool holdsTrash(const QString& path);
+
 // Puts an item moved by moveToTrash back where it was and drops its record.
 // False when something now stands in its place or the rename fails.
 bool takeBackFromTrash(const TrashedItem& item);

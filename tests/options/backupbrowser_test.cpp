@@ -9,6 +9,7 @@
 #include "options/backupbrowser.h"
 #include "options/shfileop.h"
 #include "platform/appdirs.h"
+#include "platform/trash.h"
 #include "services/backupmanager.h"
 #include "tests/support/qtprint.h"
 #include "services/langmanager.h"
@@ -295,3 +296,22 @@ TEST_F(BackupBrowserTest, DeleteAllRefusesFoldersHoldingMoreThanCopies) {
 }
 
 } // namespace
+
+// With the trash below the backup folder, neither the trash nor its folders
+// go anywhere, not even for good: they hold every trashed item's record.
+TEST_F(BackupBrowserTest, TheTrashBelowTheBackupFolderIsNotDeleted) {
+    const QString data = QFileInfo(trash.trashFolder()).absolutePath() + "/..";
+    store.SetBackupFolder(QDir::cleanPath(data));
+    writeFile("work/t.txt", "t");
+    ASSERT_TRUE(bw::moveToTrash(path("work/t.txt")));
+    const QString trashRoot = QDir::cleanPath(data + "/Trash");
+    for (const QString& folder : {trashRoot + "/info", trashRoot + "/files", trashRoot, store.BackupFolder()}) {
+        ScriptedPrompt yes{Answer::Yes, Answer::Yes};
+        ScopedPrompt scope(yes);
+        EXPECT_FALSE(browser.Delete(folder)) << folder.toStdString();
+        EXPECT_TRUE(QFileInfo(folder).isDir()) << folder.toStdString();
+        ASSERT_EQ(yes.asked().size(), 1u) << folder.toStdString();
+        EXPECT_EQ(yes.asked()[0].icon, Icon::Error) << yes.asked()[0].text.toStdString();
+    }
+    EXPECT_EQ(readFile(trash.trashed("t.txt")), "t");
+}
