@@ -11,6 +11,7 @@
 #include "platform/format.h"
 #include "services/fileroutines.h"
 #include "services/filestamp.h"
+#include "services/langmanager.h"
 
 QString TConversionScheme::Caption(int i) const {
     const RCTable& row = Conversions[std::size_t(steps_.at(i))];
@@ -56,8 +57,8 @@ void TConversionScheme::LoadScheme(QIODevice& stream) {
         bool ok = false;
         const int row = QString::fromLatin1(item.data(), qsizetype(item.size())).toInt(&ok, 10);
         if (!ok)
-            throw bw::Error(QStringLiteral("'%1' is not a valid integer value")
-                                .arg(QString::fromLatin1(item.data(), qsizetype(item.size()))));
+            throw bw::Error(bw::format(LangMessage("szNotInteger", "'%s' is not a valid integer value"),
+                                       {QString::fromLatin1(item.data(), qsizetype(item.size()))}));
         AddStep(row); // a row outside the table is skipped
     }
 }

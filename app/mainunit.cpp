@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "platform/appdirs.h"
+#include "services/langmanager.h"
 
 TMainUnit MainUnit;
 
@@ -17,7 +18,7 @@ void FinalizeMainUnit() { MainUnit = TMainUnit(); }
 
 QString ProjectName(const QString& path) {
     if (path == kNewProject)
-        return path;
+        return LangText(path);
     QString name = path;
     const qsizetype slash = std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'));
     if (slash >= 0)

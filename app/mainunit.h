@@ -19,7 +19,7 @@ void FinalizeMainUnit();
 
 // The name of the project in the title: the file name without its folder and
 // without its extension (from the last "." of the name on); "New project"
-// stays whole.
+// stays whole, in the interface's language.
 QString ProjectName(const QString& path);
 // "Brindlewick - " and the project's name.
 QString ProjectTitle(const QString& path);

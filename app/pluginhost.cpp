@@ -140,7 +140,7 @@ bool Guarded(const TextSource& texts, const QString& path, F&& step) {
     } catch (const std::exception& e) {
         ShowFailure(texts, path, QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        ShowFailure(texts, path, QStringLiteral("unknown error"));
+        ShowFailure(texts, path, TextOr(texts, QStringLiteral("szUnknownError"), QStringLiteral("unknown error")));
     }
     return false;
 }

@@ -98,6 +98,8 @@ QString CommandMessageText(const QString& key) {
         {"szHelpNotFound", "The help file \"%s\" is not there."},
         {"szProjectFilter", "Brindlewick projects (*.bwp)"},
         {"szReportFilter", "Text Document (*.txt)"},
+        {"szNoFileTree", "There is no file tree to save."},
+        {"szNoRuleList", "There is no rule list to save."},
     };
     return FallbackText(table, key);
 }

@@ -1,6 +1,8 @@
 #include "engine/maskblocks.h"
 
 #include "platform/cp1251.h"
+#include "platform/format.h"
+#include "services/langmanager.h"
 
 #include <algorithm>
 #include <limits>
@@ -38,10 +40,10 @@ const TCharSet& codeChars() {
 
 std::size_t byteIndex(char c) { return static_cast<unsigned char>(c); }
 
-[[noreturn]] void fail(const QString& message) { throw bw::PatternError(message); }
-
-QString unknownBlock(std::string_view code) {
-    return QStringLiteral("Unknown block ") + bw::decode1251(code);
+// A pattern that does not compile: the message of key in the language in use,
+// filled with args.
+[[noreturn]] void fail(const char* key, const char* english, const QVariantList& args) {
+    throw bw::PatternError(bw::format(LangMessage(key, english), args));
 }
 
 } // namespace
@@ -127,7 +129,7 @@ TMaskBlockKind TMaskBlock::ReadCode(int& pos, std::string& code) const {
         return mbkText;
     const int kind = LookupCode(code);
     if (kind < 0)
-        fail(unknownBlock(code));
+        fail("szUnknownBlock", "Unknown block %s", {bw::decode1251(code)});
     return static_cast<TMaskBlockKind>(kind);
 }
 
@@ -162,9 +164,8 @@ void TMaskBlock::Parse() {
             if (hasNumber1) {
                 const std::int64_t count = hasNumber2 ? std::max<std::int32_t>(Number2, 0) : 1;
                 if (count > bw::kMaxRepeatedText)
-                    fail(QStringLiteral("Block [%1] gives a text longer than %2 characters")
-                             .arg(bw::decode1251(inside))
-                             .arg(bw::kMaxRepeatedText));
+                    fail("szBlockTooLong", "Block [%s] gives a text longer than %d characters",
+                         {bw::decode1251(inside), qint64(bw::kMaxRepeatedText)});
                 Text.assign(static_cast<std::size_t>(count), static_cast<char>(Number1 & 0xFF));
             }
             // Without a character code the inside stays as written.
@@ -175,13 +176,13 @@ void TMaskBlock::Parse() {
     }
     case mbkCounter:
         if (!hasNumber1)
-            fail(QStringLiteral("[I] must have initial value"));
+            fail("szCounterNoStart", "[I] must have initial value", {});
         if (!hasNumber2)
             Number2 = 1;
         break;
     case mbkBlockRef:
         if (!hasNumber1 && !hasNumber2)
-            fail(QStringLiteral("[B] must have block number"));
+            fail("szBlockRefNoNumber", "[B] must have block number", {});
         if (!hasNumber1)
             Number1 = Number2;
         break;
@@ -271,7 +272,7 @@ void TAMaskBlock::Compile() {
         if (Source[pos] == '[') {
             const std::size_t close = Source.find(']', pos + 1);
             if (close == std::string::npos)
-                throw bw::PatternError(QString::fromUtf8("Нет ] для [ в позиции ") + QString::number(pos + 1));
+                fail("szNoClosingBracket", "No ] for [ at position %d", {qint64(pos + 1)});
             block.Text = Source.substr(pos + 1, close - pos - 1);
             block.Parse();
             pos = close + 1;
@@ -296,8 +297,7 @@ void TAMaskBlockS::Finish() {
 
     int last = Blocks.Count() - 1;
     if (last == 0 || Blocks[last].Kind == mbkGap || Blocks[1].Kind == mbkGap)
-        throw bw::PatternError(
-            QString::fromUtf8("[*] не могут располагаться в начале или конце текста для поиска"));
+        fail("szGapAtEdge", "[*] cannot stand at the beginning or the end of the search text", {});
 
     // Adjacent literals become one block: the earliest of the run, with its own number.
     for (int n = last; n >= 2; --n) {
@@ -339,8 +339,7 @@ void TAMaskBlockR::Finish() {
                     }
             }
             if (resolved == 0)
-                throw bw::PatternError(QString::fromUtf8("Блок с номером ") + QString::number(block.Number1) +
-                                       QString::fromUtf8(" не найден в тексте для поиска"));
+                fail("szBlockNotFound", "Block number %d is not in the search text", {block.Number1});
             block.Number2 = resolved;
         }
     }

@@ -5,6 +5,7 @@
 #include "engine/textfiles.h"
 #include "platform/cp1251.h"
 #include "services/fileroutines.h"
+#include "services/langmanager.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -45,7 +46,8 @@ std::string matchedText(TAMaskBlockS& search, int index) {
 
 TTextFiles& lineFiles() {
     if (!TextFilesCache)
-        throw bw::Error(QStringLiteral("Lines of text files can be taken only while files are processed."));
+        throw bw::Error(LangMessage("szLinesOnlyInRun",
+                                    "Lines of text files can be taken only while files are processed."));
     return *TextFilesCache;
 }
 

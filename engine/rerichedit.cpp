@@ -1,6 +1,8 @@
 #include "engine/rerichedit.h"
 
 #include "platform/error.h"
+#include "platform/format.h"
+#include "services/langmanager.h"
 
 #include <algorithm>
 #include <limits>
@@ -35,9 +37,10 @@ TRERichEdit::~TRERichEdit() = default;
 
 void TRERichEdit::CheckLength(std::size_t length) {
     if (length > kMaxTextLength)
-        throw TTextTooLong(QStringLiteral("The text would be %1 bytes long; the engine holds texts of up to %2 bytes.")
-                            .arg(length)
-                            .arg(kMaxTextLength));
+        throw TTextTooLong(bw::format(LangMessage("szTextOverEngineLimit",
+                                                  "The text would be %u bytes long; the engine holds texts of up "
+                                                  "to %u bytes."),
+                                      {quint64(length), quint64(kMaxTextLength)}));
 }
 
 void TRERichEdit::SetText(std::string text) {

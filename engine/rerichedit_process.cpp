@@ -6,8 +6,10 @@
 
 #include "platform/cp1251.h"
 #include "platform/diskpath.h"
+#include "platform/format.h"
 #include "platform/prompt.h"
 #include "services/fileroutines.h"
+#include "services/langmanager.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,14 +38,15 @@ private:
 // Why a name taken from a file's text cannot be a file name; empty when it can.
 QString badFileName(const QString& name) {
     if (name.isEmpty())
-        return QStringLiteral("the new name is empty");
+        return LangMessage("szNewNameEmpty", "the new name is empty");
     if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return QStringLiteral("\"%1\" is not a file name").arg(name);
+        return bw::format(LangMessage("szNotAFileName", "\"%s\" is not a file name"), {name});
     for (const QChar c : name) {
         if (c == QLatin1Char('/') || c == QLatin1Char('\\'))
-            return QStringLiteral("the new name \"%1\" contains a path separator").arg(name);
+            return bw::format(LangMessage("szNameHasSeparator", "the new name \"%s\" contains a path separator"),
+                              {name});
         if (c.unicode() < 32 || c.unicode() == 127)
-            return QStringLiteral("the new name contains control characters");
+            return LangMessage("szNameHasControls", "the new name contains control characters");
     }
     return {};
 }
@@ -159,7 +162,8 @@ bool TRERichEdit::LoadFromFile(const QString& fileName) {
         return false;
     std::string text;
     if (!LoadFileToString(fileName, text))
-        throw bw::Error(QStringLiteral("The file %1 cannot be read.").arg(QDir::toNativeSeparators(fileName)));
+        throw bw::Error(bw::format(LangMessage("szCantReadFile", "The file \"%s\" cannot be read."),
+                                   {QDir::toNativeSeparators(fileName)}));
     LoadFromString(std::move(text));
     FileName = fileName;
     if (OnAfterLoadFile)
@@ -313,8 +317,10 @@ void TRERichEdit::ProcessAll() {
     const int action = ActionMode.OnFoundActionType;
     if (!ActionMode.amAbort && !isOnFoundActionType(action)) {
         ActionMode.amAbort = true;
-        bw::prompt().error(kMessageCaption, QStringLiteral("The rule's action %1 is unknown; the rule cannot run.")
-                                                .arg(action));
+        bw::prompt().error(kMessageCaption,
+                           bw::format(LangMessage("szUnknownAction",
+                                                  "The rule's action %d is unknown; the rule cannot run."),
+                                      {action}));
     }
     const auto handler = action == ofatDontChange ? &TRERichEdit::AfterFound : &TRERichEdit::Replace;
     StopPass = false;
@@ -555,11 +561,11 @@ bool TRERichEdit::RenameFile() {
     if (why.isEmpty() && renamed == current.filePath())
         return true; // the file has that name already
     if (why.isEmpty() && QFileInfo::exists(renamed))
-        why = QStringLiteral("%1 exists already").arg(QDir::toNativeSeparators(renamed));
+        why = bw::format(LangMessage("szNameTaken", "%s exists already"), {QDir::toNativeSeparators(renamed)});
     if (why.isEmpty() && !QFile::rename(FileName, renamed))
-        why = QStringLiteral("the file system refused");
+        why = LangMessage("szRenameRefused", "the file system refused");
     if (!why.isEmpty()) {
-        FRenameError = QStringLiteral("%1 was not renamed: %2.").arg(shown, why);
+        FRenameError = bw::format(LangMessage("szNotRenamedBecause", "%s was not renamed: %s."), {shown, why});
         return false;
     }
     FileName = renamed;

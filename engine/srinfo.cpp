@@ -2,7 +2,9 @@
 
 #include "platform/cp1251.h"
 #include "platform/error.h"
+#include "platform/format.h"
 #include "platform/textvalues.h"
+#include "services/langmanager.h"
 
 #include <deque>
 #include <optional>
@@ -59,9 +61,10 @@ public:
         bool lossy = false;
         const std::string bytes = bw::encode1251(folder, &lossy);
         if (lossy)
-            throw bw::Error(QStringLiteral("The folder \"%1\" has characters that Windows-1251 cannot hold; a rule "
-                                           "can not be stored with it. Choose another folder.")
-                                .arg(folder));
+            throw bw::Error(bw::format(LangMessage("szFolderNot1251",
+                                                   "The folder \"%s\" has characters that Windows-1251 cannot "
+                                                   "hold; a rule can not be stored with it. Choose another folder."),
+                                       {folder}));
         set(key, std::string_view(bytes));
     }
 

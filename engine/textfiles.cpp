@@ -3,7 +3,9 @@
 #include <QFileInfo>
 
 #include "platform/error.h"
+#include "platform/format.h"
 #include "services/fileroutines.h"
+#include "services/langmanager.h"
 
 TTextFiles* TextFilesCache = nullptr;
 
@@ -21,12 +23,12 @@ QString loadFailure(const QString& path) {
     const QFileInfo fi(path);
     QString why;
     if (path.isEmpty() || !fi.exists())
-        why = QStringLiteral("the file does not exist");
+        why = LangMessage("szNoSuchFile", "the file does not exist");
     else if (fi.isDir())
-        why = QStringLiteral("it is a folder");
+        why = LangMessage("szIsAFolder", "it is a folder");
     else
-        why = QStringLiteral("the file cannot be read");
-    return QStringLiteral("Can't read the line file \"%1\": %2.").arg(path, why);
+        why = LangMessage("szFileUnreadable", "the file cannot be read");
+    return bw::format(LangMessage("szLineFileUnreadable", "Can't read the line file \"%s\": %s."), {path, why});
 }
 
 } // namespace

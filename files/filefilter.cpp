@@ -2,7 +2,9 @@
 
 #include "platform/delimitedtext.h"
 #include "platform/error.h"
+#include "platform/format.h"
 #include "platform/textvalues.h"
+#include "services/langmanager.h"
 
 #include <QDate>
 #include <climits>
@@ -33,13 +35,18 @@ qint64 wholeDay(double day) {
     return qint64(t);
 }
 
-[[noreturn]] void invalid(const char* what, const QString& value) {
-    throw bw::Error(QStringLiteral("'%1' is not a valid %2").arg(value, QLatin1String(what)));
+// A value that does not read: the message of key, naming the value.
+[[noreturn]] void invalid(const char* key, const char* english, const QString& value) {
+    throw bw::Error(bw::format(LangMessage(key, english), {value}));
 }
 
 } // namespace
 
 // ---- masks -------------------------------------------------------------------
+
+QString InvalidMaskMessage(const QString& mask, qsizetype at) {
+    return bw::format(LangMessage("szInvalidMask", "'%s' is an invalid mask at (%d)"), {mask, qint64(at)});
+}
 
 TFileMask::TFileMask(const QString& mask) {
     const QList<uint> cs = mask.toUcs4();
@@ -62,8 +69,7 @@ TFileMask::TFileMask(const QString& mask) {
             while (j < n && cs[j] != ']')
                 ++j;
             if (j >= n)
-                throw bw::Error(QStringLiteral("'%1' is an invalid mask at (%2)")
-                                    .arg(mask, QString::number(mask.size() + 1)));
+                throw bw::Error(InvalidMaskMessage(mask, mask.size() + 1));
             t.first = std::uint32_t(ranges_.size());
             for (qsizetype k = start; k < j; ++k) {
                 if (k + 2 < j && cs[k + 1] == '-') {
@@ -355,19 +361,19 @@ void TFileFilter::LoadFromValues(const QStringList& values) {
         const QString v = value(key);
         if (auto n = bw::parseInt32(v))
             return *n;
-        invalid("integer value", v);
+        invalid("szNotInteger", "'%s' is not a valid integer value", v);
     };
     auto boolean = [&value](const char* key) {
         const QString v = value(key);
         if (auto b = bw::parseBoolean(v, bw::parseInt32))
             return *b;
-        invalid("boolean value", v);
+        invalid("szNotBoolean", "'%s' is not a valid boolean value", v);
     };
     auto date = [&value](const char* key) {
         const QString v = value(key);
         double day = 0;
         if (!parseFilterDate(v, day))
-            invalid("date", v);
+            invalid("szNotDate", "'%s' is not a valid date", v);
         return day;
     };
     IAttr = integer("IAttr");

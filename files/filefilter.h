@@ -18,6 +18,10 @@ enum TFirstCondition { fcInclude, fcExclude };
 // '-' first or last is itself, and the set ends at the first ']' after "[" or
 // "[!" ("[]" holds nothing). A character is in a set when it or its other-case
 // form is.
+// The message of a mask that is wrong from position at (1-based) on, in the
+// language in use.
+QString InvalidMaskMessage(const QString& mask, qsizetype at);
+
 class TFileMask {
 public:
     // Throws bw::Error "'<mask>' is an invalid mask at (<n>)" for a set that is

@@ -6,7 +6,9 @@
 
 #include "files/filetree.h"
 #include "platform/error.h"
+#include "platform/format.h"
 #include "platform/textvalues.h"
+#include "services/langmanager.h"
 
 #include <QIODevice>
 #include <QSet>
@@ -28,10 +30,15 @@ constexpr int kBaseBody = 17;
 constexpr qsizetype kMinNodeBytes = 8 + 8 + kBaseBody + 8 + 10;
 constexpr std::size_t kMaxDepth = 2048;
 
-[[noreturn]] void fail(const char* message) { throw bw::Error(QString::fromLatin1(message)); }
-[[noreturn]] void notEnoughData() { fail("Unable to load tree structure, not enough data available."); }
-[[noreturn]] void wrongFormat() { fail("Unable to load tree structure, the format is wrong."); }
-[[noreturn]] void unexpectedData() { fail("Stream data corrupt. Unexpected data after node's end position."); }
+// A block that does not read: the message of key in the language in use.
+[[noreturn]] void fail(const char* key, const char* english) { throw bw::Error(LangMessage(key, english)); }
+[[noreturn]] void notEnoughData() {
+    fail("szTreeShort", "Unable to load tree structure, not enough data available.");
+}
+[[noreturn]] void wrongFormat() { fail("szTreeBadFormat", "Unable to load tree structure, the format is wrong."); }
+[[noreturn]] void unexpectedData() {
+    fail("szTreeDataAfterNode", "Stream data corrupt. Unexpected data after node's end position.");
+}
 
 class Writer {
 public:
@@ -132,7 +139,7 @@ std::int32_t integerField(QStringView field) {
     }
     if (auto n = bw::parseInt32(field.toString()))
         return *n;
-    throw bw::Error(QStringLiteral("'%1' is not a valid integer value").arg(field));
+    throw bw::Error(bw::format(LangMessage("szNotInteger", "'%s' is not a valid integer value"), {field.toString()}));
 }
 
 // Up to four TAB-separated fields, empty ones dropped; how many there were.
@@ -242,7 +249,8 @@ void TFileVTreeView::SaveToStream(QIODevice& device) const {
     }
     qToLittleEndian<qint32>(qint32(w.bytes.size() - 4), w.bytes.data());
     if (device.write(w.bytes) != w.bytes.size())
-        throw bw::Error(QStringLiteral("The file tree could not be written: %1").arg(device.errorString()));
+        throw bw::Error(bw::format(LangMessage("szTreeNotWritten", "The file tree could not be written: %s"),
+                                   {device.errorString()}));
 }
 
 void TFileVTreeView::LoadFromStream(QIODevice& device) {
@@ -280,7 +288,7 @@ void TFileVTreeView::LoadFromStream(QIODevice& device) {
     if (magic[0] != kMagic[0] || magic[1] != kMagic[1] || magic[2] != kMagic[2] || magic[5] != kMagic[5])
         wrongFormat();
     if (magic[3] != kMagic[3])
-        fail("Unable to load tree structure, the version is unknown.");
+        fail("szTreeUnknownVersion", "Unable to load tree structure, the version is unknown.");
     if (r.left() < 4)
         notEnoughData();
     qint64 topLeft = r.get<qint32>();
@@ -304,7 +312,7 @@ void TFileVTreeView::LoadFromStream(QIODevice& device) {
     QSet<QString> topNames;
     auto open = [&](TFileNode* parent, qsizetype limit) {
         if (limit - r.pos() < 8 || r.get<qint32>() != 1)
-            fail("Stream data corrupt. A node's anchor chunk is missing.");
+            fail("szTreeNoAnchor", "Stream data corrupt. A node's anchor chunk is missing.");
         const qint32 size = r.get<qint32>();
         if (size < 0 || size > limit - r.pos())
             unexpectedData();
@@ -375,7 +383,7 @@ void TFileVTreeView::LoadFromStream(QIODevice& device) {
         }
         // The node's end.
         if (!f.hasData)
-            fail("Stream data corrupt. A node's data chunk is missing.");
+            fail("szTreeNoData", "Stream data corrupt. A node's data chunk is missing.");
         const QString& name = f.node->Data.Name;
         const bool top = stack.size() == 1;
         // Paths are absolute: the only top-level node is the root folder "/".

@@ -55,7 +55,7 @@ bool UsableMask(const QString& mask, QString& error) {
     error.clear();
     for (qsizetype i = 0; i < mask.size(); ++i) {
         if (!TFileFilter::StorableMask(QStringView(mask).sliced(i, 1))) {
-            error = bw::format(QStringLiteral("'%s' is an invalid mask at (%d)"), {mask, static_cast<int>(i + 1)});
+            error = InvalidMaskMessage(mask, i + 1);
             return false;
         }
     }

@@ -3,8 +3,10 @@
 #include "files/filetree.h"
 #include "platform/diskpath.h"
 #include "platform/error.h"
+#include "platform/format.h"
 #include "platform/fs.h"
 #include "platform/openfile.h"
+#include "services/langmanager.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -14,11 +16,13 @@
 namespace {
 
 [[noreturn]] void cannotRead(const QString& fileName) {
-    throw bw::Error(QStringLiteral("The file list %1 cannot be read.").arg(QDir::toNativeSeparators(fileName)));
+    throw bw::Error(bw::format(LangMessage("szFileListUnreadable", "The file list %s cannot be read."),
+                               {QDir::toNativeSeparators(fileName)}));
 }
 
 [[noreturn]] void cannotWrite(const QString& fileName) {
-    throw bw::Error(QStringLiteral("The file list %1 cannot be written.").arg(QDir::toNativeSeparators(fileName)));
+    throw bw::Error(bw::format(LangMessage("szFileListUnwritable", "The file list %s cannot be written."),
+                               {QDir::toNativeSeparators(fileName)}));
 }
 
 // An absolute path with nothing to tidy: no empty, "." or ".." component.

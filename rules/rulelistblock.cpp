@@ -6,7 +6,9 @@
 #include "engine/srinfo.h"
 #include "rules/srheader.h"
 #include "rules/srlist.h"
+#include "platform/format.h"
 #include "services/fileroutines.h"
+#include "services/langmanager.h"
 
 namespace {
 
@@ -14,8 +16,10 @@ std::int32_t readCount(QIODevice& stream) {
     const qint64 at = stream.pos();
     unsigned char b[4];
     if (stream.read(reinterpret_cast<char*>(b), 4) != 4)
-        throw bw::StreamReadError(
-            QStringLiteral("The data is damaged: it ends at byte %1 where the number of rules was expected.").arg(at));
+        throw bw::StreamReadError(bw::format(
+            LangMessage("szDataEndsBeforeCount",
+                        "The data is damaged: it ends at byte %d where the number of rules was expected."),
+            {at}));
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
                                      (static_cast<std::uint32_t>(b[2]) << 16) |
                                      (static_cast<std::uint32_t>(b[3]) << 24));
@@ -25,8 +29,9 @@ bool readEnabled(QIODevice& stream) {
     const qint64 at = stream.pos();
     char c = 0;
     if (!stream.getChar(&c))
-        throw bw::StreamReadError(
-            QStringLiteral("The data is damaged: it ends at byte %1 where a rule was expected.").arg(at));
+        throw bw::StreamReadError(bw::format(
+            LangMessage("szDataEndsBeforeRule", "The data is damaged: it ends at byte %d where a rule was expected."),
+            {at}));
     return c != 0;
 }
 
@@ -58,10 +63,10 @@ void SaveRuleListBlock(QIODevice& stream, const TSRHeader& header, const TSRList
     const char count[4] = {static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF),
                            static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 24) & 0xFF)};
     if (stream.write(count, 4) != 4)
-        throw bw::Error(QStringLiteral("The data could not be written: %1").arg(stream.errorString()));
+        throw bw::Error(DataNotWrittenMessage(stream));
     for (int i = 0; i < list.Count(); ++i) {
         if (!stream.putChar(list.Checked(i) ? 1 : 0))
-            throw bw::Error(QStringLiteral("The data could not be written: %1").arg(stream.errorString()));
+            throw bw::Error(DataNotWrittenMessage(stream));
         WriteStreamString(RuleToText(list.Rule(i)), stream);
     }
 }

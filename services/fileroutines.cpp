@@ -16,9 +16,15 @@
 #include "platform/openfile.h"
 #include "services/filestamp.h"
 #include "services/fallbacktext.h"
+#include "services/langmanager.h"
+#include "platform/format.h"
 #include "platform/prompt.h"
 
 QString GetMessageText(const QString& key) {
+    const QByteArray k = key.toLatin1();
+    const QString language = LangMessage(k.constData(), "");
+    if (!language.isEmpty())
+        return language;
     static constexpr TFallbackText table[] = {
         {"szCantCreateDir", "Can't create folder"},
         {"szCantCreateFile", "Can't create file"},
@@ -222,15 +228,20 @@ bool AppendStringToFile(const QString& path, const std::string& text) {
     }
 }
 
+QString DataNotWrittenMessage(const QIODevice& stream) {
+    return bw::format(LangMessage("szDataNotWritten", "The data could not be written: %s"), {stream.errorString()});
+}
+
 void WriteStreamString(const std::string& text, QIODevice& stream) {
     if (text.size() > static_cast<std::size_t>(std::numeric_limits<qint32>::max()))
-        throw bw::Error(QStringLiteral("A string of %1 bytes is too long to be stored.").arg(text.size()));
+        throw bw::Error(bw::format(LangMessage("szStringTooLong", "A string of %u bytes is too long to be stored."),
+                                   {quint64(text.size())}));
     const auto n = static_cast<quint32>(text.size());
     const char count[4] = {static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF),
                            static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 24) & 0xFF)};
     const qint64 size = static_cast<qint64>(text.size());
     if (stream.write(count, 4) != 4 || (size > 0 && stream.write(text.data(), size) != size))
-        throw bw::Error(QStringLiteral("The data could not be written: %1").arg(stream.errorString()));
+        throw bw::Error(DataNotWrittenMessage(stream));
 }
 
 void ReadStreamString(QIODevice& stream, std::string& text) {
@@ -238,20 +249,23 @@ void ReadStreamString(QIODevice& stream, std::string& text) {
     unsigned char count[4];
     if (stream.read(reinterpret_cast<char*>(count), 4) != 4)
         throw bw::StreamReadError(
-            QStringLiteral("The data is damaged: it ends at byte %1 where the length of a text was expected.")
-                .arg(at));
+            bw::format(LangMessage("szDataEndsBeforeLength",
+                                   "The data is damaged: it ends at byte %d where the length of a text was expected."),
+                       {at}));
     const auto length = static_cast<qint32>(static_cast<quint32>(count[0]) | (static_cast<quint32>(count[1]) << 8) |
                                             (static_cast<quint32>(count[2]) << 16) |
                                             (static_cast<quint32>(count[3]) << 24));
     const auto tooLong = [&] {
         return bw::StreamReadError(
-            QStringLiteral("The data is damaged: the text at byte %1 claims %2 bytes, more than the data holds.")
-                .arg(at)
-                .arg(length));
+            bw::format(LangMessage("szDataTextPastEnd",
+                                   "The data is damaged: the text at byte %d claims %d bytes, more than the data holds."),
+                       {at, length}));
     };
     if (length < 0)
         throw bw::StreamReadError(
-            QStringLiteral("The data is damaged: the text at byte %1 has a negative length (%2).").arg(at).arg(length));
+            bw::format(LangMessage("szDataNegativeLength",
+                                   "The data is damaged: the text at byte %d has a negative length (%d)."),
+                       {at, length}));
     if (!stream.isSequential() && length > stream.size() - stream.pos())
         throw tooLong();
 

@@ -23,8 +23,8 @@ public:
 
 } // namespace bw
 
-// The built-in English text of a message key of these routines; an empty text
-// for any other key.
+// The text of a message key of these routines in the language in use, else
+// its built-in English text; an empty text for any other key.
 QString GetMessageText(const QString& key);
 
 // Reads the whole regular file (or the one a link leads to) into text. False
@@ -82,6 +82,9 @@ TReadFileSave SaveStringToReadFile(const QString& path, TFileStamp& stamp, const
 // an empty text). A failed write cuts the file back to its size before the
 // attempt, then the user is asked whether to try again; false once they say No.
 bool AppendStringToFile(const QString& path, const std::string& text);
+
+// What a failed write to stream says, in the language in use.
+QString DataNotWrittenMessage(const QIODevice& stream);
 
 // Writes the length as a 32-bit little-endian count, then the bytes. A text of
 // 2 GiB or more cannot be written and raises bw::Error.

@@ -203,3 +203,9 @@ QString LangText(const QString& text) {
     const QString translated = QCoreApplication::translate(kLangRowsContext, source.constData());
     return translated.isEmpty() ? text : translated;
 }
+
+QString LangMessage(const char* key, const char* english) {
+    // Without a translator that knows the key, Qt gives the key back.
+    const QString translated = QCoreApplication::translate(kLangMessagesContext, key);
+    return translated.isEmpty() || translated == QLatin1String(key) ? QString::fromUtf8(english) : translated;
+}

@@ -23,10 +23,18 @@
 // first language) gives its row's text in the current language.
 inline constexpr char kLangRowsContext[] = "Langs";
 
+// Context of Qt's translation in which a message key gives its message in the
+// current language.
+inline constexpr char kLangMessagesContext[] = "LangMessages";
+
 // An interface text in the current language: code without windows of its own
 // (plug-in panels and report lines, code-page names) shows texts through it.
 // The text as it stands while the first language is in force or it has no row.
 QString LangText(const QString& text);
+// A message of the current language by key, for code without a language
+// manager at hand (the engine, the file formats, the file routines): the
+// message file's text of key, or english while no language gives one.
+QString LangMessage(const char* key, const char* english);
 class TLangManager : public QObject {
     Q_OBJECT
 public:

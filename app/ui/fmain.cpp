@@ -499,6 +499,12 @@ void TFMain::showEvent(QShowEvent* event) {
     }
 }
 
+void TFMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange && ELastProject)
+        AUpdateProjectNameExecute();
+}
+
 void TFMain::closeEvent(QCloseEvent* event) {
     if (Busy())
         run_->RequestStop();

@@ -171,6 +171,8 @@ protected:
     // Closing the window while a run is under way stops the run at its next
     // stop test; nothing is saved.
     void closeEvent(QCloseEvent* event) override;
+    // A new language names a new project in the title anew.
+    void changeEvent(QEvent* event) override;
 
 private:
     QAction* NewAction(const char* name, const QString& caption, const QKeySequence& key = {});

@@ -36,7 +36,7 @@ TMainCommands::TMainCommands(TFMain& main) : QObject(&main), main_(main) {
         if (TMainFilesPage* files = main_.FilesPage())
             files->SaveTreeToStream(out);
         else
-            throw bw::Error(QStringLiteral("There is no file tree to save."));
+            throw bw::Error(text("szNoFileTree"));
     };
     treeSection_.Clear = [this] {
         if (TMainFilesPage* files = main_.FilesPage())
@@ -50,7 +50,7 @@ TMainCommands::TMainCommands(TFMain& main) : QObject(&main), main_(main) {
         if (TMainRulesPage* rules = main_.RulesPage())
             rules->SaveToStream(out);
         else
-            throw bw::Error(QStringLiteral("There is no rule list to save."));
+            throw bw::Error(text("szNoRuleList"));
     };
     ruleSection_.Clear = [this] {
         if (TMainRulesPage* rules = main_.RulesPage())

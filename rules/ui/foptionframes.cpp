@@ -15,6 +15,7 @@
 
 #include "engine/codepages.h"
 #include "platform/ui/chooser.h"
+#include "services/langmanager.h"
 
 namespace {
 
@@ -194,7 +195,7 @@ TFOReplace::TFOReplace(QWidget* parent) : TFrame(parent) {
 
 namespace {
 void chooseFolder(QLineEdit* edit) {
-    const QString folder = bw::chooser().folder(QStringLiteral("Browse for folder"), QDir::rootPath());
+    const QString folder = bw::chooser().folder(LangText(QStringLiteral("Browse for folder")), QDir::rootPath());
     if (!folder.isEmpty())
         edit->setText(QDir::toNativeSeparators(folder));
 }

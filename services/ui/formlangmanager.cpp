@@ -6,6 +6,7 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include "platform/format.h"
 #include "platform/prompt.h"
 #include "services/ui/components.h"
 
@@ -24,13 +25,17 @@ bool TFormLangManager::QtTranslated() const { return qtTranslator_ != nullptr; }
 namespace {
 
 // Interface texts by value: a first-language row's text gives the row's text
-// in the current language.
+// in the current language; and messages by key.
 class TRowsTranslator : public QTranslator {
 public:
     explicit TRowsTranslator(const TLangManager& langs) : langs_(langs) {}
     bool isEmpty() const override { return false; }
     QString translate(const char* context, const char* sourceText, const char*, int) const override {
-        if (!context || !sourceText || qstrcmp(context, kLangRowsContext) != 0 || langs_.CurrentLang() <= 0)
+        if (!context || !sourceText)
+            return {};
+        if (qstrcmp(context, kLangMessagesContext) == 0)
+            return langs_.GetText(QString::fromLatin1(sourceText));
+        if (qstrcmp(context, kLangRowsContext) != 0 || langs_.CurrentLang() <= 0)
             return {};
         const int row = langs_.FindRow(0, QString::fromUtf8(sourceText));
         return row < 0 ? QString() : langs_.RowText(langs_.CurrentLang(), row);
@@ -149,11 +154,11 @@ void TFormLangManager::RetranslateForms() {
             if (kind == ckPageControl || kind == ckCheckListBox || kind == ckEdit || kind == ckUnknown)
                 continue;
             if (pair.Row >= RowCount()) {
-                bw::prompt().ask(QCoreApplication::applicationName(),
-                                         QStringLiteral("Component %1 %2 can't be translated")
-                                             .arg(c->objectName())
-                                             .arg(pair.Row),
-                                         bw::Buttons::Ok, bw::Icon::None);
+                QString why = GetText(QStringLiteral("szCantTranslate"));
+                if (why.isEmpty())
+                    why = QStringLiteral("Component %s %d can't be translated");
+                bw::prompt().ask(QCoreApplication::applicationName(), bw::format(why, {c->objectName(), pair.Row}),
+                                 bw::Buttons::Ok, bw::Icon::None);
                 continue;
             }
             SetComponentText(c, RowText(CurrentLang(), pair.Row));

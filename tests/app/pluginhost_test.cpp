@@ -260,6 +260,12 @@ TEST_F(PluginHostTest, ExceptionEndsTheRunWithAMessageAndTheClosingSteps) {
     EXPECT_NO_THROW(plugins->Apply(parts));
     EXPECT_EQ(prompt.asked().back().text, "no tree");
     EXPECT_TRUE(log.isEmpty());
+
+    // Anything else thrown is named in the language's words.
+    source = [](const QString& key) { return key == "szUnknownError" ? QString::fromUtf8("неизвестная ошибка") : QString(); };
+    parts.GetFilesToProcess = [](QStringList&) { throw 42; };
+    EXPECT_NO_THROW(plugins->Apply(parts));
+    EXPECT_EQ(prompt.asked().back().text, QString::fromUtf8("неизвестная ошибка"));
 }
 
 // While Apply pumps events nothing started from the queue reaches it: another

@@ -104,14 +104,14 @@ TEST(BlockParser, KindsAndValues) {
 }
 
 TEST(PatternCompiler, Errors) {
-    const char* star = "[*] не могут располагаться в начале или конце текста для поиска";
+    const char* star = "[*] cannot stand at the beginning or the end of the search text";
     struct Case {
         bool target; // a target over the search text «x[3?3][D3]abc[OB2]»
         std::string source;
         const char* message;
     };
     const Case cases[] = {
-        {false, "abc[", "Нет ] для [ в позиции 4"},
+        {false, "abc[", "No ] for [ at position 4"},
         {false, "[*]abc", star},
         {false, "abc[*3]", star},
         {false, "a[]", "Unknown block "},
@@ -121,8 +121,8 @@ TEST(PatternCompiler, Errors) {
         {true, "[LB]", "Unknown block LB"},
         {true, "[I5]", "[I] must have initial value"},
         {true, "[B]", "[B] must have block number"},
-        {true, "[2B]", "Блок с номером 2 не найден в тексте для поиска"},
-        {true, "[B-1]", "Блок с номером -1 не найден в тексте для поиска"},
+        {true, "[2B]", "Block number 2 is not in the search text"},
+        {true, "[B-1]", "Block number -1 is not in the search text"},
     };
     TAMaskBlockS search;
     ASSERT_EQ(compileError(search, "x[3?3][D3]abc[OB2]"), "");

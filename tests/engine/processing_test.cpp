@@ -282,7 +282,7 @@ TEST_F(Processing, EventsCancelDeclineAndRedirectThePass) {
     EXPECT_EQ(totals(e), before);
     EXPECT_EQ(after, 1);
     ASSERT_EQ(prompt.asked().size(), 1u);
-    EXPECT_TRUE(prompt.asked()[0].text.startsWith(QString::fromUtf8("Блок с номером 1")));
+    EXPECT_TRUE(prompt.asked()[0].text.startsWith(QStringLiteral("Block number 1 ")));
 }
 
 TEST_F(Processing, LoadAndSaveEventsCarryTheFileNameAndCanCancel) {
@@ -331,7 +331,7 @@ TEST_F(Processing, LeftoverTargetBlocksAreNeverUsed) {
         e.SetTargetText("[1B]");
         FAIL() << "a back-reference to a plain search text compiled";
     } catch (const bw::Error& error) {
-        EXPECT_EQ(error.message(), QString::fromUtf8("Блок с номером 1 не найден в тексте для поиска"));
+        EXPECT_EQ(error.message(), QStringLiteral("Block number 1 is not in the search text"));
     }
 }
 

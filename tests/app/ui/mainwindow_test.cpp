@@ -11,12 +11,17 @@
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <gtest/gtest.h>
 
 #include "app/ui/fconvert.h"
 #include "app/ui/rulespage.h"
+#include "files/ui/ffilefilter.h"
+#include "files/ui/fofiles.h"
 #include "files/ui/fpfilemanager.h"
+#include "files/ui/fselectfolder.h"
 #include "platform/ui/chooser.h"
 #include "rules/ui/feditsrinfo.h"
 #include "rules/ui/foptionframes.h"
@@ -26,9 +31,11 @@
 #include "engine/ui/fprocess.h"
 #include "options/ui/fbackupmanager.h"
 #include "options/ui/foptions.h"
+#include "services/langmanager.h"
 #include "services/ui/datamodule.h"
 #include "services/ui/pagecontrolex.h"
 #include "tests/app/ui/mainwindow_support.h"
+#include "tests/services/failures.h"
 #include "tests/support/screens.h"
 
 namespace bw::test {
@@ -415,6 +422,136 @@ TEST_F(RunFromTheWindow, PagesInBothLanguages) {
         EXPECT_GE(Process().CBCP->findText(automatic), 0);
     }
     EXPECT_TRUE(prompt.asked().empty());
+}
+
+// Latin words left in a text shown in Russian once the arguments (paths,
+// what the user typed, block codes) and the names that stay as they are are
+// taken out.
+QStringList LatinWords(QString shown, const QStringList& args) {
+    for (const QString& arg : args)
+        shown.remove(arg);
+    for (const char* name : {"Brindlewick", "Windows-1251", "Win-1251"})
+        shown.remove(QLatin1String(name));
+    shown.remove(QCoreApplication::applicationName());
+    QStringList words;
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]+"));
+    for (auto it = latin.globalMatch(shown); it.hasNext();)
+        words << it.next().captured();
+    return words;
+}
+
+// In Russian every message box, question, report line, window title and
+// chooser title the program shows is Russian, also where the engine, the file
+// formats and the file routines give the reason.
+TEST_F(RunFromTheWindow, EverythingShownInRussianIsRussian) {
+    ScriptedChooser choose;
+    ScopedChooser scopedChooser(choose);
+    Start();
+    program->DMDataModule->LangManager->SetCurrentLang(1);
+    QApplication::processEvents();
+    main->FOReport1->CBTErrors->setChecked(true);
+    main->FOReport1->CBSErrors->setChecked(true);
+    const QString file = path("a.txt");
+    const auto runRule = [&](const QString& search, const QString& target, bool maskedTarget) {
+        files.files = {writeFile("a.txt", "cat name\n")};
+        TSRInfo rule = MakeRule(search, target, false);
+        rule.Source.sbAS = !maskedTarget;
+        rule.Target.tbAS = maskedTarget;
+        rules.rules = {{true, rule}};
+        main->AStart->trigger();
+    };
+    struct Flow {
+        const char* key; // the message the flow must show
+        std::function<void()> act;
+        QStringList args; // what the texts name as it is
+    };
+    const std::vector<Flow> flows = {
+        {"szNoClosingBracket", [&] { runRule("cat[", "x", false); }, {file}},
+        {"szGapAtEdge", [&] { runRule("[*]cat", "x", false); }, {file}},
+        {"szUnknownBlock", [&] { runRule("c[ZZ]", "x", false); }, {file, "ZZ"}},
+        {"szBlockTooLong", [&] { runRule("c[65C16777217]", "x", false); }, {file, "65C16777217"}},
+        {"szCounterNoStart", [&] { runRule("cat", "[I5]", true); }, {file, "[I]"}},
+        {"szBlockRefNoNumber", [&] { runRule("cat", "[B]", true); }, {file, "[B]"}},
+        {"szBlockNotFound", [&] { runRule("cat", "[2B]", true); }, {file}},
+        {"szLineFileUnreadable", [&] { runRule("cat", "[Q\"missing.txt\"]", true); }, {file, path("Input/missing.txt")}},
+        {"szNameHasSeparator",
+         [&] {
+             files.files = {writeFile("a.txt", "cat name\n")};
+             TSRInfo rule = MakeRule("name", "sub/x.txt", false);
+             rule.SearchActionType = ofatRenameFile;
+             rules.rules = {{true, rule}};
+             main->AStart->trigger();
+         },
+         {file, "sub/x.txt"}},
+        {"szErrorSavingFileT",
+         [&] {
+             files.files = {writeFile("a.txt", "cat\n")};
+             rules.rules = {{true, MakeRule("cat", "a much longer text", false)}};
+             FileSizeLimit limit(8);
+             main->AStart->trigger();
+         },
+         {file, path("Brindlewick.ini")}},
+        {"szFolderNot1251",
+         [&] {
+             TSRInfo rule = MakeRule("cat", "dog", false);
+             rule.Target.OutFolder = QString::fromUtf8("/\u6587");
+             rules.rules = {{true, rule}};
+             choose.pushSave(path("p.bwp"));
+             main->ASaveProjectAs->trigger();
+         },
+         {path("p.bwp"), QString::fromUtf8("/\u6587")}},
+        {"szTreeBadFormat",
+         [&] {
+             writeFile("damaged.lst", std::string("\x10\x00\x00\x00garbage that is no tree", 27));
+             choose.pushFiles({path("damaged.lst")});
+             program->FPFileManager->ALoadFileList->trigger();
+         },
+         {path("damaged.lst")}},
+        {"szInvalidMask",
+         [&] {
+             TFFileFilter& filter = *program->FSelectFolder->FOFiles1->FInclude;
+             if (!filter.CBMasks->isChecked())
+                 filter.CBMasks->click();
+             prompt.pushText(QString("[bad"));
+             filter.BAdd->click();
+         },
+         {"[bad"}},
+        {"szNoFileTree",
+         [&] {
+             main->SetPages(nullptr, &rules);
+             choose.pushSave(path("p.bwp"));
+             main->ASaveProjectAs->trigger();
+             main->SetPages(&files, &rules);
+         },
+         {path("p.bwp")}},
+        {nullptr, [&] { program->FEditSRInfo->FOReplace->BSelectOutFolder->click(); }, {}},
+    };
+    const TLangManager& langs = *program->DMDataModule->LangManager;
+    for (const Flow& flow : flows) {
+        SCOPED_TRACE(flow.key ? flow.key : "Browse for folder");
+        const std::size_t asked = prompt.asked().size();
+        const std::size_t chosen = choose.requests().size();
+        main->Report.Clear();
+        main->RefreshReport();
+        flow.act();
+        QApplication::processEvents();
+        QStringList shown = {main->windowTitle(), main->MReport->toPlainText()};
+        for (std::size_t i = asked; i < prompt.asked().size(); ++i)
+            shown << prompt.asked()[i].caption << prompt.asked()[i].text;
+        for (std::size_t i = chosen; i < choose.requests().size(); ++i)
+            shown << choose.requests()[i].title;
+        // The flow came to its message: the longest piece of its text between placeholders shows.
+        QString piece = QString::fromUtf8("Выбор папки");
+        if (flow.key) {
+            piece.clear();
+            for (const QString& part : langs.GetText(flow.key).split(QRegularExpression("%[-0-9.]*[sdux]")))
+                if (part.size() > piece.size())
+                    piece = part;
+        }
+        EXPECT_TRUE(shown.join('\n').contains(piece)) << piece.toStdString() << "\n" << shown.join('\n').toStdString();
+        for (const QString& text : shown)
+            EXPECT_TRUE(LatinWords(text, flow.args).isEmpty()) << text.toStdString();
+    }
 }
 
 } // namespace

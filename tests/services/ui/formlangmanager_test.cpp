@@ -5,7 +5,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
+#include <algorithm>
 #include <memory>
 
 #include "services/ui/components.h"
@@ -104,6 +106,22 @@ TEST_F(FormLangManagerTest, DestroyedComponentsAreSkipped) {
     EXPECT_TRUE(prompt.asked().empty());
 }
 
+// A language index reread with fewer rows leaves components without a row:
+// each is named in a message of the language in use.
+TEST_F(FormLangManagerTest, AComponentWithoutARowIsNamedInTheLanguage) {
+    writeFile("Russian.lng", "szCantTranslate=Не удаётся перевести элемент %s %d\n");
+    ASSERT_TRUE(lm.LoadLanguages());
+    lm.RegisterForm(form.get(), 0);
+    writeFile("Langs.lng", "English\nRussian\n\nOptions\nНастройки");
+    ASSERT_TRUE(lm.LoadLanguages());
+    const std::size_t english = prompt.asked().size();
+    lm.SetCurrentLang(1);
+    ASSERT_GT(prompt.asked().size(), english);
+    for (std::size_t i = english; i < prompt.asked().size(); ++i)
+        EXPECT_TRUE(prompt.asked()[i].text.startsWith(QString::fromUtf8("Не удаётся перевести элемент ")))
+            << prompt.asked()[i].text.toStdString();
+}
+
 // Qt's own texts (here a standard button's) follow the chosen language
 // through Qt's translation, and go back to English with it; without Qt's
 // translation they stay English, without a word.
@@ -149,4 +167,43 @@ TEST(LangTextTest, TextsOutsideWindowsFollowTheLanguage) {
     for (const auto& row : rows)
         EXPECT_EQ(LangText(row.text), row.text);
     EXPECT_EQ(od.NameFilters(), QStringList{"All Files (*)"});
+}
+
+// Messages of code without a language manager at hand (the engine, the file
+// formats, the file routines) come by key from the language in use: each has
+// a Russian row of Russian words with the English row's placeholders.
+TEST(LangMessageTest, MessagesByKeyFollowTheLanguage) {
+    const char* const keys[] = {
+        "szUnknownBlock", "szBlockTooLong", "szCounterNoStart", "szBlockRefNoNumber", "szNoClosingBracket",
+        "szGapAtEdge", "szBlockNotFound", "szFolderNot1251", "szLinesOnlyInRun", "szTextOverEngineLimit",
+        "szUnknownAction", "szFileListUnreadable", "szFileListUnwritable", "szTreeShort", "szTreeBadFormat",
+        "szTreeUnknownVersion", "szTreeDataAfterNode", "szTreeNoAnchor", "szTreeNoData", "szTreeNotWritten",
+        "szNotInteger", "szNotBoolean", "szNotDate", "szInvalidMask", "szDataNotWritten", "szDataEndsBeforeCount",
+        "szDataEndsBeforeRule", "szDataEndsBeforeLength", "szDataTextPastEnd", "szDataNegativeLength",
+        "szStringTooLong", "szNoFileTree", "szNoRuleList", "szUnknownError", "szCantTranslate", "szNewNameEmpty",
+        "szNotAFileName", "szNameHasSeparator", "szNameHasControls", "szNameTaken", "szRenameRefused",
+        "szNotRenamedBecause", "szLineFileUnreadable", "szNoSuchFile", "szIsAFolder", "szFileUnreadable"
+    };
+    const QRegularExpression placeholder(QStringLiteral("%[-0-9.]*[sdux]"));
+    const auto placeholders = [&](const QString& text) {
+        QStringList found;
+        for (auto it = placeholder.globalMatch(text); it.hasNext();)
+            found << it.next().captured();
+        return found;
+    };
+    TFormLangManager lm;
+    ASSERT_TRUE(test::useShippedLanguages(lm, 0));
+    QHash<QString, QString> english;
+    for (const char* key : keys) {
+        english[key] = LangMessage(key, "");
+        EXPECT_FALSE(english[key].isEmpty()) << key;
+    }
+    lm.SetCurrentLang(1);
+    for (const char* key : keys) {
+        const QString russian = LangMessage(key, "");
+        EXPECT_TRUE(std::any_of(russian.begin(), russian.end(), [](QChar c) { return c.unicode() >= 0x400 && c.unicode() < 0x500; }))
+            << key << ": " << russian.toStdString();
+        EXPECT_EQ(placeholders(russian), placeholders(english[key])) << key;
+    }
+    EXPECT_EQ(LangMessage("szNoSuchKey", "as written"), "as written");
 }
