@@ -74,21 +74,35 @@ void setActionChecked(QAction* a, bool checked) {
 // Marks a window that was shown at least once, and one whose place came from the file.
 const char* const kShownProperty = "settingsShown";
 const char* const kPlacedProperty = "settingsPlaced";
+// A window whose title bar was checked against a frame not its own: checked
+// again once the window manager has framed it.
+const char* const kFramePendingProperty = "settingsFramePending";
+// Where a window was when it was hidden, for its next showing.
+const char* const kLeftAtProperty = "settingsLeftAt";
+
+// Stored coordinates are read into this distance from the origin, far beyond
+// any screen yet far from int's limits, so that no sum of them overflows.
+constexpr qint64 kPlaceLimit = 1'000'000;
+
+QMargins marginsOf(const QWidget* x) {
+    const QRect f = x->frameGeometry();
+    const QRect g = x->geometry();
+    return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+}
+
+// Whether the window manager has told the frame around a shown window.
+bool ownFrameKnown(const QWidget* w) { return w->isVisible() && !marginsOf(w).isNull(); }
 
 // The frame the window manager put around a window, from its own frame when
 // known, else from another shown window's; none without frames.
 QMargins frameMargins(const QWidget* w) {
-    auto of = [](const QWidget* x) {
-        const QRect f = x->frameGeometry();
-        const QRect g = x->geometry();
-        return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
-    };
-    if (w->isVisible() && !of(w).isNull())
-        return of(w);
+    if (ownFrameKnown(w))
+        return marginsOf(w);
     for (const QWidget* other : QApplication::topLevelWidgets()) {
         const Qt::WindowType type = other->windowType();
-        if (other != w && other->isVisible() && (type == Qt::Window || type == Qt::Dialog) && !of(other).isNull())
-            return of(other);
+        if (other != w && other->isVisible() && (type == Qt::Window || type == Qt::Dialog) &&
+            !marginsOf(other).isNull())
+            return marginsOf(other);
     }
     return {};
 }
@@ -100,10 +114,27 @@ QList<QRect> availableAreas() {
     return areas;
 }
 
+// The size of all screens together, the most a stored size can be.
+QSize desktopSize() {
+    QRect all;
+    for (const QScreen* screen : QGuiApplication::screens())
+        all |= screen->geometry();
+    return all.isEmpty() ? QSize(int(kPlaceLimit), int(kPlaceLimit)) : all.size();
+}
+
+bool inNormalState(const QWidget* w) {
+    return !(w->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+}
+
 // Puts a window whose title bar is off every screen back on the nearest one.
+// Every window placed by the program comes through here: from the file, when
+// shown, and once more when its own frame becomes known after it was checked
+// against another's.
 void keepOnScreen(QWidget* w) {
-    if (!w->isWindow()) // a page docked into another window
+    // Neither a page docked into another window nor a window that fills a screen.
+    if (!w->isWindow() || !inNormalState(w))
         return;
+    w->setProperty(kFramePendingProperty, w->isVisible() && !ownFrameKnown(w));
     const QRect now = w->geometry();
     const QRect placed = TSettingsManager::PlaceOnScreen(now, frameMargins(w), availableAreas());
     if (placed != now)
@@ -171,15 +202,44 @@ bool TSettingsManager::WasShown(const QWidget* form) {
 }
 
 bool TSettingsManager::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show && watched->isWidgetType()) {
-        auto* w = static_cast<QWidget*>(watched);
-        if (w->isWindow()) {
-            w->setProperty(kShownProperty, true);
-            // Placed from the file while hidden: now other windows tell how
-            // tall a title bar is.
-            if (w->property(kPlacedProperty).toBool() && !(w->windowState() & Qt::WindowMaximized))
-                keepOnScreen(w);
-        }
+    if (!watched->isWidgetType() || !static_cast<QWidget*>(watched)->isWindow())
+        return QObject::eventFilter(watched, event);
+    auto* w = static_cast<QWidget*>(watched);
+    switch (event->type()) {
+    case QEvent::Show: {
+        w->setProperty(kShownProperty, true);
+        // Minimised and restored by the window manager: it stays where it is.
+        if (event->spontaneous())
+            break;
+        // Shown again, it comes back where it was left: a dialog would
+        // centre itself afresh, with a frame now known, and so move.
+        const QVariant leftAt = w->property(kLeftAtProperty);
+        w->setProperty(kLeftAtProperty, QVariant());
+        if (leftAt.isValid() && inNormalState(w))
+            w->setGeometry(QRect(leftAt.toRect().topLeft(), w->size()));
+        // Placed while hidden: now other windows tell how tall a title bar is.
+        if (leftAt.isValid() || w->property(kPlacedProperty).toBool())
+            keepOnScreen(w);
+        break;
+    }
+    case QEvent::Hide:
+        if (event->spontaneous())
+            break;
+        w->setProperty(kFramePendingProperty, false);
+        if (inNormalState(w))
+            w->setProperty(kLeftAtProperty, w->geometry());
+        break;
+    case QEvent::Paint:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate:
+        // Framed by now (a window is framed before it is first drawn): the
+        // title bar is checked with its own height.
+        if (w->property(kFramePendingProperty).toBool() && ownFrameKnown(w))
+            keepOnScreen(w);
+        break;
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }
@@ -368,20 +428,31 @@ void TSettingsManager::loadKeys(const QString& section, const QString& path, QOb
     switch (kind) {
     case ckForm: {
         auto* w = static_cast<QWidget*>(c);
-        // A bound that is missing or unreadable keeps the window's own.
-        auto bound = [&](const char* name, int current) {
+        // A bound that is missing or unreadable keeps the window's own, and
+        // so does a size of none or less; the rest is read into the range of
+        // the screens before anything is added to it.
+        auto read = [&](const char* name, qint64& v) {
+            return bw::IniFile::parseInteger(ini.readString(section, QLatin1String(name)), v);
+        };
+        auto coordinate = [&](const char* name, int current) {
             qint64 v = 0;
-            return bw::IniFile::parseInteger(ini.readString(section, QLatin1String(name)), v) ? toInt(v) : current;
+            return read(name, v) ? static_cast<int>(std::clamp(v, -kPlaceLimit, kPlaceLimit)) : current;
+        };
+        auto extent = [&](const char* name, int current, int most) {
+            qint64 v = 0;
+            return read(name, v) && v > 0 ? static_cast<int>(std::min<qint64>(v, most)) : current;
         };
         // The client rectangle, as saved: geometry() and setGeometry() leave
         // the frame out alike.
         const QRect now = w->geometry();
-        const QRect stored(bound("Left", now.x()), bound("Top", now.y()), bound("Width", now.width()),
-                           bound("Height", now.height()));
+        const QSize most = desktopSize();
+        const QRect stored(coordinate("Left", now.x()), coordinate("Top", now.y()),
+                           extent("Width", now.width(), most.width()), extent("Height", now.height(), most.height()));
         const qint64 state = ini.readInteger(section, QStringLiteral("WindowState"), 0);
         w->setWindowState(Qt::WindowNoState);
         if (ini.valueExists(section, QStringLiteral("Left")) || ini.valueExists(section, QStringLiteral("Top"))) {
             w->setProperty(kPlacedProperty, true);
+            w->setProperty(kLeftAtProperty, QVariant()); // the file's place wins
             w->setGeometry(stored);
             keepOnScreen(w);
         } else {

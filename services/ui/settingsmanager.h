@@ -25,6 +25,10 @@ inline constexpr int kFixedItemsTag = 2;
 // A window's bounds are its client rectangle ("Left", "Top", "Width",
 // "Height"), stored and restored as the same geometry so that a window comes
 // back where it was, whatever frame the window manager puts around it.
+// Stored bounds are read into what screens can hold; a window placed by the
+// program keeps its title bar on a screen (checked again once the window
+// manager has framed it), and a window shown again comes back where it was
+// hidden.
 class TSettingsManager : public QObject {
     Q_OBJECT
 public:
@@ -73,8 +77,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Watches the window's first showing: a window never shown has no
-    // position of its own to store.
+    // Watches the window's showings: a window never shown has no position of
+    // its own to store.
     void watchShowing(QWidget* form);
     static bool WasShown(const QWidget* form);
 

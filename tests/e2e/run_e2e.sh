@@ -241,6 +241,20 @@ if command -v openbox >/dev/null && command -v xwininfo >/dev/null && command -v
       /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print x "," y "," w "," h }'
   }
 
+  # A main window stored with its title bar above the screen shows it on the
+  # screen once framed.
+  title_on_screen() {
+    [ "$(xwininfo -id "$main" | awk '/Absolute upper-left Y/ { a = $NF } /Relative upper-left Y/ { r = $NF } END { print a - r }')" -ge 0 ]
+  }
+  for top in -100 2; do
+    ini_set FMain Top "$top"
+    start_program "Top=$top" 'Brindlewick - e2e\.job'
+    wait_for "main window title bar on the screen (Top=$top)" title_on_screen
+    xdotool windowactivate --sync "$main"
+    xdotool key alt+F4
+    end_program "Exit at Top=$top"
+  done
+
   # Ten starts and Exits leave the main window where it was put.
   ini_set FMain Left 200
   ini_set FMain Top 150

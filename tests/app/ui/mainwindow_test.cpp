@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabBar>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include "app/ui/fconvert.h"
@@ -130,6 +131,40 @@ TEST_F(StartUp, TheMemoFollowsTheReportInEveryChange) {
         change();
         main->RefreshReport();
         EXPECT_EQ(memo(), report.Text());
+    }
+}
+
+// A window with no stored place shows again where it was left, also after
+// the user moved it (as the window manager reports a move), not placed afresh:
+// the options dialog opened twice, the processing window at two matches.
+TEST_F(StartUp, AWindowWithNoStoredPlaceShowsAgainWhereItWasLeft) {
+    for (const bool options : {true, false}) {
+        Start();
+        QDialog* dialog = options ? static_cast<QDialog*>(program->FOptions) : program->FProcess;
+        std::vector<QRect> shown, left;
+        Every([&] {
+            if (!dialog->isVisible())
+                return;
+            QApplication::processEvents();
+            shown.push_back(dialog->geometry());
+            if (shown.size() == 1)
+                dialog->windowHandle()->setPosition(dialog->pos() + QPoint(37, -23));
+            QApplication::processEvents();
+            left.push_back(dialog->geometry());
+            options ? program->FOptions->reject() : program->FProcess->AYes->trigger();
+        });
+        if (options) {
+            main->AViewOptions->trigger();
+            main->AViewOptions->trigger();
+        } else {
+            AddFile("a.txt", "cat cat\n");
+            rules.rules.emplace_back(true, MakeRule("cat", "dog", true));
+            main->AStart->trigger();
+        }
+        ASSERT_EQ(shown.size(), 2u) << options;
+        EXPECT_NE(left[0], shown[0]);
+        EXPECT_EQ(shown[1], left[0]) << (options ? "the options dialog" : "the processing window");
+        program.reset();
     }
 }
 

@@ -381,6 +381,38 @@ TEST_F(WindowPlaceTest, AStoredPlaceOffEveryScreenComesBackOntoTheNearest) {
     EXPECT_EQ(TSettingsManager::PlaceOnScreen(QRect(5, 5, 300, 200), frame, {}), QRect(5, 5, 300, 200));
 }
 
+// Damaged or foreign places are read into the screens' reach before anything
+// is added to them: the window shows its title bar (offscreen a frame of a
+// few pixels) on the screen, at a size the screens hold; no size is its own.
+TEST_F(WindowPlaceTest, DamagedStoredPlacesShowOnTheScreenAtASaneSize) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize own(320, 240), all = QGuiApplication::primaryScreen()->virtualGeometry().size();
+    const struct {
+        const char* keys;
+        QSize size;
+    } rows[] = {
+        {"Left=99999999999\nTop=100\nWidth=300\nHeight=200", {300, 200}},
+        {"Left=2147483597\nTop=-2147483648\nWidth=300\nHeight=200", {300, 200}},
+        {"Left=100\nTop=100\nWidth=99999999999\nHeight=2147483647", all},
+        {"Left=100\nTop=100\nWidth=0\nHeight=-50", own},
+        {"Left=5000", own},                                           // the rest missing
+        {"Left=-30000\nTop=25000\nWidth=300\nHeight=200", {300, 200}}, // on a screen that is gone
+    };
+    for (const auto& row : rows) {
+        ini().setText(QStringLiteral("[FTest]\n") + QLatin1String(row.keys));
+        Window w;
+        w.form.resize(own);
+        sm.LoadForm(&w.form);
+        w.form.show();
+        QApplication::processEvents();
+        const QRect f = w.form.frameGeometry(), bar(f.left(), f.top(), f.width(), std::max(w.form.y() - f.top(), 1));
+        EXPECT_TRUE(bar.top() >= area.top() && bar.bottom() <= area.bottom() &&
+                    area.intersected(bar).width() >= std::min(bar.width(), 40))
+            << row.keys;
+        EXPECT_EQ(w.form.size(), row.size) << row.keys;
+    }
+}
+
 TEST(CheckedItemsTest, CommaTextBothWays) {
     TCheckListBox box;
     box.SetItems({"Alpha", "beta", ""});
