@@ -479,6 +479,60 @@ QString temporaryNameBeside(const QString& path) {
            QStringLiteral(".tmp");
 }
 
+void removeLeftTemporaries(const QString& folder, const std::function<bool(const QString& fileName)>& ours) {
+    const QByteArray encoded = QFile::encodeName(QDir::cleanPath(folder));
+    const Descriptor dir(::open(encoded.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd < 0 || !ours)
+        return;
+    // The file a temporary's name was made for, when the name holds it whole.
+    const auto whose = [](std::string_view name) -> QString {
+        constexpr std::string_view suffix = ".tmp";
+        if (name.size() < 2 + 2 + suffix.size() || name.front() != '.' || !name.ends_with(suffix))
+            return QString();
+        const std::string_view rest = name.substr(1, name.size() - 1 - suffix.size());
+        const std::size_t point = rest.rfind('.');
+        if (point == std::string_view::npos || point == 0)
+            return QString();
+        const QByteArray file(rest.data(), qsizetype(point));
+        const QString decoded = QFile::decodeName(file);
+        const QByteArray prefix = QFile::encodeName(temporaryPrefix(QFileInfo(decoded)));
+        if (decoded.size() >= 64 || QFile::encodeName(decoded) != file || decoded.contains(QLatin1Char('/')) ||
+            !isTemporaryName(name, std::string_view(prefix.constData(), std::size_t(prefix.size()))))
+            return QString();
+        return decoded;
+    };
+    const auto left = [&](std::string_view name) {
+        const QString file = whose(name);
+        return !file.isEmpty() && ours(file);
+    };
+    if (currentSession) {
+        auto& stale = currentSession->Folder(encoded, dir.fd);
+        for (auto it = stale.begin(); it != stale.end();) {
+            if (left(it->name)) {
+                ::unlinkat(dir.fd, it->name.c_str(), 0);
+                it = stale.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        return;
+    }
+    const int listFd = ::openat(dir.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* list = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (!list) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return;
+    }
+    const int dfd = ::dirfd(list);
+    while (const dirent* e = ::readdir(list)) {
+        struct stat st {};
+        if (left(e->d_name) && ::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            ::unlinkat(dfd, e->d_name, 0);
+    }
+    ::closedir(list);
+}
+
 bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceOptions& options,
                  ReplaceFailure* failure) {
     ReplaceFailure ignored;

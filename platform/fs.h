@@ -178,6 +178,15 @@ enum class ReplaceFailure {
 // ".tmp". A later save of path removes such a file left by a killed one.
 QString temporaryNameBeside(const QString& path);
 
+// Removes from folder the temporary files that killed saves (replaceFile) of
+// the files ours() picks by name left behind. Only regular files named exactly
+// as replaceFile names its temporaries count, and only when that name holds
+// the file's whole name: the name of a longer file is cut short in it and
+// could be another file's. Nothing else in the folder is touched. Meant for a
+// file no other save is writing meanwhile. Within a ReplaceSession the folder
+// is read once per session, as for replaceFile.
+void removeLeftTemporaries(const QString& folder, const std::function<bool(const QString& fileName)>& ours);
+
 // Writes a new version of a file without ever leaving it half-written: write()
 // fills a temporary file in the same folder, named "." + the file's name + "."
 // + a random hexadecimal number + ".tmp", which is then renamed over the file.

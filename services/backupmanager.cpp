@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <deque>
 
 #include "platform/appdirs.h"
 #include "platform/diskpath.h"
@@ -92,15 +93,58 @@ QString TBackupManager::freeName(const QString& base, bool& full) const {
 void TBackupManager::rotate(const QString& base) const {
     // The oldest copy goes, the others move down by one. Failures here are not
     // reported; the new copy then replaces whatever holds the last number.
-    QFile::remove(numbered(base, 0));
+    // Only copies move: a folder with a copy's name holds another file's series.
+    const auto isCopy = [](const QString& name) {
+        const QFileInfo fi(name);
+        return fi.isFile() && !fi.isSymLink();
+    };
+    if (isCopy(numbered(base, 0)))
+        bw::deleteFile(numbered(base, 0));
     for (int n = 0; n + 1 < maxBackupCount_; ++n)
-        QFile::rename(numbered(base, n + 1), numbered(base, n));
+        if (isCopy(numbered(base, n + 1)))
+            bw::renamePath(numbered(base, n + 1), numbered(base, n));
+}
+
+void TBackupManager::tidy(const QString& base) const {
+    // Temporaries of this series' numbers that a killed copy left: the whole
+    // name is the file's, a point and three digits.
+    const QString leaf = QFileInfo(base).fileName();
+    bw::removeLeftTemporaries(QFileInfo(base).absolutePath(), [&leaf](const QString& name) {
+        if (name.size() != leaf.size() + 4 || !name.startsWith(leaf) || name.at(leaf.size()) != QLatin1Char('.'))
+            return false;
+        for (qsizetype i = leaf.size() + 1; i < name.size(); ++i)
+            if (name.at(i) < QLatin1Char('0') || name.at(i) > QLatin1Char('9'))
+                return false;
+        return true;
+    });
+
+    // A rotation cut short (or a copy deleted) leaves gaps. The copies move
+    // down into them in the order of their numbers, which is their age, so
+    // the next copy comes after the newest. Anything in a number that is no
+    // copy (a folder, a link) stays where it is and keeps its number.
+    std::deque<int> gaps;
+    for (int n = 0; n < maxBackupCount_; ++n) {
+        const QString name = numbered(base, n);
+        const QFileInfo fi(name);
+        if (!fi.exists() && !fi.isSymLink()) {
+            gaps.push_back(n);
+        } else if (fi.isFile() && !fi.isSymLink() && !gaps.empty()) {
+            if (bw::renamePath(name, numbered(base, gaps.front()))) {
+                gaps.pop_front();
+                gaps.push_back(n);
+            } else {
+                // A copy that stays: the ones after it must not pass it.
+                gaps.clear();
+            }
+        }
+    }
 }
 
 QString TBackupManager::NextBackupName(const QString& path) {
     if (!countSet())
         return QString();
     const QString base = seriesBase(path);
+    tidy(base);
     bool full = false;
     const QString name = freeName(base, full);
     if (full)
@@ -154,10 +198,13 @@ bool TBackupManager::MakeBackup(const QString& path) {
     if (!QFileInfo(file).isFile() || !countSet())
         return false;
     const QString base = seriesBase(file);
+    tidy(base);
     bool full = false;
     const QString name = freeName(base, full);
     // A full series moves down only once the new copy is complete, so a copy
-    // that fails leaves every older one where it was.
+    // that fails leaves every older one where it was; the copy then takes the
+    // last number. A kill in between leaves a gap and the copy's temporary,
+    // which the next copy's tidy() clears up.
     bool rotated = false;
     return copy(file, name, [&] {
         if (full && !rotated) {

@@ -9,9 +9,11 @@ class TLangManager;
 // Numbered copies of files made before the program changes them. The copy of
 // /dir1/dir2/name.ext is BackupFolder + "dir1/dir2/name.ext." + a three-digit
 // number from 000 to MaxBackupCount - 1; when every number is taken the
-// oldest copy goes and the others move down by one. A top folder whose name
-// starts with ':' keeps it (/:x/a -> BackupFolder + ":x/a.000"), so no two
-// files share a series. Relative paths are taken against the current folder.
+// oldest copy goes and the others move down by one. The copies hold the
+// lowest numbers, oldest first: gaps (a copy deleted, or a rotation a kill
+// cut short) close up before the next copy, which then comes last. A top
+// folder whose name starts with ':' keeps it (/:x/a -> BackupFolder +
+// ":x/a.000"), so no two files share a series. Relative paths are taken against the current folder.
 class TBackupManager : public QObject {
     Q_OBJECT
 public:
@@ -46,7 +48,8 @@ public:
     // another file.
     QString BackupNameToOriginal(const QString& backupPath) const;
 
-    // The name the next copy of path takes; shifts a full series down first.
+    // The name the next copy of path takes; closes gaps in the series and
+    // shifts a full series down first.
     // Empty while no count is set.
     QString NextBackupName(const QString& path);
     // Copies source to backupName (replaced only once the copy is complete),
@@ -62,6 +65,9 @@ private:
     // The first free number's name, or with full set the last number's.
     QString freeName(const QString& base, bool& full) const;
     void rotate(const QString& base) const;
+    // Removes the temporaries killed copies of the series left and closes the
+    // gaps in its numbers, keeping the copies' order.
+    void tidy(const QString& base) const;
     bool copy(const QString& source, const QString& backupName, const std::function<void()>& beforeReplace);
 
     QString backupFolder_;

@@ -2,7 +2,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
+#include <vector>
 
+#include "platform/fs.h"
 #include "services/backupmanager.h"
 #include "services/langmanager.h"
 #include "tests/services/failures.h"
@@ -61,11 +64,13 @@ TEST_F(BackupManagerTest, NumbersFillGapsThenRotate) {
     EXPECT_EQ(readFile(copy(2)), "v3");
     EXPECT_FALSE(exists(copy(3)));
 
-    // A gap left by a deleted copy is filled first.
+    // A gap left by a deleted copy closes up: the newer copies move down and
+    // the new copy comes last.
     QFile::remove(copy(1));
     writeFile("work/a.b.html", "v4");
     ASSERT_TRUE(bm.MakeBackup(source));
-    EXPECT_EQ(readFile(copy(1)), "v4");
+    EXPECT_EQ(readFile(copy(1)), "v3");
+    EXPECT_EQ(readFile(copy(2)), "v4");
 
     // A missing file makes no copy and keeps the series whole.
     EXPECT_FALSE(bm.MakeBackup(path("work/a.b.html.missing")));
@@ -76,7 +81,8 @@ TEST_F(BackupManagerTest, NumbersFillGapsThenRotate) {
     QFile::setPermissions(copy(0), QFileDevice::ReadOwner);
     ASSERT_TRUE(bm.MakeBackup(source));
     EXPECT_EQ(readFile(copy(0)), "v4");
-    EXPECT_EQ(readFile(copy(2)), "v3");
+    EXPECT_EQ(readFile(copy(1)), "v3");
+    EXPECT_EQ(readFile(copy(2)), "v4");
     EXPECT_TRUE(prompt.asked().empty());
 }
 
@@ -261,4 +267,58 @@ TEST_F(BackupManagerTest, CopiesKeepTheSourcesModificationTime) {
         EXPECT_EQ(QFileInfo(newest).lastModified(), stamp) << iso;
     }
     EXPECT_EQ(QFileInfo(copy(0)).lastModified(), QDateTime::fromString("2020-01-02T03:04:05", Qt::ISODate));
+}
+
+// A kill in the middle of a copy leaves temporaries of the series and gaps in
+// its numbers. The next copy removes those temporaries, closes the gaps in
+// the copies' order and comes last; nothing else in the folder changes.
+TEST_F(BackupManagerTest, NextCopyClearsWhatAKilledOneLeft) {
+    struct Case {
+        int count;
+        std::vector<std::string> before, after; // by number: "" free, "/" a folder (another file's series)
+        QStringList temporaries;
+    };
+    const Case cases[] = {
+        {3, {"c0"}, {"c0", "now"}, {".a.b.html.001.1f.tmp", ".a.b.html.002.7a.tmp"}},
+        {3, {"c0", "", "c2"}, {"c0", "c2", "now"}, {}},
+        {4, {"", "c1", "", "c3"}, {"c1", "c3", "now"}, {".a.b.html.003.c0ffee.tmp"}},
+        {3, {"", "c1", "c2"}, {"c1", "c2", "now"}, {".a.b.html.002.9.tmp"}},
+        {3, {"c0", "c1", "c2"}, {"c1", "c2", "now"}, {".a.b.html.000.ab.tmp", ".a.b.html.002.12345678.tmp"}},
+        {4, {"c0", "/", "", "c3"}, {"c0", "/", "c3", "now"}, {}},
+    };
+    // Other series and their temporaries, names that only look like this
+    // series' temporaries, a copy above the count.
+    const QStringList others = {"a.b.htm.000", ".a.b.htm.001.5e.tmp", "a.b.html.001.000", ".a.b.html.001.000.3f.tmp",
+                                ".a.b.html.3f.tmp", ".a.b.html.001.tmp", ".a.b.html.001..tmp", ".a.b.html.001.3F.tmp",
+                                ".a.b.html.001.123456789.tmp", ".a.b.html.01.3f.tmp", "a.b.html.001.3f.tmp",
+                                ".a.b.html.001.3f.tmp.x", "a.b.html.004"};
+    writeFile("work/a.b.html", "now");
+    const QString folder = QFileInfo(copy(0)).absolutePath();
+    const auto put = [&](const QString& at, const std::string& text) {
+        writeFile(QDir(path("")).relativeFilePath(at), text);
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        QDir(folder).removeRecursively();
+        for (const QString& name : others + c.temporaries)
+            put(folder + "/" + name, name.toStdString());
+        for (std::size_t n = 0; n < c.before.size(); ++n)
+            if (!c.before[n].empty())
+                put(copy(int(n)) + (c.before[n] == "/" ? "/x" : ""), c.before[n]);
+        bm.SetMaxBackupCount(c.count);
+        std::optional<ReplaceSession> session; // every other row reads the folder through a session
+        if (i % 2)
+            session.emplace();
+        ASSERT_TRUE(bm.MakeBackup(source)) << i;
+        QStringList expected = others;
+        std::vector<std::string> series;
+        for (std::size_t n = 0; n < c.after.size(); ++n) {
+            expected << QFileInfo(copy(int(n))).fileName();
+            series.push_back(exists(copy(int(n)) + "/x") ? "/" : readFile(copy(int(n))));
+        }
+        EXPECT_EQ(series, c.after) << i;
+        expected.sort();
+        const QStringList found = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        EXPECT_EQ(found.join(' ').toStdString(), expected.join(' ').toStdString()) << i;
+    }
 }
