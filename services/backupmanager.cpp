@@ -74,7 +74,8 @@ QString TBackupManager::seriesBase(const QString& path) const {
 bool TBackupManager::countSet() const {
     if (maxBackupCount_ > 0)
         return true;
-    bw::prompt().ask(QStringLiteral("Error"), QStringLiteral("Can't renumber backup files"), bw::Buttons::Ok,
+    bw::prompt().ask(LangMessage("szErrorCaption", "Error"),
+                     LangMessage("szBackupsNotRenumbered", "Can't renumber backup files"), bw::Buttons::Ok,
                      bw::Icon::Warning);
     return false;
 }

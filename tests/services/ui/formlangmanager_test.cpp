@@ -182,7 +182,8 @@ TEST(LangMessageTest, MessagesByKeyFollowTheLanguage) {
         "szDataEndsBeforeRule", "szDataEndsBeforeLength", "szDataTextPastEnd", "szDataNegativeLength",
         "szStringTooLong", "szNoFileTree", "szNoRuleList", "szUnknownError", "szCantTranslate", "szNewNameEmpty",
         "szNotAFileName", "szNameHasSeparator", "szNameHasControls", "szNameTaken", "szRenameRefused",
-        "szNotRenamedBecause", "szLineFileUnreadable", "szNoSuchFile", "szIsAFolder", "szFileUnreadable"
+        "szNotRenamedBecause", "szLineFileUnreadable", "szNoSuchFile", "szIsAFolder", "szFileUnreadable",
+        "szErrorCaption", "szBackupsNotRenumbered", "szHoldsTrash"
     };
     const QRegularExpression placeholder(QStringLiteral("%[-0-9.]*[sdux]"));
     const auto placeholders = [&](const QString& text) {
