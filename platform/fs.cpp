@@ -80,17 +80,16 @@ bool earlier(const timespec& a, const timespec& b) {
 
 thread_local ReplaceSession* currentSession = nullptr;
 
-// Removes what killed saves of target left behind: its temporary files
-// modified before the one being written now (named current), in the folder
-// open as folderFd.
-void removeStaleTemporaries(const QFileInfo& target, int folderFd, std::string_view current, const timespec& now) {
-    const QByteArray prefix = QFile::encodeName(temporaryPrefix(target));
-    const std::string_view pre(prefix.constData(), std::size_t(prefix.size()));
-    const QByteArray folder = QFile::encodeName(target.absolutePath());
+// Removes the temporary files (regular files) of the folder open as folderFd
+// whose names ours() takes, and when modifiedBefore is given only those
+// modified before it: from the session's listing of the folder when a session
+// runs, else from a listing made now.
+void removeTemporaries(const QByteArray& folder, int folderFd, const std::function<bool(std::string_view)>& ours,
+                       const timespec* modifiedBefore) {
     if (currentSession) {
         auto& stale = currentSession->Folder(folder, folderFd);
         for (auto it = stale.begin(); it != stale.end();) {
-            if (it->name != current && isTemporaryName(it->name, pre) && earlier(it->modified, now)) {
+            if (ours(it->name) && (!modifiedBefore || earlier(it->modified, *modifiedBefore))) {
                 ::unlinkat(folderFd, it->name.c_str(), 0);
                 it = stale.erase(it);
             } else {
@@ -108,15 +107,25 @@ void removeStaleTemporaries(const QFileInfo& target, int folderFd, std::string_v
     }
     const int dfd = ::dirfd(dir);
     while (const dirent* e = ::readdir(dir)) {
-        const std::string_view name(e->d_name);
-        if (name == current || !isTemporaryName(name, pre))
+        if (!ours(e->d_name))
             continue;
         struct stat st {};
         if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
-            earlier(st.st_mtim, now))
+            (!modifiedBefore || earlier(st.st_mtim, *modifiedBefore)))
             ::unlinkat(dfd, e->d_name, 0);
     }
     ::closedir(dir);
+}
+
+// Removes what killed saves of target left behind: its temporary files
+// modified before the one being written now (named current), in the folder
+// open as folderFd.
+void removeStaleTemporaries(const QFileInfo& target, int folderFd, std::string_view current, const timespec& now) {
+    const QByteArray prefix = QFile::encodeName(temporaryPrefix(target));
+    const std::string_view pre(prefix.constData(), std::size_t(prefix.size()));
+    removeTemporaries(
+        QFile::encodeName(target.absolutePath()), folderFd,
+        [&](std::string_view name) { return name != current && isTemporaryName(name, pre); }, &now);
 }
 
 // Qt's permission flags and the mode bits they stand for.
@@ -501,36 +510,10 @@ void removeLeftTemporaries(const QString& folder, const std::function<bool(const
             return QString();
         return decoded;
     };
-    const auto left = [&](std::string_view name) {
+    removeTemporaries(encoded, dir.fd, [&](std::string_view name) {
         const QString file = whose(name);
         return !file.isEmpty() && ours(file);
-    };
-    if (currentSession) {
-        auto& stale = currentSession->Folder(encoded, dir.fd);
-        for (auto it = stale.begin(); it != stale.end();) {
-            if (left(it->name)) {
-                ::unlinkat(dir.fd, it->name.c_str(), 0);
-                it = stale.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        return;
-    }
-    const int listFd = ::openat(dir.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* list = listFd < 0 ? nullptr : ::fdopendir(listFd);
-    if (!list) {
-        if (listFd >= 0)
-            ::close(listFd);
-        return;
-    }
-    const int dfd = ::dirfd(list);
-    while (const dirent* e = ::readdir(list)) {
-        struct stat st {};
-        if (left(e->d_name) && ::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-            ::unlinkat(dfd, e->d_name, 0);
-    }
-    ::closedir(list);
+    }, nullptr);
 }
 
 bool replaceFile(const QString& path, const WriteFunction& write, const ReplaceOptions& options,
