@@ -10,6 +10,10 @@
 // Which side a name that both mask lists hit is decided by first.
 enum TFirstCondition { fcInclude, fcExclude };
 
+// The message of a mask that is wrong from position at (1-based) on, in the
+// language in use.
+QString InvalidMaskMessage(const QString& mask, qsizetype at);
+
 // One file-name mask compiled for matching. The mask matches the whole name
 // without regard to case (Unicode case folding): '*' any run of characters,
 // '?' exactly one, "[...]" one character of a set, "[!...]" one character not
@@ -18,10 +22,6 @@ enum TFirstCondition { fcInclude, fcExclude };
 // '-' first or last is itself, and the set ends at the first ']' after "[" or
 // "[!" ("[]" holds nothing). A character is in a set when it or its other-case
 // form is.
-// The message of a mask that is wrong from position at (1-based) on, in the
-// language in use.
-QString InvalidMaskMessage(const QString& mask, qsizetype at);
-
 class TFileMask {
 public:
     // Throws bw::Error "'<mask>' is an invalid mask at (<n>)" for a set that is
