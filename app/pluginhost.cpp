@@ -5,6 +5,7 @@
 
 #include "platform/error.h"
 #include "platform/format.h"
+#include "platform/fs.h"
 #include "platform/prompt.h"
 
 bool TMyReporter::AddLine(const QString& line) {
@@ -183,6 +184,9 @@ void TPluginHost::Apply(const TApplyParts& parts) {
     });
     if (started)
         Guarded(parts.Texts, current, [&] {
+            // Folders (the files' and their backups') are read for what
+            // killed saves left behind once per run, not once per file.
+            const bw::ReplaceSession saves;
             // The loop works on its own copy: the list stays as filled
             // whatever a pumped event does to it.
             const QStringList paths = files;

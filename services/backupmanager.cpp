@@ -32,6 +32,9 @@ QString sentence(const QString& text, const QString& path) {
     return s;
 }
 
+// A numbered copy is a regular file reached without a link.
+bool isCopy(const QFileInfo& fi) { return fi.isFile() && !fi.isSymLink(); }
+
 } // namespace
 
 TBackupManager::TBackupManager(QObject* parent) : QObject(parent) {}
@@ -95,14 +98,10 @@ void TBackupManager::rotate(const QString& base) const {
     // The oldest copy goes, the others move down by one. Failures here are not
     // reported; the new copy then replaces whatever holds the last number.
     // Only copies move: a folder with a copy's name holds another file's series.
-    const auto isCopy = [](const QString& name) {
-        const QFileInfo fi(name);
-        return fi.isFile() && !fi.isSymLink();
-    };
-    if (isCopy(numbered(base, 0)))
+    if (isCopy(QFileInfo(numbered(base, 0))))
         bw::deleteFile(numbered(base, 0));
     for (int n = 0; n + 1 < maxBackupCount_; ++n)
-        if (isCopy(numbered(base, n + 1)))
+        if (isCopy(QFileInfo(numbered(base, n + 1))))
             bw::renamePath(numbered(base, n + 1), numbered(base, n));
 }
 
@@ -129,7 +128,7 @@ void TBackupManager::tidy(const QString& base) const {
         const QFileInfo fi(name);
         if (!fi.exists() && !fi.isSymLink()) {
             gaps.push_back(n);
-        } else if (fi.isFile() && !fi.isSymLink() && !gaps.empty()) {
+        } else if (isCopy(fi) && !gaps.empty()) {
             if (bw::renamePath(name, numbered(base, gaps.front()))) {
                 gaps.pop_front();
                 gaps.push_back(n);
