@@ -89,7 +89,7 @@ bool TBackupBrowser::DeleteAll() {
     const QString folder = clean(Root());
     const QString native = QDir::toNativeSeparators(folder);
     if (Protected(folder)) {
-        bw::prompt().error(text("szDeleteCaption", TSHFileOp::kDeleteCaption),
+        bw::prompt().error(op_.DeleteCaption(),
                            bw::format(text("szDeleteAllRefused",
                                            "The folder \"%s\" holds more than backup copies; it is not deleted."),
                                       {native}));

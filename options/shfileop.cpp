@@ -12,7 +12,6 @@
 #include "platform/trash.h"
 #include "services/langmanager.h"
 
-
 QString TSHFileOp::text(const char* key, const char* fallback) const {
     const QString t = langs_ ? langs_->GetText(QLatin1String(key)) : QString();
     return t.isEmpty() ? QString::fromUtf8(fallback) : t;
